@@ -1,0 +1,52 @@
+#include "cadhost/occt/regions.hpp"
+
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/region_errors.hpp"
+#include "cadhost/occt/region_loops.hpp"
+#include "cadhost/occt/region_order.hpp"
+#include "cadhost/occt/region_planes.hpp"
+
+namespace corvex::cadhost::occt {
+
+std::vector<TopoDS_Face> regionsFromCurves(const std::vector<TopoDS_Shape>& curves) {
+    return withRegionErrors("making regions from curves", [&] {
+        std::vector<CurveLoop> loops = closedLoops(curves, kJoinTolerance);
+        if (loops.empty()) {
+            throw automation::invalidArgument(
+                "the curves form no closed loop, so there is no region to make");
+        }
+        std::vector<TopoDS_Face> faces;
+        faces.reserve(loops.size());
+        for (const CurveLoop& loop : loops) {
+            faces.push_back(upwardFace(loop.wire));
+        }
+        if (faces.size() == 1) {
+            return faces;
+        }
+        std::vector<TopoDS_Face> ordered;
+        ordered.reserve(faces.size());
+        for (std::size_t index : enclosingFirstOrder(faces)) {
+            ordered.push_back(faces[index]);
+        }
+        return ordered;
+    });
+}
+
+gp_Dir regionNormal(const TopoDS_Shape& region) {
+    return withRegionErrors("finding a region's normal", [&] {
+        if (!region.IsNull()) {
+            TopExp_Explorer explorer(region, TopAbs_FACE);
+            if (explorer.More()) {
+                if (std::optional<gp_Pln> plane = facePlane(TopoDS::Face(explorer.Current()))) {
+                    return plane->Axis().Direction();
+                }
+            }
+        }
+        throw automation::invalidArgument("the region has no planar face to take a normal from");
+    });
+}
+
+}  // namespace corvex::cadhost::occt

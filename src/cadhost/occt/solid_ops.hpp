@@ -1,0 +1,33 @@
+#pragma once
+// Making and combining solids (internal). Every function fails with an automation::Error.
+#include <TopoDS_Shape.hxx>
+#include <TopoDS_Wire.hxx>
+#include <gp_Ax1.hxx>
+#include <gp_Pnt.hxx>
+
+#include "cadhost/model.hpp"
+
+namespace corvex::cadhost::occt {
+
+TopoDS_Shape makeCylinder(const gp_Pnt& centre, double radius, double height);
+TopoDS_Shape makeBox(const gp_Pnt& corner0, const gp_Pnt& corner1);
+
+// The region's faces moved along their plane normal (the one with a non-negative Z).
+TopoDS_Shape extrudeRegion(const TopoDS_Shape& region, double height);
+// A full turn when |angle| >= 2*pi; otherwise the signed angle by the right-hand rule.
+TopoDS_Shape revolveRegion(const TopoDS_Shape& region, const gp_Ax1& axis, double angle);
+TopoDS_Shape sweepRegion(const TopoDS_Shape& region, const TopoDS_Shape& path);
+
+// The number of solids in a shape and its volume (0 for none).
+int countSolids(const TopoDS_Shape& shape);
+double solidVolume(const TopoDS_Shape& shape);
+bool isValidShape(const TopoDS_Shape& shape);
+
+// a (op) b. A subtraction is guarded: the volume may only shrink, by no more than b's
+// volume, and the result must be valid; failing that it is retried with a fuzzy value and
+// then with b shifted by 1e-6, and otherwise fails, leaving nothing changed.
+TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp operation);
+// The common volume, or a null shape when the two do not share any volume.
+TopoDS_Shape solidCommon(const TopoDS_Shape& a, const TopoDS_Shape& b);
+
+}  // namespace corvex::cadhost::occt
