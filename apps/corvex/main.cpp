@@ -1,6 +1,56 @@
-// Placeholder until the runner's commands land.
-#include <cstdio>
-int main() {
-    std::puts("usage: corvex (stock|run|inspect) ...");
-    return 2;
+// corvex: the command line of the machining engine.
+//   corvex stock -o OUT.step [-d IN.step] --group NAME... (--box ... | --cylinder ... --axis x|y|z)
+//   corvex inspect FILE.step
+//   corvex run SESSION [-d IN.step] [-o OUT.step] [--stl PART.stl] [--trace] [--keep-going] [--progress]
+// Standard output carries data only (JSON); messages go to standard error.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/occt_output.hpp"
+#include "command_line.hpp"
+#include "inspect_command.hpp"
+#include "run_command.hpp"
+#include "stock_command.hpp"
+
+int main(int argc, char** argv) {
+    using namespace corvex::runner;
+    // Before any modelling: OpenCASCADE would otherwise print on our standard output.
+    corvex::cadhost::occt::quietOcctOutput();
+    CLI::App app{"Runs machining sessions of corvex4 on drawings held in this process.", "corvex"};
+    app.require_subcommand(1);
+    StockCommand stock;
+    InspectCommand inspect;
+    RunCommand run;
+    stock.addTo(app);
+    inspect.addTo(app);
+    run.addTo(app);
+
+    if (argc <= 1) {
+        std::cerr << app.help();
+        return kExitBadInput;
+    }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);  // help on standard output, errors on standard error
+        return status == 0 ? 0 : kExitBadInput;
+    }
+
+    try {
+        if (stock.chosen()) return stock.run();
+        if (inspect.chosen()) return inspect.run();
+        if (run.chosen()) return run.run();
+    } catch (const BadInput& error) {
+        std::cerr << "corvex: " << error.what() << std::endl;
+        return kExitBadInput;
+    } catch (const corvex::automation::Error& error) {
+        std::cerr << "corvex: " << error.description() << std::endl;
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        std::cerr << "corvex: " << error.what() << std::endl;
+        return kExitFailed;
+    }
+    return kExitBadInput;
 }

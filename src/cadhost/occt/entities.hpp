@@ -21,10 +21,16 @@ public:
 
     TopoDS_Shape shape() const override { return shape_; }
     void transform(const gp_Trsf& motion) override;
-    void replaceShape(TopoDS_Shape shape) { shape_ = std::move(shape); }
+    void replaceShape(TopoDS_Shape shape);
+    // Kept from the last operation: the guard of every subtraction needs it.
+    double volume() const;
 
 private:
+    void subtractFrom(const TopoDS_Shape& tool);
+
     TopoDS_Shape shape_;
+    mutable double volume_ = -1;  // < 0: not known yet
+    int facesAtLastMerge_ = -1;
 };
 
 class RegionEntity : public Region, public EntityBase {

@@ -29,12 +29,6 @@ BoundingBox boxOf(const TopoDS_Shape& shape) {
     return result;
 }
 
-int countFaces(const TopoDS_Shape& shape) {
-    int faces = 0;
-    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) ++faces;
-    return faces;
-}
-
 }  // namespace
 
 SolidMeasure measureSolid(const Entity& entity) {

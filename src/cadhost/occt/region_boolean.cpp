@@ -123,8 +123,9 @@ TopoDS_Shape unified(const TopoDS_Shape& shape) {
     return unify.Shape();
 }
 
-// The faces of a result, turned up, without slivers of no area that a Boolean of regions whose
-// edges coincide can leave (subtracting a region from itself must leave nothing).
+// The faces of a result, turned up. Faces of no measurable area are dropped: where edges of the
+// two regions coincide a Boolean may leave such slivers, and a region that is all gone must
+// come back as nothing rather than as a face no one can see.
 std::vector<TopoDS_Face> facesOf(const TopoDS_Shape& shape, double negligibleArea) {
     std::vector<TopoDS_Face> faces;
     for (TopExp_Explorer explorer(shape, TopAbs_FACE); explorer.More(); explorer.Next()) {
@@ -152,11 +153,11 @@ TopoDS_Shape regionBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, Boolean
         const TopoDS_Shape raw = occtBoolean(regionOf(facesA), regionOf(facesB), operation);
         if (!plausibleArea(faceArea(raw), areaA, areaB, operation)) {
             throw automation::failure(
-                "the Boolean of the regions gave an area that the operation cannot give; the "
-                "regions were left as they were");
+                "the Boolean of the regions gave an area that the operation cannot give, so its "
+                "result was refused");
         }
-        // Unifying only merges what the Boolean split; should it ever change the area, the
-        // split but correct result is the better answer.
+        // Unifying only merges what the Boolean split; should it ever change the area or fail,
+        // the split but correct result is the better answer.
         const double negligibleArea = 1e-9 * (areaA + areaB);
         TopoDS_Shape result = raw;
         try {

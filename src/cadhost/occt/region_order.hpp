@@ -1,5 +1,5 @@
 #pragma once
-// Which region of one call encloses which, and the order that puts enclosing regions first
+// The order of one call's regions: a region that encloses others comes before them
 // (internal).
 #include <TopoDS_Face.hxx>
 
@@ -8,15 +8,15 @@
 
 namespace corvex::cadhost::occt {
 
-// True when `inner` lies within `outer` (boundaries may touch) and is smaller: both in one plane,
-// and every sampled point of inner's boundary inside or on outer. For simple loops that is
-// enough: a boundary inside outer bounds an area inside outer. A region that sticks out of
-// another anywhere (a circle centred on a corner of an outline) is not enclosed.
-bool encloses(const TopoDS_Face& outer, const TopoDS_Face& inner);
-
 // The positions of `faces` (given in list order) in the order to return them: list order,
 // except that a face that encloses others is moved up to just before the earliest face it
 // encloses. Faces it does not enclose keep their places relative to each other.
+//
+// A face encloses another when both lie in one plane, every sampled point of the other's
+// boundary is inside or on it, and not the other way round as well (that would be the same
+// region twice). For simple loops that is enough: a boundary inside a region bounds an area
+// inside it. A region that sticks out of another anywhere (a circle centred on a corner of an
+// outline) is not enclosed, and both keep their list order.
 std::vector<std::size_t> enclosingFirstOrder(const std::vector<TopoDS_Face>& faces);
 
 }  // namespace corvex::cadhost::occt

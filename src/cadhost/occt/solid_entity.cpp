@@ -17,7 +17,11 @@ void SolidEntity::Boolean(const Variant& operation, const Variant& other) {
         auto op = booleanOpArg(operation);
         auto tool = entityArgOf<SolidEntity>(other, "the other solid");
         if (tool.get() == this) throw automation::invalidArgument("a solid cannot be combined with itself");
-        shape_ = solidBoolean(shape_, tool->shape(), op);
+        if (op == BooleanOp::Subtraction) {
+            subtractFrom(tool->shape());
+        } else {
+            replaceShape(solidBoolean(shape_, tool->shape(), op));
+        }
         drawing.erase(*tool);
     });
 }
@@ -55,6 +59,32 @@ Variant SolidEntity::Centroid() {
 }
 
 void SolidEntity::transform(const gp_Trsf& motion) { shape_ = shape_.Moved(TopLoc_Location(motion)); }
+
+void SolidEntity::replaceShape(TopoDS_Shape shape) {
+    shape_ = std::move(shape);
+    volume_ = -1;
+    facesAtLastMerge_ = -1;
+}
+
+double SolidEntity::volume() const {
+    if (volume_ < 0) volume_ = solidVolume(shape_);
+    return volume_;
+}
+
+void SolidEntity::subtractFrom(const TopoDS_Shape& tool) {
+    auto cut = subtractGuarded(shape_, volume(), tool);
+    // Every cut splits the faces it crosses; merging them back costs about as much as a cut,
+    // so it is done once the part has gained a few dozen faces since the last merge.
+    constexpr int kFacesBeforeMerge = 30;
+    int faces = countFaces(cut.shape);
+    if (facesAtLastMerge_ < 0) facesAtLastMerge_ = countFaces(shape_);
+    if (faces >= facesAtLastMerge_ + kFacesBeforeMerge) {
+        cut.shape = unifyFacesGuarded(cut.shape, cut.volume);
+        facesAtLastMerge_ = countFaces(cut.shape);
+    }
+    shape_ = cut.shape;
+    volume_ = cut.volume;
+}
 
 void RegionEntity::Boolean(const Variant& operation, const Variant& other) {
     hostCall(journal(), describe(), "Boolean", {operation, other}, [&](JournalEntry&) {

@@ -21,6 +21,8 @@
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 #include <BRepTools.hxx>
+#include <ShapeUpgrade_UnifySameDomain.hxx>
+#include <Standard_Failure.hxx>
 
 #include <cmath>
 #include <memory>
@@ -78,12 +80,13 @@ TopoDS_Shape runBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp 
     return algorithm->Shape();
 }
 
-bool acceptable(const TopoDS_Shape& result, double before, double toolVolume) {
-    if (result.IsNull() || !isValidShape(result)) return false;
-    double after = solidVolume(result);
+bool acceptable(const TopoDS_Shape& result, double before, double toolVolume, double& after) {
+    if (result.IsNull()) return false;
+    after = solidVolume(result);
     double tolerance = 1e-9 * (std::fabs(before) + std::fabs(toolVolume)) + 1e-12;
+    // The cheap volume check first; the validity check costs more.
     return after <= before + tolerance && after >= before - toolVolume - tolerance &&
-           after >= -tolerance;
+           after >= -tolerance && isValidShape(result);
 }
 
 }  // namespace
@@ -172,26 +175,56 @@ bool isValidShape(const TopoDS_Shape& shape) {
     return !shape.IsNull() && BRepCheck_Analyzer(shape).IsValid();
 }
 
-TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp operation) {
-    if (operation != BooleanOp::Subtraction) {
-        TopoDS_Shape result = runBoolean(a, b, operation, 0);
-        if (result.IsNull() || !isValidShape(result))
-            throw automation::failure("the Boolean operation failed in the geometry kernel");
-        return result;
-    }
-    double before = solidVolume(a);
+GuardedCut subtractGuarded(const TopoDS_Shape& a, double before, const TopoDS_Shape& b) {
     double toolVolume = solidVolume(b);
+    double after = 0;
+    auto attempt = [&](const TopoDS_Shape& tool, double fuzzy) {
+        TopoDS_Shape result = runBoolean(a, tool, BooleanOp::Subtraction, fuzzy);
+        if (!acceptable(result, before, toolVolume, after)) return TopoDS_Shape();
+        return result;
+    };
+    TopoDS_Shape result = attempt(b, 0);
+    if (result.IsNull()) result = attempt(b, 1e-7);
+    if (result.IsNull()) {
+        gp_Trsf shift;
+        shift.SetTranslation(gp_Vec(1e-6, 1e-6, 1e-6));
+        result = attempt(b.Moved(TopLoc_Location(shift)), 0);
+    }
+    if (result.IsNull())
+        throw automation::failure(
+            "the subtraction gave an invalid solid or a volume that does not add up, even when "
+            "retried; the solid was left as it was");
+    return {result, after};
+}
+
+TopoDS_Shape unifyFacesGuarded(const TopoDS_Shape& shape, double volume) {
+    try {
+        ShapeUpgrade_UnifySameDomain unify(shape, true, true, false);
+        unify.SetSafeInputMode(true);
+        unify.Build();
+        TopoDS_Shape unified = unify.Shape();
+        if (unified.IsNull()) return shape;
+        double after = solidVolume(unified);
+        if (std::fabs(after - volume) > 1e-9 * std::fabs(volume) + 1e-12) return shape;
+        if (!isValidShape(unified)) return shape;
+        return unified;
+    } catch (const Standard_Failure&) {
+        return shape;  // merging is an optimisation: the exact, un-merged part is kept
+    }
+}
+
+int countFaces(const TopoDS_Shape& shape) {
+    int faces = 0;
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) ++faces;
+    return faces;
+}
+
+TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp operation) {
+    if (operation == BooleanOp::Subtraction) return subtractGuarded(a, solidVolume(a), b).shape;
     TopoDS_Shape result = runBoolean(a, b, operation, 0);
-    if (acceptable(result, before, toolVolume)) return result;
-    result = runBoolean(a, b, operation, 1e-7);
-    if (acceptable(result, before, toolVolume)) return result;
-    gp_Trsf shift;
-    shift.SetTranslation(gp_Vec(1e-6, 1e-6, 1e-6));
-    result = runBoolean(a, b.Moved(TopLoc_Location(shift)), operation, 0);
-    if (acceptable(result, before, toolVolume)) return result;
-    throw automation::failure(
-        "the subtraction gave an invalid solid or a volume that does not add up, even when "
-        "retried; the solid was left as it was");
+    if (result.IsNull() || !isValidShape(result))
+        throw automation::failure("the Boolean operation failed in the geometry kernel");
+    return result;
 }
 
 TopoDS_Shape solidCommon(const TopoDS_Shape& a, const TopoDS_Shape& b) {

@@ -23,6 +23,19 @@ int countSolids(const TopoDS_Shape& shape);
 double solidVolume(const TopoDS_Shape& shape);
 bool isValidShape(const TopoDS_Shape& shape);
 
+// a minus b, guarded as below, given a's volume; returns the result and its volume.
+struct GuardedCut {
+    TopoDS_Shape shape;
+    double volume;
+};
+GuardedCut subtractGuarded(const TopoDS_Shape& a, double volumeOfA, const TopoDS_Shape& b);
+
+// The shape with coplanar and cocylindrical faces merged, when that changes neither its
+// volume (beyond 1e-9 relative) nor its validity; otherwise the shape as it was. Merging is
+// what keeps a workpiece's face count, and so the cost of each cut, from growing.
+TopoDS_Shape unifyFacesGuarded(const TopoDS_Shape& shape, double volume);
+int countFaces(const TopoDS_Shape& shape);
+
 // a (op) b. A subtraction is guarded: the volume may only shrink, by no more than b's
 // volume, and the result must be valid; failing that it is retried with a fuzzy value and
 // then with b shifted by 1e-6, and otherwise fails, leaving nothing changed.

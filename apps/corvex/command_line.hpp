@@ -1,0 +1,31 @@
+#pragma once
+// What the runner's commands share: how they fail, and how they open a drawing.
+//
+// Exit status: 0 when everything worked; 1 when a call of a session failed or an output could
+// not be written (the outputs that could be are still written); 2 for bad input, found before
+// anything runs: a malformed command line or session, an unknown member, a file that cannot
+// be read, a STEP file that is not one.
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "cadhost/journal.hpp"
+#include "cadhost/occt/embedded_host.hpp"
+
+namespace corvex::runner {
+
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitBadInput = 2;
+
+// Bad input: the message says what and where; the runner stops with status 2.
+class BadInput : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The drawing in `path`, or a new empty one when `path` is empty. A file that cannot be read
+// as a drawing is bad input.
+std::shared_ptr<cadhost::occt::Drawing> openDrawing(const std::string& path,
+                                                    std::shared_ptr<cadhost::Journal> journal = nullptr);
+
+}  // namespace corvex::runner

@@ -1,0 +1,91 @@
+#include "session_reader.hpp"
+
+#include <fstream>
+#include <iostream>
+
+#include "command_line.hpp"
+#include "json_variant.hpp"
+#include "server/member_table.hpp"
+
+namespace corvex::runner {
+namespace {
+
+bool skipped(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    return first == std::string::npos || text[first] == '#';
+}
+
+// The member of that name that takes this many arguments; its spelling in the class.
+std::string memberFor(const std::string& name, std::size_t count) {
+    const auto members = findMembers(name);
+    if (members.empty()) throw BadInput("corvex4 has no member \"" + name + "\"");
+    for (const Member* member : members) {
+        switch (member->kind) {
+            case InvokeKind::Method:
+                if (member->parameters.size() == count) return std::string(member->name);
+                break;
+            case InvokeKind::PropertyGet:
+                if (count == 0) return std::string(member->name);
+                break;
+            case InvokeKind::PropertyPut:
+                if (count == 1) return std::string(member->name);
+                break;
+        }
+    }
+    const Member& first = *members.front();
+    if (first.kind != InvokeKind::Method)
+        throw BadInput("the property " + std::string(first.name) +
+                       " is read with no argument and written with one, not " + std::to_string(count));
+    throw BadInput(std::string(first.name) + " takes " + std::to_string(first.parameters.size()) +
+                   " argument(s), not " + std::to_string(count));
+}
+
+SessionCall parseCall(const std::string& text, int line) {
+    nlohmann::json call;
+    try {
+        call = nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error& error) {
+        // nlohmann's message starts with its own error code and says where; keep the where.
+        std::string what = error.what();
+        auto detail = what.find("] ");
+        throw BadInput("not JSON: " + (detail == std::string::npos ? what : what.substr(detail + 2)));
+    }
+    if (!call.is_array() || call.empty() || !call[0].is_string())
+        throw BadInput("expected an array of a member name and its arguments, like [\"StartAcad\"]");
+    SessionCall result{line, {}, {call.begin() + 1, call.end()}};
+    for (std::size_t i = 0; i < result.arguments.size(); ++i) {
+        try {
+            checkArgument(result.arguments[i]);
+        } catch (const BadInput& error) {
+            throw BadInput("argument " + std::to_string(i + 1) + ": " + error.what());
+        }
+    }
+    result.member = memberFor(call[0].get<std::string>(), result.arguments.size());
+    return result;
+}
+
+}  // namespace
+
+std::vector<SessionCall> readSession(std::istream& input, const std::string& source) {
+    std::vector<SessionCall> calls;
+    std::string text;
+    for (int line = 1; std::getline(input, text); ++line) {
+        if (skipped(text)) continue;
+        try {
+            calls.push_back(parseCall(text, line));
+        } catch (const BadInput& error) {
+            throw BadInput(source + ":" + std::to_string(line) + ": " + error.what());
+        }
+    }
+    if (input.bad()) throw BadInput("Cannot read " + source);
+    return calls;
+}
+
+std::vector<SessionCall> readSessionFile(const std::string& path) {
+    if (path == "-") return readSession(std::cin, "standard input");
+    std::ifstream file(path);
+    if (!file) throw BadInput("Cannot read the session " + path + ": no such file or not readable");
+    return readSession(file, path);
+}
+
+}  // namespace corvex::runner

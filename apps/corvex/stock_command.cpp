@@ -1,0 +1,53 @@
+#include "stock_command.hpp"
+
+#include <iostream>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/drawing_file.hpp"
+#include "command_line.hpp"
+
+namespace corvex::runner {
+
+void StockCommand::addTo(CLI::App& app) {
+    command_ = app.add_subcommand("stock", "Add a box or a cylinder of stock to groups of a drawing");
+    command_->add_option("-o,--output", output_, "The drawing to write (STEP)")->required();
+    command_->add_option("-d,--drawing", input_, "The drawing to add to (STEP); a new one if not given");
+    command_->add_option("--group", groups_, "A group the stock joins (repeat for several)")
+        ->required()
+        ->take_all();
+    auto* box = command_->add_option("--box", box_, "A box between two corners: X0 Y0 Z0 X1 Y1 Z1")
+                    ->expected(6)
+                    ->allow_extra_args(false);
+    auto* cylinder =
+        command_->add_option("--cylinder", cylinder_,
+                             "A cylinder from its base centre along --axis: CX CY CZ RADIUS LENGTH")
+            ->expected(5)
+            ->allow_extra_args(false);
+    auto* axis = command_->add_option("--axis", axis_, "The cylinder's axis")
+                     ->check(CLI::IsMember({"x", "y", "z"}, CLI::ignore_case));
+    box->excludes(cylinder);
+    cylinder->needs(axis);
+    axis->needs(cylinder);
+}
+
+int StockCommand::run() const {
+    if (box_.empty() && cylinder_.empty()) throw BadInput("stock: give either --box or --cylinder");
+    auto drawing = openDrawing(input_);
+    std::shared_ptr<cadhost::Solid3D> stock;
+    try {
+        if (!box_.empty()) {
+            stock = drawing->addBox({box_[0], box_[1], box_[2]}, {box_[3], box_[4], box_[5]});
+        } else {
+            const int axis = std::string("xyz").find(static_cast<char>(std::tolower(axis_.at(0))));
+            stock = drawing->addAxisCylinder({cylinder_[0], cylinder_[1], cylinder_[2]},
+                                             cylinder_[3], cylinder_[4], axis);
+        }
+    } catch (const automation::Error& error) {
+        throw BadInput("stock: " + error.description());
+    }
+    for (const auto& group : groups_) drawing->addToGroup(group, stock);
+    cadhost::occt::writeDrawing(*drawing, output_);
+    return 0;
+}
+
+}  // namespace corvex::runner

@@ -1,0 +1,148 @@
+// Drawings to and from STEP: the entities in drawing order as named, coloured shapes, and the
+// groups as layers. What STEP alone cannot carry back (which kind a loose edge was, a colour
+// text that is not just a colour) travels in the entity's name.
+#include "cadhost/occt/drawing_file.hpp"
+
+#include <Standard_Failure.hxx>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/entities_from_shape.hpp"
+#include "cadhost/occt/entity_base.hpp"
+#include "cadhost/occt/entity_names.hpp"
+#include "cadhost/occt/replace_file.hpp"
+#include "cadhost/occt/step_content.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+// An entity with no geometry (a line of no length) has nothing a file could hold.
+TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
+    try {
+        return entity.shape();
+    } catch (const automation::Error&) {
+        return {};
+    } catch (const Standard_Failure&) {
+        return {};
+    }
+}
+
+StepItem itemOf(const EntityBase& entity, TopoDS_Shape shape) {
+    StepItem item;
+    item.shape = std::move(shape);
+    item.colour = colourOfText(entity.colour());
+    item.visible = entity.visible();
+    // An invisible shape is written with a colour even when it has none, so the file alone
+    // would not say BYLAYER.
+    const bool fileSaysColour =
+        textOfColour(item.colour) == entity.colour() && (item.visible || item.colour);
+    EntityName name{entity.kind(), entity.id(), {}};
+    if (!fileSaysColour) name.colour = entity.colour();
+    item.name = formatEntityName(name);
+    return item;
+}
+
+StepContent contentOf(const DrawingState& state) {
+    StepContent content;
+    std::map<const EntityBase*, std::size_t> itemOfEntity;
+    for (const auto& [id, entity] : state.entities) {
+        TopoDS_Shape shape = shapeOrNothing(*entity);
+        if (shape.IsNull()) continue;
+        itemOfEntity[entity.get()] = content.items.size();
+        content.items.push_back(itemOf(*entity, std::move(shape)));
+    }
+    for (const GroupData& group : state.groups) {
+        StepLayer layer{group.name, {}};
+        for (const auto& member : group.members) {
+            auto found = itemOfEntity.find(member.get());
+            if (found != itemOfEntity.end()) layer.members.push_back(found->second);
+        }
+        content.layers.push_back(std::move(layer));
+    }
+    return content;
+}
+
+// Rebuilds the drawing's entities from the file's items. Items this system named keep their
+// ids; anything else (parts from another CAD program, the second of two items claiming one
+// id, the further entities one item splits into) is numbered after the highest id named.
+class DrawingRebuilder {
+public:
+    DrawingRebuilder(const StepContent& content, DrawingState& state)
+        : content_(content), state_(state) {}
+
+    void rebuild() {
+        std::vector<std::optional<EntityName>> names;
+        int highest = 0;
+        for (const StepItem& item : content_.items) {
+            names.push_back(parseEntityName(item.name));
+            if (names.back()) highest = std::max(highest, names.back()->id);
+        }
+        nextFreeId_ = highest + 1;
+        for (std::size_t i = 0; i < content_.items.size(); ++i)
+            entitiesOfItem_.push_back(addItem(content_.items[i], names[i]));
+        for (const StepLayer& layer : content_.layers) addGroup(layer);
+    }
+
+private:
+    std::vector<std::shared_ptr<EntityBase>> addItem(const StepItem& item,
+                                                     const std::optional<EntityName>& name) {
+        std::vector<std::shared_ptr<EntityBase>> entities;
+        try {
+            entities = entitiesFromShape(item.shape, name ? name->kind : std::string());
+        } catch (const automation::Error& error) {
+            throw automation::failure(describe(item) + ": " + error.description());
+        } catch (const Standard_Failure& failure) {
+            throw automation::failure(describe(item) + ": " + failure.GetMessageString());
+        }
+        for (std::size_t k = 0; k < entities.size(); ++k) {
+            const bool keepsId = k == 0 && name && takenIds_.insert(name->id).second;
+            state_.restore(entities[k], keepsId ? name->id : nextFreeId_++);
+            entities[k]->setColour(name && name->colour ? *name->colour : textOfColour(item.colour));
+            entities[k]->setVisibleFlag(item.visible);
+        }
+        return entities;
+    }
+
+    void addGroup(const StepLayer& layer) {
+        GroupData& group = state_.group(layer.name);
+        for (std::size_t index : layer.members)
+            for (const auto& entity : entitiesOfItem_.at(index))
+                if (std::find(group.members.begin(), group.members.end(), entity) ==
+                    group.members.end())
+                    group.members.push_back(entity);
+    }
+
+    static std::string describe(const StepItem& item) {
+        return item.name.empty() ? std::string("an unnamed shape") : "the shape \"" + item.name + "\"";
+    }
+
+    const StepContent& content_;
+    DrawingState& state_;
+    int nextFreeId_ = 1;
+    std::set<int> takenIds_;
+    std::vector<std::vector<std::shared_ptr<EntityBase>>> entitiesOfItem_;
+};
+
+}  // namespace
+
+void writeDrawing(const Drawing& drawing, const std::string& path) {
+    const StepContent content = contentOf(drawing.state());
+    replaceFile(path, [&](const std::string& temporary) { writeStepContent(content, temporary); });
+}
+
+std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {
+    const StepContent content = readStepContent(
+        path, [](const std::string& name) { return parseEntityName(name).has_value(); });
+    auto drawing = Drawing::create(std::move(journal));
+    try {
+        DrawingRebuilder(content, drawing->state()).rebuild();
+    } catch (const automation::Error& error) {
+        throw automation::failure("Cannot read " + path + ": " + error.description());
+    }
+    return drawing;
+}
+
+}  // namespace corvex::cadhost::occt
