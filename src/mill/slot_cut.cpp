@@ -48,7 +48,8 @@ Variant corvex4::ToolExtrudeLine(const Variant& point1, const Variant& point2,
         lateBound<cadhost::Entity>(region, "Delete")->Delete();
         const auto member = cadhost::take<cadhost::Solid3D>(part->Item(Variant::int16(i)),
                                                             "a 3D solid");
-        member->Boolean(Variant::int16(2), Variant::object(cutSolid));
+        // The operation reaches the host as its enumeration value, a 32-bit integer.
+        member->Boolean(Variant::int32(2), Variant::object(cutSolid));
         member->Update();
     }
     return Variant::int16(1);

@@ -24,7 +24,7 @@ std::vector<std::string> passJournal(int outlineId, int regionId, int cutId, int
         "ModelSpace.AddExtrudedSolid(<" + region + ">, 2, 0%) -> " + cut,
         region + ".Delete()",
         "Group(\"PART\").Item(" + std::to_string(index) + "%) -> <" + member + ">",
-        member + ".Boolean(2%, " + cut + ")",
+        member + ".Boolean(2&, " + cut + ")",
         member + ".Update()",
     };
 }

@@ -151,6 +151,15 @@ TEST(RegionsFromCurves, LoopOutOfPlaneIsAnError) {
     EXPECT_NE(error.description().find("plane"), std::string::npos);
 }
 
+TEST(RegionsFromCurves, LoopWithNoAreaIsAnError) {
+    automation::Error error = errorOf([] {
+        // A triangle thinner than the joining tolerance.
+        regionsFromCurves({polygon({gp_Pnt(0, 0, 0), gp_Pnt(10, 0, 0), gp_Pnt(5, 1e-8, 0)})});
+    });
+    EXPECT_EQ(error.hr(), automation::hresult::kInvalidArgument);
+    EXPECT_NE(error.description().find("no area"), std::string::npos);
+}
+
 TEST(RegionsFromCurves, EnclosingRegionComesFirst) {
     std::vector<TopoDS_Face> faces = regionsFromCurves({circle(0, 0, 2), circle(0, 0, 5)});
     ASSERT_EQ(faces.size(), 2u);
@@ -161,6 +170,30 @@ TEST(RegionsFromCurves, EnclosingRegionComesFirst) {
     EXPECT_NEAR(area(ring), kPi * (25 - 4), 1e-9);
     EXPECT_EQ(count(ring, TopAbs_FACE), 1);
     EXPECT_TRUE(BRepCheck_Analyzer(ring).IsValid());
+}
+
+TEST(RegionsFromCurves, RegionTouchingTheInsideOfAnotherCountsAsEnclosed) {
+    // The small circle touches the large one from inside, at an angle where a polygon through
+    // the large circle would cut the small one off; the square's corners touch it too.
+    const gp_Dir toTouch(std::cos(0.3), std::sin(0.3), 0);
+    TopoDS_Edge touching = BRepBuilderAPI_MakeEdge(
+        gp_Circ(gp_Ax2(gp_Pnt(gp_XYZ(toTouch.XYZ()) * 3), gp::DZ(), toTouch), 2));
+    const double half = 5 / std::sqrt(2.0);
+    std::vector<TopoDS_Face> faces = regionsFromCurves(
+        {touching, square(-half, -half, 2 * half), circle(0, 0, 5)});
+    ASSERT_EQ(faces.size(), 3u);
+    EXPECT_NEAR(area(faces[0]), kPi * 25, 1e-9);
+    EXPECT_NEAR(area(faces[1]), kPi * 4, 1e-9);
+    EXPECT_NEAR(area(faces[2]), 50, 1e-9);
+}
+
+TEST(RegionsFromCurves, SameLoopTwiceGivesTwoRegionsInListOrder) {
+    std::vector<TopoDS_Face> faces = regionsFromCurves({square(0, 0, 2), circle(10, 10, 0.5),
+                                                        square(0, 0, 2)});
+    ASSERT_EQ(faces.size(), 3u);
+    EXPECT_NEAR(area(faces[0]), 4, 1e-9);
+    EXPECT_NEAR(area(faces[1]), kPi * 0.25, 1e-9);
+    EXPECT_NEAR(area(faces[2]), 4, 1e-9);
 }
 
 TEST(RegionsFromCurves, NestedRegionsComeOutermostFirstAndOthersKeepTheirPlaces) {
@@ -186,10 +219,16 @@ TEST(RegionsFromCurves, OverlappingRegionsKeepListOrder) {
     EXPECT_NEAR(area(faces[2]), kPi * 0.16, 1e-9);
     EXPECT_NEAR(area(faces[3]), kPi * 0.36, 1e-9);
 
-    // A circle that sticks out of the outline stays before it when listed first.
-    faces = regionsFromCurves({circle(10, 0, 0.8), outline});
-    ASSERT_EQ(faces.size(), 2u);
-    EXPECT_NEAR(area(faces[0]), kPi * 0.64, 1e-9);
+    // A circle that sticks out of an outline stays before it when listed first, also when it
+    // lies within the outline's box (in the notch of an L).
+    TopoDS_Wire notched = polygon({gp_Pnt(0, 0, 0), gp_Pnt(6, 0, 0), gp_Pnt(6, 2, 0),
+                                   gp_Pnt(2, 2, 0), gp_Pnt(2, 6, 0), gp_Pnt(0, 6, 0)});
+    for (const auto& [cornerCircle, shape] : std::vector<std::pair<TopoDS_Shape, TopoDS_Shape>>{
+             {circle(10, 0, 0.8), outline}, {circle(2, 2, 0.8), notched}}) {
+        faces = regionsFromCurves({cornerCircle, shape});
+        ASSERT_EQ(faces.size(), 2u);
+        EXPECT_NEAR(area(faces[0]), kPi * 0.64, 1e-9);
+    }
 }
 
 TEST(RegionsFromCurves, NormalsFaceUpWhicheverWayTheLoopRuns) {

@@ -1,0 +1,231 @@
+// The corvex command line end to end: the built program run on files in a scratch directory,
+// its outputs checked by measuring the drawings it writes.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace corvex::runner::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using Json = nlohmann::json;
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+class Runner : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* bin = std::getenv("CORVEX_BIN");
+        ASSERT_NE(bin, nullptr) << "CORVEX_BIN names the directory of the corvex program";
+        program = fs::path(bin) / "corvex";
+        ASSERT_TRUE(fs::exists(program)) << program;
+        directory = fs::temp_directory_path() /
+                    ("corvex-runner-" + std::to_string(::getpid()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(directory);
+        fs::create_directories(directory);
+    }
+    void TearDown() override { fs::remove_all(directory); }
+
+    std::string path(const std::string& name) const { return (directory / name).string(); }
+
+    // Runs corvex with `arguments` (already quoted for the shell where needed).
+    Outcome corvex(const std::string& arguments, const std::string& input = "/dev/null") const {
+        const std::string out = path("stdout.txt"), err = path("stderr.txt");
+        const std::string command = "cd '" + directory.string() + "' && '" + program.string() + "' " +
+                                    arguments + " <" + input + " >'" + out + "' 2>'" + err + "'";
+        const int raw = std::system(command.c_str());
+        Outcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        outcome.out = slurp(out);
+        outcome.err = slurp(err);
+        return outcome;
+    }
+
+    void write(const std::string& name, const std::string& text) const { std::ofstream(path(name)) << text; }
+
+    static std::string slurp(const std::string& file) {
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    Json inspect(const std::string& drawing) const {
+        const Outcome outcome = corvex("inspect " + drawing);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        return Json::parse(outcome.out);
+    }
+
+    // The stock box every session here starts from: 100 x 50 x 20 in the group PART.
+    void makeStock(const std::string& name = "stock.step") const {
+        const Outcome outcome = corvex("stock -o " + name + " --group PART --box 0 0 0 100 50 20");
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+    }
+
+    fs::path program, directory;
+};
+
+// ---- stock and inspect --------------------------------------------------------------------
+
+TEST_F(Runner, StockThenInspectMeasuresABoxAndACylinderAlongX) {
+    makeStock();
+    const Outcome second = corvex(
+        "stock -d stock.step -o both.step --group ROTARYA --group CAXIS --cylinder -10 25 10 5 120 --axis x");
+    ASSERT_EQ(second.status, 0) << second.err;
+
+    const Json drawing = inspect("both.step");
+    ASSERT_EQ(drawing["entities"].size(), 2u);
+    const Json& box = drawing["entities"][0];
+    const Json& bar = drawing["entities"][1];
+    EXPECT_EQ(box["kind"], "Solid3D");
+    EXPECT_NEAR(box["volume"].get<double>(), 100.0 * 50 * 20, 1e-6);
+    EXPECT_NEAR(bar["volume"].get<double>(), M_PI * 25 * 120, 1e-6);
+    const std::vector<double> barBox = bar["bbox"];
+    EXPECT_THAT(barBox, ::testing::Pointwise(::testing::DoubleNear(1e-7),
+                                              std::vector<double>{-10, 20, 5, 110, 30, 15}));
+    const std::vector<double> centroid = bar["centroid"];
+    EXPECT_NEAR(centroid[0], 50, 1e-7);
+    EXPECT_EQ(bar["groups"], (Json{"ROTARYA", "CAXIS"}));
+    EXPECT_EQ(drawing["groups"]["PART"], (Json{box["id"]}));
+    EXPECT_EQ(drawing["groups"]["CAXIS"], (Json{bar["id"]}));
+}
+
+TEST_F(Runner, StockRefusesAMissingShapeOrBothShapes) {
+    EXPECT_EQ(corvex("stock -o s.step --group PART").status, 2);
+    EXPECT_EQ(corvex("stock -o s.step --group PART --box 0 0 0 1 1 1 --cylinder 0 0 0 1 1 --axis z").status, 2);
+    EXPECT_EQ(corvex("stock -o s.step --group PART --cylinder 0 0 0 1 1 --axis w").status, 2);
+    EXPECT_FALSE(fs::exists(path("s.step")));
+}
+
+TEST_F(Runner, InspectWritesOnlyJsonOnStandardOutput) {
+    makeStock();
+    const Outcome outcome = corvex("inspect stock.step");
+    ASSERT_EQ(outcome.status, 0);
+    EXPECT_NO_THROW(Json::parse(outcome.out)) << outcome.out;
+}
+
+// ---- bad input ----------------------------------------------------------------------------
+
+TEST_F(Runner, MissingOrForeignFilesAreBadInput) {
+    const Outcome missing = corvex("inspect nowhere.step");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_THAT(missing.err, HasSubstr("nowhere.step"));
+    write("notes.step", "not a drawing\n");
+    const Outcome foreign = corvex("inspect notes.step");
+    EXPECT_EQ(foreign.status, 2);
+    EXPECT_THAT(foreign.err, HasSubstr("not a STEP file"));
+    write("session.jsonl", "[\"StartAcad\"]\n");
+    EXPECT_EQ(corvex("run missing-session.jsonl").status, 2);
+    EXPECT_EQ(corvex("run session.jsonl -d nowhere.step -o out.step").status, 2);
+    EXPECT_FALSE(fs::exists(path("out.step")));
+}
+
+TEST_F(Runner, AMalformedSessionLineStopsEverythingAndNamesItsLine) {
+    makeStock();
+    write("session.jsonl", "# cut nothing\n[\"StartAcad\"]\n\n[\"distance\", 0, 0, 3 4]\n");
+    const Outcome outcome = corvex("run session.jsonl -d stock.step -o out.step");
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_THAT(outcome.err, HasSubstr("session.jsonl:4:"));
+    EXPECT_EQ(outcome.out, "") << "no call ran";
+    EXPECT_FALSE(fs::exists(path("out.step")));
+}
+
+TEST_F(Runner, UnknownMembersAndWrongArgumentCountsAreBadInput) {
+    write("unknown.jsonl", "[\"StartAcad\"]\n[\"MakeCoffee\", 1]\n");
+    const Outcome unknown = corvex("run unknown.jsonl");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_THAT(unknown.err, HasSubstr(":2:"));
+    EXPECT_THAT(unknown.err, HasSubstr("MakeCoffee"));
+    write("count.jsonl", "[\"distance\", 1, 2]\n");
+    EXPECT_EQ(corvex("run count.jsonl").status, 2);
+    write("object.jsonl", "[\"setcolor\", {\"red\": 1}]\n");
+    EXPECT_EQ(corvex("run object.jsonl").status, 2);
+}
+
+// ---- run ----------------------------------------------------------------------------------
+
+// A slot 60 long and 10 wide (two half circles of radius 5 at its ends) cut 2 deep at z = 15.
+const char* const kSlotSession =
+    "[\"StartAcad\"]\n"
+    "[\"ToolExtrudeLine\", [20, 20, 0], [80, 20, 0], [80, 30, 0], [20, 30, 0], [20, 20, 0], 15]\n";
+const double kSlotVolume = (60 * 10 + M_PI * 25) * 2;
+
+TEST_F(Runner, ASessionCutsASlotOutOfTheStock) {
+    makeStock();
+    write("slot.jsonl", kSlotSession);
+    const Outcome outcome = corvex("run slot.jsonl -d stock.step -o cut.step --stl part.stl");
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+
+    const Json drawing = inspect("cut.step");
+    const int partId = drawing["groups"]["PART"][0];
+    for (const Json& entity : drawing["entities"]) {
+        if (entity["id"] == partId)
+            EXPECT_NEAR(entity["volume"].get<double>(), 100.0 * 50 * 20 - kSlotVolume, 1e-6);
+    }
+    EXPECT_GT(fs::file_size(path("part.stl")), 84u + 50u * 12u) << "more than the uncut box";
+    EXPECT_EQ(fs::file_size(path("part.stl")) % 50, 84u % 50) << "binary STL: 84 + 50 per triangle";
+}
+
+TEST_F(Runner, EachResultIsOneJsonLineAndPropertiesReadAndWrite) {
+    write("session.jsonl",
+          "[\"Name\", \"lathe-2\"]\n[\"Name\"]\n[\"StartAcad\"]\n"
+          "[\"MakeToolMill\", [0, 0, 5], 6, 20, 0]\n[\"distance\", 0, 0, 3, 4]\n");
+    const Outcome outcome = corvex("run - -o out.step", path("session.jsonl"));
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    std::vector<Json> lines;
+    std::istringstream out(outcome.out);
+    for (std::string line; std::getline(out, line);) lines.push_back(Json::parse(line));
+    ASSERT_EQ(lines.size(), 4u) << outcome.out << "writing Name has no result";
+    EXPECT_EQ(lines[0], (Json{{"line", 2}, {"member", "Name"}, {"result", "lathe-2"}}));
+    EXPECT_EQ(lines[1]["result"], 1);
+    EXPECT_EQ(lines[2]["member"], "MakeToolMill");
+    EXPECT_EQ(lines[2]["result"]["kind"], "Solid3D");
+    EXPECT_EQ(lines[3]["result"], 5.0);
+}
+
+TEST_F(Runner, AFailingCallStopsTheSessionButTheDrawingIsStillWritten) {
+    makeStock();
+    // Without StartAcad there is no drawing to work in: the cut fails.
+    write("session.jsonl", std::string("[\"distance\", 0, 0, 3, 4]\n") +
+                               "[\"ToolExtrudeLine\", [20, 20, 0], [80, 20, 0], [80, 30, 0], [20, 30, 0], [20, 20, 0], 15]\n" +
+                               "[\"distance\", 0, 0, 6, 8]\n");
+    const Outcome stopped = corvex("run session.jsonl -d stock.step -o out.step");
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_THAT(stopped.err, ::testing::ContainsRegex("line 2: ToolExtrudeLine: .* \\(0x[0-9A-F]{8}\\)"));
+    EXPECT_THAT(stopped.out, ::testing::Not(HasSubstr("10.0")));
+    EXPECT_TRUE(fs::exists(path("out.step")));
+    EXPECT_NEAR(inspect("out.step")["entities"][0]["volume"].get<double>(), 100000, 1e-6);
+
+    const Outcome kept = corvex("run session.jsonl -d stock.step -o out.step --keep-going");
+    EXPECT_EQ(kept.status, 1);
+    EXPECT_THAT(kept.out, HasSubstr("\"line\":3"));
+}
+
+TEST_F(Runner, TraceShowsTheHostOperationsOnStandardError) {
+    makeStock();
+    write("slot.jsonl", kSlotSession);
+    const Outcome outcome = corvex("run slot.jsonl -d stock.step --trace --progress");
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_THAT(outcome.err, HasSubstr(".Boolean(2"));
+    EXPECT_THAT(outcome.err, ::testing::Not(HasSubstr("\r"))) << "no progress bar off a terminal";
+    std::istringstream out(outcome.out);
+    for (std::string line; std::getline(out, line);) EXPECT_NO_THROW(Json::parse(line)) << line;
+}
+
+}  // namespace
+}  // namespace corvex::runner::testing
