@@ -57,6 +57,22 @@ TEST_F(DrawingRules, LinesAndArcsJoinedEndToEndMakeARegion) {
     EXPECT_REL(measureRegion(*regions[0]).area, 8 + M_PI, 1e-9);
 }
 
+// A client computes the closing lines of an arc cut with exact trigonometry, while the arcs'
+// angles come from degrees times 0.017453293; the ends still join on a large, long arc.
+TEST_F(DrawingRules, ArcBandClosesWithLinesFromExactTrigonometry) {
+    const double factor = 0.017453293, r1 = 100, r2 = 90, start = 10, end = 355;
+    auto at = [](double r, double degrees) {
+        return pt(r * std::cos(degrees * M_PI / 180), r * std::sin(degrees * M_PI / 180), 0);
+    };
+    auto l1 = space->AddLine(at(r2, start), at(r1, start));
+    auto l2 = space->AddLine(at(r1, end), at(r2, end));
+    auto a1 = space->AddArc(pt(0, 0, 0), num(r1), num(start * factor), num(end * factor));
+    auto a2 = space->AddArc(pt(0, 0, 0), num(r2), num(start * factor), num(end * factor));
+    auto regions = regionsOf(space->AddRegion(list({obj(l1), obj(l2), obj(a1), obj(a2)})));
+    ASSERT_EQ(regions.size(), 1u);
+    EXPECT_REL(measureRegion(*regions[0]).area, M_PI * (r1 * r1 - r2 * r2) * (end - start) / 360, 1e-5);
+}
+
 TEST_F(DrawingRules, ADeletedEntityFailsEveryLaterUse) {
     auto solid = box(0, 0, 0, 1, 1, 1);
     auto before = entityCount();

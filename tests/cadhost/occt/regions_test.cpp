@@ -110,7 +110,7 @@ TEST(RegionsFromCurves, SeparateEdgesInAnyOrderAndDirectionJoinIntoOneLoop) {
 
 TEST(RegionsFromCurves, EndsJoinWithinTheToleranceAndNotBeyond) {
     TopoDS_Face face = onlyFace(scrambledSlot(0.5 * kJoinTolerance));
-    EXPECT_NEAR(area(face), 10 * 4 + kPi * 4, 1e-5);
+    EXPECT_NEAR(area(face), 10 * 4 + kPi * 4, 20 * kJoinTolerance);  // the gap, closed, shifts the outline by up to half of it
     EXPECT_TRUE(BRepCheck_Analyzer(face).IsValid());
 
     EXPECT_EQ(errorOf([] { regionsFromCurves(scrambledSlot(10 * kJoinTolerance)); }).hr(),
