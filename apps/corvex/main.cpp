@@ -2,6 +2,8 @@
 //   corvex stock -o OUT.step [-d IN.step] --group NAME... (--box ... | --cylinder ... --axis x|y|z)
 //   corvex inspect FILE.step
 //   corvex run SESSION [-d IN.step] [-o OUT.step] [--stl PART.stl] [--trace] [--keep-going] [--progress]
+//              [--png PICTURE.png] [--frames DIR --every N] [--glb FILE.glb] [--view V] [--size WxH]
+//   corvex render DRAWING.step -o PICTURE.png [--glb FILE.glb] [--view iso|top|front|right] [--size WxH]
 // Standard output carries data only (JSON); messages go to standard error.
 #include <CLI/CLI.hpp>
 
@@ -11,6 +13,7 @@
 #include "cadhost/occt/occt_output.hpp"
 #include "command_line.hpp"
 #include "inspect_command.hpp"
+#include "render_command.hpp"
 #include "run_command.hpp"
 #include "stock_command.hpp"
 
@@ -23,9 +26,11 @@ int main(int argc, char** argv) {
     StockCommand stock;
     InspectCommand inspect;
     RunCommand run;
+    RenderCommand render;
     stock.addTo(app);
     inspect.addTo(app);
     run.addTo(app);
+    render.addTo(app);
 
     if (argc <= 1) {
         std::cerr << app.help();
@@ -42,6 +47,7 @@ int main(int argc, char** argv) {
         if (stock.chosen()) return stock.run();
         if (inspect.chosen()) return inspect.run();
         if (run.chosen()) return run.run();
+        if (render.chosen()) return render.run();
     } catch (const BadInput& error) {
         std::cerr << "corvex: " << error.what() << std::endl;
         return kExitBadInput;

@@ -61,6 +61,8 @@ bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool kee
     for (std::size_t i = 0; i < calls.size(); ++i) {
         const SessionCall& call = calls[i];
         progress.show(i, call.member);
+        // A queued cut that fails later is reported under the call that made it.
+        host.drawing().setCurrentCall("line " + std::to_string(call.line) + ": " + call.member);
         try {
             std::vector<Variant> arguments;
             for (const auto& argument : call.arguments) arguments.push_back(toVariant(argument, lookup));
@@ -80,6 +82,14 @@ bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool kee
             allWorked = false;
         }
         if (!allWorked && !keepGoing) break;
+    }
+    // The cuts still queued are made now, so that one that cannot be made is reported here.
+    try {
+        host.drawing().settle();
+    } catch (const automation::Error& error) {
+        progress.clear();
+        std::cerr << "corvex: " << error.description() << std::endl;
+        allWorked = false;
     }
     return allWorked;
 }
@@ -119,22 +129,29 @@ void RunCommand::addTo(CLI::App& app) {
     command_->add_flag("--trace", trace_, "Print every host operation on standard error");
     command_->add_flag("--keep-going", keepGoing_, "Go on with the next call after a failing one");
     command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
+    pictures_.addTo(*command_);
+    command_->add_flag("--eager", eager_,
+                       "Carry out every subtraction at its call (slower; a failing cut fails its own call)");
 }
 
 int RunCommand::run() const {
     // Everything the session needs is checked before the first call runs.
     const auto calls = readSessionFile(session_);
+    pictures_.prepare();
     auto journal = std::make_shared<cadhost::Journal>();
     if (trace_) {
         journal->setEnabled(true);
         journal->setSink([](const std::string& line) { std::cerr << line << '\n'; });
     }
     SessionHost host(openDrawing(input_, journal), journal);
+    host.drawing().setEagerSubtraction(eager_);
 
+    pictures_.watch(host.drawing());
     bool allWorked = runCalls(calls, host, keepGoing_, progress_);
     const occt::Drawing& drawing = host.drawing();
     allWorked &= writeOutput(output_, [&] { occt::writeDrawing(drawing, output_); });
     allWorked &= writeOutput(stl_, [&] { occt::writeStl(solidsOfGroup(drawing, "PART"), stl_); });
+    allWorked &= pictures_.write(drawing);
     return allWorked ? 0 : kExitFailed;
 }
 

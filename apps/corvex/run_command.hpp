@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "picture_outputs.hpp"
+
 namespace corvex::runner {
 
 class RunCommand {
@@ -19,7 +21,9 @@ public:
 private:
     CLI::App* command_ = nullptr;
     std::string session_, input_, output_, stl_;
-    bool trace_ = false, keepGoing_ = false, progress_ = false;
+    // Mutable: the pictures keep their view and their frame recorder while the session runs.
+    mutable PictureOutputs pictures_;
+    bool trace_ = false, keepGoing_ = false, progress_ = false, eager_ = false;
 };
 
 }  // namespace corvex::runner

@@ -23,6 +23,18 @@ std::shared_ptr<Drawing> Drawing::create(std::shared_ptr<Journal> journal) {
     return drawing;
 }
 
+void Drawing::setEagerSubtraction(bool eager) {
+    state_->eagerSubtraction = eager;
+    if (eager) settle();
+}
+bool Drawing::eagerSubtraction() const { return state_->eagerSubtraction; }
+void Drawing::setCurrentCall(std::string label) { state_->currentCall = std::move(label); }
+
+void Drawing::settle() {
+    for (const auto& [id, entity] : state_->entities)
+        if (auto* solid = dynamic_cast<SolidEntity*>(entity.get())) solid->shape();
+}
+
 Journal& Drawing::journal() { return *state_->journal; }
 std::shared_ptr<Journal> Drawing::sharedJournal() const { return state_->journal; }
 

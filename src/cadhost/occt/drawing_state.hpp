@@ -27,6 +27,10 @@ struct DrawingState : std::enable_shared_from_this<DrawingState> {
     // Sees every Update (the redraw): the runner's progress, a frame recorder.
     std::function<void(const EntityBase&)> updateObserver;
     long updates = 0;
+    // Subtractions from solids are queued until the solid is looked at, unless eager.
+    bool eagerSubtraction = false;
+    // The client call now running, named in the report of a queued cut that fails later.
+    std::string currentCall;
 
     // Gives `entity` the next id and the current colour and appends it to the drawing.
     void add(const std::shared_ptr<EntityBase>& entity);

@@ -53,6 +53,17 @@ public:
     // The application this drawing is open in (set by EmbeddedApplication::open).
     void attachTo(const std::shared_ptr<cadhost::Application>& application);
 
+    // Subtractions from a solid are queued and carried out together when the solid is next
+    // looked at (a measurement, a file, a picture, another operation on it). Eager carries
+    // each out at its call, so that a failing cut fails the very call that made it.
+    void setEagerSubtraction(bool eager);
+    bool eagerSubtraction() const;
+    // Names the client call now running ("line 12: ToolExtrudeLine"): a queued cut that
+    // cannot be made is reported under the name of the call that made it.
+    void setCurrentCall(std::string label);
+    // Carries out every queued subtraction; fails, naming the call, when one cannot be made.
+    void settle();
+
     DrawingState& state() { return *state_; }
     const DrawingState& state() const { return *state_; }
 
@@ -140,5 +151,17 @@ int entityId(const Entity& entity);
 bool entityVisible(const Entity& entity);
 bool entityDeleted(const Entity& entity);
 std::string entityColour(const Entity& entity);  // the CECOLOR text it was made with
+
+// What the geometry kernel has done in this process, for the benchmarks: 3-D Booleans on
+// solids, retries and refusals of the subtraction guard, and merges of a part's faces.
+struct KernelCounters {
+    long booleans = 0;
+    long guardRetries = 0;
+    long guardFailures = 0;
+    long unifies = 0;
+    long unifiesRejected = 0;
+};
+KernelCounters kernelCounters();
+void resetKernelCounters();
 
 }  // namespace corvex::cadhost::occt

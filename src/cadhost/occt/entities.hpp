@@ -3,15 +3,19 @@
 #include <gp_Pnt.hxx>
 #include <gp_XY.hxx>
 
+#include <optional>
 #include <vector>
 
 #include "cadhost/occt/entity_base.hpp"
+#include "cadhost/occt/sweep_merge.hpp"
+#include "cadhost/occt/workpiece_cuts.hpp"
 
 namespace corvex::cadhost::occt {
 
 class SolidEntity : public Solid3D, public EntityBase {
 public:
-    explicit SolidEntity(TopoDS_Shape shape) : shape_(std::move(shape)) {}
+    explicit SolidEntity(TopoDS_Shape shape, std::optional<SweepOrigin> sweep = std::nullopt)
+        : cuts_(std::move(shape)), sweep_(std::move(sweep)) {}
     std::string typeName() const override { return "IAcad3DSolid"; }
     std::string kind() const override { return "Solid3D"; }
 
@@ -19,18 +23,21 @@ public:
     std::shared_ptr<Solid3D> CheckInterference(const Variant& other, const Variant& create) override;
     Variant Centroid() override;
 
-    TopoDS_Shape shape() const override { return shape_; }
+    // Whoever looks at the shape sees every subtraction made so far: queued cuts are carried
+    // out first, and a cut that cannot be made fails the look, naming the call that made it.
+    TopoDS_Shape shape() const override { return cuts_.settled(); }
     void transform(const gp_Trsf& motion) override;
     void replaceShape(TopoDS_Shape shape);
-    // Kept from the last operation: the guard of every subtraction needs it.
-    double volume() const;
+    double volume() const { return cuts_.volume(); }
+    bool cutsPending() const { return cuts_.pending(); }
+    // How the solid was made, when it is a region swept in a way that lets cuts merge in 2-D.
+    const std::optional<SweepOrigin>& sweepOrigin() const { return sweep_; }
 
 private:
-    void subtractFrom(const TopoDS_Shape& tool);
+    void subtract(const SolidEntity& tool, DrawingState& drawing);
 
-    TopoDS_Shape shape_;
-    mutable double volume_ = -1;  // < 0: not known yet
-    int facesAtLastMerge_ = -1;
+    mutable WorkpieceCuts cuts_;
+    std::optional<SweepOrigin> sweep_;
 };
 
 class RegionEntity : public Region, public EntityBase {

@@ -23,9 +23,10 @@ std::shared_ptr<T> added(DrawingState& drawing, JournalEntry& entry, std::shared
     return entity;
 }
 
-std::shared_ptr<Solid3D> addSolid(DrawingState& drawing, JournalEntry& entry, TopoDS_Shape shape) {
+std::shared_ptr<Solid3D> addSolid(DrawingState& drawing, JournalEntry& entry, TopoDS_Shape shape,
+                                  std::optional<SweepOrigin> prism = std::nullopt) {
     if (countSolids(shape) == 0) throw automation::failure("the operation made no solid");
-    return added<Solid3D>(drawing, entry, std::make_shared<SolidEntity>(std::move(shape)));
+    return added<Solid3D>(drawing, entry, std::make_shared<SolidEntity>(std::move(shape), std::move(prism)));
 }
 
 std::vector<double> vertexList(const Variant& vertices) {
@@ -55,9 +56,9 @@ std::shared_ptr<Solid3D> ModelSpaceImpl::AddCylinder(const Variant& centre, cons
                                                      const Variant& height) {
     return hostCall(journal(), describe(), "AddCylinder", {centre, radius, height},
                     [&](JournalEntry& entry) {
-        auto shape = makeCylinder(pointArg(centre, "the centre"), positiveArg(radius, "the radius"),
-                                  positiveArg(height, "the height"));
-        return addSolid(drawing(), entry, shape);
+        gp_Pnt c = pointArg(centre, "the centre");
+        double r = positiveArg(radius, "the radius"), h = positiveArg(height, "the height");
+        return addSolid(drawing(), entry, makeCylinder(c, r, h), cylinderPrismOrigin(c, r, h));
     });
 }
 
@@ -137,7 +138,7 @@ std::shared_ptr<Solid3D> ModelSpaceImpl::AddExtrudedSolid(const Variant& region,
         double h = positiveArg(height, "the height");
         if (numberArg(taperAngle, "the taper angle") != 0)
             throw automation::invalidArgument("a tapered extrusion is not supported; pass a taper angle of 0");
-        return addSolid(drawing(), entry, extrudeRegion(shape, h));
+        return addSolid(drawing(), entry, extrudeRegion(shape, h), verticalPrismOrigin(shape, h));
     });
 }
 

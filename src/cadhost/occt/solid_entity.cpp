@@ -1,6 +1,7 @@
 #include <BRepGProp.hxx>
 #include <GProp_GProps.hxx>
 #include <TopLoc_Location.hxx>
+#include <gp.hxx>
 
 #include "automation/coerce.hpp"
 #include "automation/error.hpp"
@@ -18,9 +19,9 @@ void SolidEntity::Boolean(const Variant& operation, const Variant& other) {
         auto tool = entityArgOf<SolidEntity>(other, "the other solid");
         if (tool.get() == this) throw automation::invalidArgument("a solid cannot be combined with itself");
         if (op == BooleanOp::Subtraction) {
-            subtractFrom(tool->shape());
+            subtract(*tool, drawing);
         } else {
-            replaceShape(solidBoolean(shape_, tool->shape(), op));
+            replaceShape(solidBoolean(shape(), tool->shape(), op));
         }
         drawing.erase(*tool);
     });
@@ -32,7 +33,7 @@ std::shared_ptr<Solid3D> SolidEntity::CheckInterference(const Variant& other, co
         auto& drawing = live();
         auto tool = entityArgOf<SolidEntity>(other, "the other solid");
         bool makeSolid = automation::toBoolean(create);
-        TopoDS_Shape common = solidCommon(shape_, tool->shape());
+        TopoDS_Shape common = solidCommon(shape(), tool->shape());
         if (common.IsNull() || !makeSolid) {
             entry.result(Variant::object(nullptr));
             return nullptr;
@@ -48,7 +49,7 @@ Variant SolidEntity::Centroid() {
     return hostCall(journal(), describe(), "Centroid", {}, [&](JournalEntry& entry) {
         live();
         GProp_GProps properties;
-        BRepGProp::VolumeProperties(shape_, properties);
+        BRepGProp::VolumeProperties(shape(), properties);
         if (properties.Mass() <= 0)
             throw automation::failure(describe() + " has no volume, so it has no centroid");
         gp_Pnt c = properties.CentreOfMass();
@@ -58,32 +59,23 @@ Variant SolidEntity::Centroid() {
     });
 }
 
-void SolidEntity::transform(const gp_Trsf& motion) { shape_ = shape_.Moved(TopLoc_Location(motion)); }
+void SolidEntity::transform(const gp_Trsf& motion) {
+    cuts_.transform(motion);
+    if (sweep_) sweep_ = movedSweep(*sweep_, motion);
+}
 
 void SolidEntity::replaceShape(TopoDS_Shape shape) {
-    shape_ = std::move(shape);
-    volume_ = -1;
-    facesAtLastMerge_ = -1;
+    cuts_.replace(std::move(shape));
+    sweep_.reset();
 }
 
-double SolidEntity::volume() const {
-    if (volume_ < 0) volume_ = solidVolume(shape_);
-    return volume_;
-}
-
-void SolidEntity::subtractFrom(const TopoDS_Shape& tool) {
-    auto cut = subtractGuarded(shape_, volume(), tool);
-    // Every cut splits the faces it crosses; merging them back costs about as much as a cut,
-    // so it is done once the part has gained a few dozen faces since the last merge.
-    constexpr int kFacesBeforeMerge = 30;
-    int faces = countFaces(cut.shape);
-    if (facesAtLastMerge_ < 0) facesAtLastMerge_ = countFaces(shape_);
-    if (faces >= facesAtLastMerge_ + kFacesBeforeMerge) {
-        cut.shape = unifyFacesGuarded(cut.shape, cut.volume);
-        facesAtLastMerge_ = countFaces(cut.shape);
-    }
-    shape_ = cut.shape;
-    volume_ = cut.volume;
+void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
+    QueuedCut cut;
+    cut.tool = tool.shape();
+    cut.sweep = tool.sweepOrigin();
+    cut.toolVolume = tool.volume();
+    cut.call = drawing.currentCall.empty() ? describe() + ".Boolean with " + tool.describe() : drawing.currentCall;
+    cuts_.subtract(std::move(cut), drawing.eagerSubtraction);
 }
 
 void RegionEntity::Boolean(const Variant& operation, const Variant& other) {

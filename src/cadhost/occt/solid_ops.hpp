@@ -5,6 +5,8 @@
 #include <gp_Ax1.hxx>
 #include <gp_Pnt.hxx>
 
+#include <vector>
+
 #include "cadhost/model.hpp"
 
 namespace corvex::cadhost::occt {
@@ -23,18 +25,12 @@ int countSolids(const TopoDS_Shape& shape);
 double solidVolume(const TopoDS_Shape& shape);
 bool isValidShape(const TopoDS_Shape& shape);
 
-// a minus b, guarded as below, given a's volume; returns the result and its volume.
-struct GuardedCut {
-    TopoDS_Shape shape;
-    double volume;
-};
-GuardedCut subtractGuarded(const TopoDS_Shape& a, double volumeOfA, const TopoDS_Shape& b);
-
-// The shape with coplanar and cocylindrical faces merged, when that changes neither its
-// volume (beyond 1e-9 relative) nor its validity; otherwise the shape as it was. Merging is
-// what keeps a workpiece's face count, and so the cost of each cut, from growing.
-TopoDS_Shape unifyFacesGuarded(const TopoDS_Shape& shape, double volume);
 int countFaces(const TopoDS_Shape& shape);
+
+// One attempt of the kernel's Boolean of `arguments` with `tools` (a subtraction takes every
+// tool from every argument); a null shape when the kernel reports failure. Unguarded.
+TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::vector<TopoDS_Shape>& tools,
+                        BooleanOp operation, double fuzzy);
 
 // a (op) b. A subtraction is guarded: the volume may only shrink, by no more than b's
 // volume, and the result must be valid; failing that it is retried with a fuzzy value and

@@ -1,0 +1,92 @@
+#pragma once
+// The figures every machining benchmark prints: wall time, the cost of a cut early and late in
+// the job, how many 3-D Booleans the host did, and how far the part's volume is from an
+// estimate made without the geometry kernel.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench_session.hpp"
+
+namespace corvex::bench {
+
+class CutFigures {
+public:
+    // Runs one client call that cuts, and books its wall time.
+    template <typename Call>
+    void cut(Call&& call) {
+        auto start = std::chrono::steady_clock::now();
+        call();
+        cutMilliseconds_.push_back(millisecondsSince(start));
+    }
+    // A call that does not cut (a tool move): its time counts towards the total only.
+    template <typename Call>
+    void other(Call&& call) {
+        auto start = std::chrono::steady_clock::now();
+        call();
+        otherMilliseconds_ += millisecondsSince(start);
+    }
+    int cuts() const { return static_cast<int>(cutMilliseconds_.size()); }
+
+    // Looks at the part (which carries out any cut still pending), then prints the figures.
+    // The time of that first look is work the cuts left behind, so it is booked to the last
+    // tenth of the cuts.
+    void print(const char* name, BenchSession& session, double expectedVolume, const char* estimate) {
+        auto start = std::chrono::steady_clock::now();
+        double volume = session.partVolume();
+        double settle = millisecondsSince(start);
+        int faces = session.partFaces();
+        auto counters = cadhost::occt::kernelCounters();
+
+        double cutTotal = 0;
+        for (double ms : cutMilliseconds_) cutTotal += ms;
+        const int n = cuts();
+        const int tenth = std::max(1, n / 10);
+        double first = 0, last = settle;
+        for (int i = 0; i < tenth; ++i) first += cutMilliseconds_[i];
+        for (int i = n - tenth; i < n; ++i) last += cutMilliseconds_[i];
+        double total = cutTotal + otherMilliseconds_ + settle;
+        double error = volume - expectedVolume;
+
+        std::printf("%s: %d cuts\n", name, n);
+        std::printf("  total wall time        %10.3f s (cuts %.3f s, other calls %.3f s, final look %.3f s)\n",
+                    total / 1000, cutTotal / 1000, otherMilliseconds_ / 1000, settle / 1000);
+        std::printf("  ms per cut, first 10%%  %10.3f\n", first / tenth);
+        std::printf("  ms per cut, last 10%%   %10.3f  (ratio %.2f)\n", last / tenth, last / first);
+        std::printf("  3-D Booleans           %10ld  (guard retries %ld, guard failures %ld)\n",
+                    counters.booleans, counters.guardRetries, counters.guardFailures);
+        std::printf("  final faces            %10d\n", faces);
+        std::printf("  final volume           %16.6f\n", volume);
+        std::printf("  %-22s %16.6f\n", estimate, expectedVolume);
+        std::printf("  volume error           %16.3e (relative %.3e)\n", error,
+                    std::fabs(error) / std::fabs(expectedVolume));
+        std::fflush(stdout);
+    }
+
+private:
+    std::vector<double> cutMilliseconds_;
+    double otherMilliseconds_ = 0;
+};
+
+// Options every benchmark takes: --smoke (a few cuts, for CI) and --eager (each subtraction
+// carried out at its call, as before).
+struct BenchOptions {
+    bool smoke = false;
+    bool eager = false;
+};
+
+inline BenchOptions benchOptions(int argc, char** argv) {
+    BenchOptions options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0) options.smoke = true;
+        else if (std::strcmp(argv[i], "--eager") == 0) options.eager = true;
+        else std::fprintf(stderr, "ignoring unknown option %s\n", argv[i]);
+    }
+    return options;
+}
+
+}  // namespace corvex::bench

@@ -1,0 +1,65 @@
+#include "cadhost/occt/face_volumes.hpp"
+
+#include <BRepBndLib.hxx>
+#include <BRepGProp_Domain.hxx>
+#include <BRepGProp_Face.hxx>
+#include <BRepGProp_Vinert.hxx>
+#include <Bnd_Box.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Iterator.hxx>
+
+namespace corvex::cadhost::occt {
+namespace {
+
+// The face's share of the volume: the signed cone from `origin` over the face, as
+// BRepGProp::VolumeProperties integrates it for every face of a solid.
+double contributionOf(const TopoDS_Face& face, const gp_Pnt& origin) {
+    BRepGProp_Face surface(face);
+    BRepGProp_Vinert integral;
+    integral.SetLocation(origin);
+    TopoDS_Iterator wires(face);
+    if (!wires.More()) {
+        integral.Perform(surface);  // a face bounded by its surface's own limits
+    } else {
+        BRepGProp_Domain domain(face);
+        integral.Perform(surface, domain);
+    }
+    return integral.Mass();
+}
+
+// Far from the drawing's origin the cones of opposite faces are large and cancel; about a
+// point near the part they stay of the part's size.
+gp_Pnt originNear(const TopoDS_Shape& shape) {
+    Bnd_Box box;
+    BRepBndLib::Add(shape, box, false);
+    if (box.IsVoid()) return gp_Pnt(0, 0, 0);
+    double x0, y0, z0, x1, y1, z1;
+    box.Get(x0, y0, z0, x1, y1, z1);
+    return gp_Pnt((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2);
+}
+
+}  // namespace
+
+VolumeTally FaceVolumes::tally(const TopoDS_Shape& shape) {
+    VolumeTally result;
+    if (shape.IsNull()) return result;
+    if (!origin_) origin_ = originNear(shape);
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        // As the whole-solid integration does: internal and external faces bound nothing.
+        if (face.Orientation() != TopAbs_FORWARD && face.Orientation() != TopAbs_REVERSED) continue;
+        const double* known = known_.Seek(face);
+        double contribution = known ? *known : contributionOf(face, *origin_);
+        result.faces.Bind(face, contribution);
+        result.volume += contribution;
+    }
+    return result;
+}
+
+void FaceVolumes::forget() {
+    origin_.reset();
+    known_.Clear();
+}
+
+}  // namespace corvex::cadhost::occt

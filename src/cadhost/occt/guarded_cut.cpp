@@ -1,0 +1,137 @@
+#include "cadhost/occt/guarded_cut.hpp"
+
+#include <BRep_Builder.hxx>
+#include <ShapeUpgrade_UnifySameDomain.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopLoc_Location.hxx>
+#include <TopoDS_Compound.hxx>
+#include <gp_Trsf.hxx>
+
+#include <cmath>
+
+#include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/solid_ops.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+SubtractionHook& subtractionHook() {
+    static SubtractionHook hook;
+    return hook;
+}
+
+double guardTolerance(double before, double toolVolume) {
+    return 1e-9 * (std::fabs(before) + std::fabs(toolVolume)) + 1e-12;
+}
+
+// A Boolean can leave a lump of no volume along an edge the tool grazed (seen: 3.9e-21 mm3,
+// two faces). It is no material, and it makes the part invalid once written and read back,
+// so such lumps are dropped. Genuine islands are many orders of magnitude larger.
+TopoDS_Shape withoutSlivers(const TopoDS_Shape& shape, double scale) {
+    if (shape.IsNull() || countSolids(shape) < 2) return shape;
+    const double negligible = 1e-12 * scale + 1e-15;
+    BRep_Builder builder;
+    TopoDS_Compound kept;
+    builder.MakeCompound(kept);
+    bool dropped = false;
+    for (TopExp_Explorer it(shape, TopAbs_SOLID); it.More(); it.Next()) {
+        if (std::fabs(solidVolume(it.Current())) <= negligible) {
+            dropped = true;
+            continue;
+        }
+        builder.Add(kept, it.Current());
+    }
+    if (!dropped) return shape;
+    // A compound of one solid is still a compound; callers count solids, not shape types.
+    return kept;
+}
+
+// An empty result is believed only when the tools really hold the whole part.
+bool toolsSwallow(const TopoDS_Shape& part, double volume, const std::vector<TopoDS_Shape>& tools) {
+    TopoDS_Shape common = runBoolean({part}, tools, BooleanOp::Intersection, 0);
+    return !common.IsNull() && std::fabs(solidVolume(common) - volume) <= guardTolerance(volume, 0) * 10;
+}
+
+std::vector<TopoDS_Shape> shifted(const std::vector<TopoDS_Shape>& tools) {
+    gp_Trsf shift;
+    shift.SetTranslation(gp_Vec(1e-6, 1e-6, 1e-6));
+    std::vector<TopoDS_Shape> moved;
+    for (const auto& tool : tools) moved.push_back(tool.Moved(TopLoc_Location(shift)));
+    return moved;
+}
+
+}  // namespace
+
+void setSubtractionHookForTesting(SubtractionHook hook) { subtractionHook() = std::move(hook); }
+
+KernelCounters& kernelCountersForUpdate() {
+    static KernelCounters counters;
+    return counters;
+}
+KernelCounters kernelCounters() { return kernelCountersForUpdate(); }
+void resetKernelCounters() { kernelCountersForUpdate() = KernelCounters(); }
+
+bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, double toolVolume) {
+    auto& counters = kernelCountersForUpdate();
+    const double before = part.volume;
+    const double tolerance = guardTolerance(before, toolVolume);
+    auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number) -> bool {
+        if (number > 0) ++counters.guardRetries;
+        ++counters.booleans;
+        TopoDS_Shape result;
+        try {
+            result = runBoolean({part.shape}, cutters, BooleanOp::Subtraction, fuzzy);
+            if (subtractionHook()) result = subtractionHook()(result, number);
+            result = withoutSlivers(result, before);
+            if (result.IsNull()) return false;
+            // The cheap checks first: the volume from the faces' contributions, then validity.
+            VolumeTally tally = part.faceVolumes.tally(result);
+            const double after = tally.volume;
+            if (after > before + tolerance || after < before - toolVolume - tolerance || after < -tolerance)
+                return false;
+            if (countSolids(result) == 0 || after <= tolerance) {
+                if (!toolsSwallow(part.shape, before, cutters)) return false;
+            } else if (!isValidShape(result)) {
+                return false;
+            }
+            part.shape = result;
+            part.volume = after;
+            part.faceVolumes.adopt(std::move(tally));
+            return true;
+        } catch (const Standard_Failure&) {
+            return false;  // the kernel gave up on this attempt; the next one may do
+        }
+    };
+    if (attempt(tools, 0, 0) || attempt(tools, 1e-7, 1) || attempt(shifted(tools), 0, 2)) return true;
+    ++counters.guardFailures;
+    return false;
+}
+
+bool unifyChecked(PartShape& part) {
+    auto& counters = kernelCountersForUpdate();
+    ++counters.unifies;
+    try {
+        ShapeUpgrade_UnifySameDomain unify(part.shape, true, true, false);
+        unify.SetSafeInputMode(true);
+        unify.Build();
+        TopoDS_Shape unified = unify.Shape();
+        if (!unified.IsNull()) {
+            VolumeTally tally = part.faceVolumes.tally(unified);
+            // On a 3-D job merging faces is what once grew a part's volume and then turned it
+            // negative while every check of the shape passed: its volume must not move at all.
+            if (std::fabs(tally.volume - part.volume) <= guardTolerance(part.volume, 0) && isValidShape(unified)) {
+                part.shape = unified;
+                part.volume = tally.volume;
+                part.faceVolumes.adopt(std::move(tally));
+                return true;
+            }
+        }
+    } catch (const Standard_Failure&) {
+        // Merging is an optimisation: the exact, un-merged part is kept.
+    }
+    ++counters.unifiesRejected;
+    return false;
+}
+
+}  // namespace corvex::cadhost::occt

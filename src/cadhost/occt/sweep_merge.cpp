@@ -1,0 +1,128 @@
+#include "cadhost/occt/sweep_merge.hpp"
+
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepGProp.hxx>
+#include <BRepPrimAPI_MakePrism.hxx>
+#include <GProp_GProps.hxx>
+#include <ShapeUpgrade_UnifySameDomain.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <gp_Circ.hxx>
+#include <TopLoc_Location.hxx>
+#include <gp.hxx>
+#include <gp_Pln.hxx>
+
+#include <algorithm>
+#include <cmath>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/solid_ops.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+constexpr double kSpanTolerance = 1e-9;
+
+double area(const TopoDS_Shape& faces) {
+    GProp_GProps properties;
+    BRepGProp::SurfaceProperties(faces, properties);
+    return properties.Mass();
+}
+
+TopoDS_Shape unified(const TopoDS_Shape& shape) {
+    ShapeUpgrade_UnifySameDomain unify(shape, true, true, false);
+    unify.Build();
+    return unify.Shape().IsNull() ? shape : unify.Shape();
+}
+
+}  // namespace
+
+std::optional<SweepOrigin> verticalPrismOrigin(const TopoDS_Shape& region, double height) {
+    std::optional<double> z;
+    for (TopExp_Explorer it(region, TopAbs_FACE); it.More(); it.Next()) {
+        BRepAdaptor_Surface surface(TopoDS::Face(it.Current()), false);
+        if (surface.GetType() != GeomAbs_Plane) return std::nullopt;
+        const gp_Pln plane = surface.Plane();
+        if (std::fabs(std::fabs(plane.Axis().Direction().Z()) - 1) > 1e-12) return std::nullopt;
+        const double faceZ = plane.Location().Z();
+        if (z && std::fabs(*z - faceZ) > kSpanTolerance) return std::nullopt;
+        z = faceZ;
+    }
+    if (!z) return std::nullopt;
+    SweepOrigin origin;
+    origin.faces = region;
+    origin.bottom = *z;
+    origin.top = *z + height;
+    return origin;
+}
+
+SweepOrigin cylinderPrismOrigin(const gp_Pnt& centre, double radius, double height) {
+    const double bottom = centre.Z() - height / 2;
+    gp_Ax2 axis(gp_Pnt(centre.X(), centre.Y(), bottom), gp::DZ());
+    TopoDS_Edge rim = BRepBuilderAPI_MakeEdge(gp_Circ(axis, radius));
+    TopoDS_Face disc = BRepBuilderAPI_MakeFace(gp_Pln(axis), BRepBuilderAPI_MakeWire(rim).Wire());
+    SweepOrigin origin;
+    origin.faces = disc;
+    origin.bottom = bottom;
+    origin.top = bottom + height;
+    return origin;
+}
+
+std::optional<SweepOrigin> movedSweep(const SweepOrigin& sweep, const gp_Trsf& motion) {
+    SweepOrigin moved = sweep;
+    moved.faces = sweep.faces.Moved(TopLoc_Location(motion));
+    // A motion that keeps Z upright keeps a prism a prism; any other makes it a solid like any.
+    if (!gp::DZ().Transformed(motion).IsEqual(gp::DZ(), 1e-12)) return std::nullopt;
+    const double rise = motion.TranslationPart().Z();
+    moved.bottom += rise;
+    moved.top += rise;
+    return moved;
+}
+
+bool mergeable(const SweepOrigin& a, const SweepOrigin& b) {
+    return std::fabs(a.bottom - b.bottom) <= kSpanTolerance && std::fabs(a.top - b.top) <= kSpanTolerance;
+}
+
+TopoDS_Shape fusedTree(std::vector<TopoDS_Shape> shapes, bool unifyFaces) {
+    if (shapes.empty()) throw automation::failure("nothing to unite");
+    while (shapes.size() > 1) {
+        std::vector<TopoDS_Shape> next;
+        for (std::size_t i = 0; i + 1 < shapes.size(); i += 2) {
+            TopoDS_Shape fused = runBoolean({shapes[i]}, {shapes[i + 1]}, BooleanOp::Union, 0);
+            if (fused.IsNull()) throw automation::failure("the cut solids could not be united");
+            next.push_back(unifyFaces ? unified(fused) : fused);
+        }
+        if (shapes.size() % 2 == 1) next.push_back(shapes.back());
+        shapes = std::move(next);
+    }
+    return shapes.front();
+}
+
+TopoDS_Shape mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
+    std::vector<TopoDS_Shape> regions;
+    double largest = 0, total = 0;
+    for (const auto* sweep : sweeps) {
+        regions.push_back(sweep->faces);
+        const double a = area(sweep->faces);
+        largest = std::max(largest, a);
+        total += a;
+    }
+    // Measured on a pocket layer (67 slots): one fuse of all regions at once, or a tree merged
+    // only at its root, took two to three times as long as merging at every level.
+    TopoDS_Shape region = fusedTree(regions, true);
+    // A union can be no smaller than its largest part and no larger than all parts together;
+    // a region outside that is not believed (its sweep would cut what no tool reached).
+    const double merged = area(region);
+    const double tolerance = 1e-9 * total + 1e-12;
+    if (merged < largest - tolerance || merged > total + tolerance)
+        throw automation::failure("the cut regions could not be united");
+    const SweepOrigin& first = *sweeps.front();
+    BRepPrimAPI_MakePrism prism(region, gp_Vec(0, 0, first.top - first.bottom), true);
+    if (!prism.IsDone()) throw automation::failure("the united cut region could not be extruded");
+    return prism.Shape();
+}
+
+}  // namespace corvex::cadhost::occt

@@ -1,0 +1,40 @@
+#pragma once
+// Cut solids known to be swept regions, and their merging in 2-D (internal). A slot or a
+// plunge is a horizontal region pushed straight up; prisms over the same height span unite
+// exactly as their regions do, and uniting flat regions is far cheaper and safer than uniting
+// solids. (Full turns of lathe profiles about one axis would unite the same way, but the one
+// turned solid made from the united profile was measured to cut many times slower than the
+// turns one by one, so turned solids are not recorded as sweeps.)
+#include <TopoDS_Shape.hxx>
+#include <gp_Pnt.hxx>
+#include <gp_Trsf.hxx>
+
+#include <optional>
+#include <vector>
+
+namespace corvex::cadhost::occt {
+
+// A region (a face or a compound of faces) lying at Z `bottom` and pushed up to `top`.
+struct SweepOrigin {
+    TopoDS_Shape faces;
+    double bottom = 0;
+    double top = 0;
+};
+
+// How `region` extruded by `height` along its normal was made, when that is straight up.
+std::optional<SweepOrigin> verticalPrismOrigin(const TopoDS_Shape& region, double height);
+// The same for a cylinder standing on Z about `centre` (at mid-height).
+SweepOrigin cylinderPrismOrigin(const gp_Pnt& centre, double radius, double height);
+// The origin of the solid after a rigid motion: null when it is no longer one that merges.
+std::optional<SweepOrigin> movedSweep(const SweepOrigin& sweep, const gp_Trsf& motion);
+// Whether the two solids' union is the sweep of their regions' union.
+bool mergeable(const SweepOrigin& a, const SweepOrigin& b);
+
+// One sweep of the union of the sweeps' regions (all mergeable with each other). Fails with an
+// automation::Error when the kernel cannot unite the regions.
+TopoDS_Shape mergedSweep(const std::vector<const SweepOrigin*>& sweeps);
+// The union of shapes by a balanced tree of fuses (each shape takes part in log n fuses).
+// Fails with an automation::Error when a fuse fails.
+TopoDS_Shape fusedTree(std::vector<TopoDS_Shape> shapes, bool unifyFaces);
+
+}  // namespace corvex::cadhost::occt

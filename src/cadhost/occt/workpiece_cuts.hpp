@@ -1,0 +1,56 @@
+#pragma once
+// A solid that cuts are taken from, with the cuts not yet carried out (internal).
+// A workpiece takes thousands of subtractions, and one Boolean per cut costs more with every
+// face the part gains. So a subtraction is queued, and the queue is carried out when someone
+// looks at the solid (or it grows long): prisms of the same height span merged into one by
+// uniting their regions in 2-D, other cut solids united among themselves, and the lot taken
+// out in one guarded Boolean. The result is the one each cut at its call would have given.
+#include <gp_Trsf.hxx>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cadhost/occt/guarded_cut.hpp"
+#include "cadhost/occt/sweep_merge.hpp"
+
+namespace corvex::cadhost::occt {
+
+struct QueuedCut {
+    TopoDS_Shape tool;
+    std::optional<SweepOrigin> sweep;
+    double toolVolume = 0;
+    std::string call;  // the client call that made the cut, for a failure found later
+};
+
+class WorkpieceCuts {
+public:
+    explicit WorkpieceCuts(TopoDS_Shape shape);
+
+    // The shape with every queued cut made. Fails with an automation::Error naming the call
+    // whose cut could not be made; the solid then holds every cut made before that one.
+    const TopoDS_Shape& settled();
+    double volume();  // settles first
+
+    // Queues a cut; `eager` carries it (and anything queued) out at once.
+    void subtract(QueuedCut cut, bool eager);
+    bool pending() const { return !queue_.empty(); }
+    void discardPending() { queue_.clear(); }
+
+    void replace(TopoDS_Shape shape);
+    void transform(const gp_Trsf& motion);  // settles first
+
+private:
+    void carryOut(std::vector<QueuedCut> cuts);
+    bool carryOutMerged(const std::vector<QueuedCut>& cuts);
+    void mergeFacesWhenItPays();
+
+    PartShape part_;
+    bool volumeKnown_ = false;
+    std::vector<QueuedCut> queue_;
+    std::size_t separateTools_ = 0;  // queued cuts that merge with no other
+    int facesAtLastMerge_ = -1;
+    int facesBeforeMerge_ = 30;
+};
+
+}  // namespace corvex::cadhost::occt

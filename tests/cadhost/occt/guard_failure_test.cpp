@@ -1,0 +1,119 @@
+// A subtraction whose result the guard refuses is retried or reported, never taken as success.
+// A hook stands in for the kernel going wrong: it spoils the Boolean's results.
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepGProp.hxx>
+#include <GProp_GProps.hxx>
+#include <TopoDS_Compound.hxx>
+#include <BRep_Builder.hxx>
+
+#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/guarded_cut.hpp"
+#include "host_fixture.hpp"
+
+namespace corvex::cadhost::occt::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+double volumeOf(const TopoDS_Shape& shape) {
+    GProp_GProps properties;
+    BRepGProp::VolumeProperties(shape, properties);
+    return properties.Mass();
+}
+
+// The ways a Boolean has been seen to lie: a part turned inside out (negative volume), a
+// part that grew, and a part wiped out.
+TopoDS_Shape insideOut(const TopoDS_Shape& result) { return result.Reversed(); }
+TopoDS_Shape grown(const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(200, 100, 0)).Shape(); }
+TopoDS_Shape wipedOut(const TopoDS_Shape&) {
+    TopoDS_Compound nothing;
+    BRep_Builder().MakeCompound(nothing);
+    return nothing;
+}
+
+class GuardedSubtraction : public HostTest {
+protected:
+    void TearDown() override { setSubtractionHookForTesting(nullptr); }
+    std::shared_ptr<Solid3D> cell(int i) {
+        // Ten disjoint 10 x 10 x 1 cuts along the top of the block.
+        return drawing->addBox({10.0 * i, 0, -1}, {10.0 * i + 10, 10, 5});
+    }
+    void cut(const std::shared_ptr<Solid3D>& part, int i) { part->Boolean(Variant::int32(2), obj(cell(i))); }
+    // Spoils every result that holds cut number `from` or later (the block loses 100 a cut).
+    void spoilFrom(int from, TopoDS_Shape (*spoil)(const TopoDS_Shape&)) {
+        setSubtractionHookForTesting([from, spoil](const TopoDS_Shape& result, int) {
+            return volumeOf(result) < 200000 - 100 * from - 50 ? spoil(result) : result;
+        });
+    }
+};
+
+TEST_F(GuardedSubtraction, ASpoiledFirstAttemptIsRetriedAndTheCutStillMade) {
+    for (auto spoil : {insideOut, grown, wipedOut}) {
+        auto part = box(0, 0, -20, 100, 100, 0);
+        setSubtractionHookForTesting([spoil](const TopoDS_Shape& result, int attempt) {
+            return attempt == 0 ? spoil(result) : result;
+        });
+        resetKernelCounters();
+        cut(part, 0);
+        EXPECT_REL(volume(part), 200000 - 100, 1e-9);
+        EXPECT_GE(kernelCounters().guardRetries, 1);
+        EXPECT_TRUE(measureSolid(*part).valid);
+    }
+}
+
+TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePart) {
+    drawing->setEagerSubtraction(true);
+    auto part = box(0, 0, -20, 100, 100, 0);
+    cut(part, 0);
+    spoilFrom(1, insideOut);
+    drawing->setCurrentCall("line 12: ToolExtrudeLine");
+    try {
+        cut(part, 1);
+        FAIL() << "a refused subtraction was reported as success";
+    } catch (const automation::Error& error) {
+        EXPECT_THAT(error.description(), HasSubstr("line 12: ToolExtrudeLine"));
+    }
+    setSubtractionHookForTesting(nullptr);
+    EXPECT_REL(volume(part), 200000 - 100, 1e-9);
+    EXPECT_TRUE(measureSolid(*part).valid);
+}
+
+TEST_F(GuardedSubtraction, AQueuedCutThatCannotBeMadeIsReportedByTheNextLookNamingItsCall) {
+    for (auto spoil : {insideOut, grown, wipedOut}) {
+        auto part = box(0, 0, -20, 100, 100, 0);
+        spoilFrom(3, spoil);
+        for (int i = 0; i < 6; ++i) {
+            drawing->setCurrentCall("line " + std::to_string(10 + i) + ": ToolExtrudeLine");
+            cut(part, i);  // queued: nothing fails yet
+        }
+        drawing->setCurrentCall("line 20: Centroid");
+        try {
+            part->Centroid();
+            FAIL() << "a refused subtraction was reported as success";
+        } catch (const automation::Error& error) {
+            EXPECT_THAT(error.description(), HasSubstr("line 13: ToolExtrudeLine"));
+            EXPECT_THAT(error.description(), HasSubstr("2 cuts made after it were not carried out"));
+        }
+        setSubtractionHookForTesting(nullptr);
+        // The part as it was before the cut that failed: cuts 0, 1 and 2 made.
+        EXPECT_REL(volume(part), 200000 - 300, 1e-9);
+        EXPECT_TRUE(measureSolid(*part).valid);
+        // Reported once: the next look sees the part as it is.
+        EXPECT_NO_THROW(part->Centroid());
+    }
+}
+
+TEST_F(GuardedSubtraction, ACutThatSwallowsThePartMayLeaveNothing) {
+    drawing->setEagerSubtraction(true);
+    auto part = box(0, 0, 0, 10, 10, 10);
+    part->Boolean(Variant::int32(2), obj(box(-1, -1, -1, 11, 11, 11)));
+    auto m = measureSolid(*part);
+    EXPECT_EQ(m.solids, 0);
+    EXPECT_NEAR(m.volume, 0, 1e-9);
+}
+
+}  // namespace
+}  // namespace corvex::cadhost::occt::testing

@@ -1,0 +1,142 @@
+// Queued subtraction: a cut is carried out when the solid is next looked at, and then gives
+// what cutting at the call gives. Every kind of look settles the queue first.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/drawing_file.hpp"
+#include "cadhost/occt/entities.hpp"
+#include "cadhost/occt/guarded_cut.hpp"
+#include "host_fixture.hpp"
+
+namespace corvex::cadhost::occt::testing {
+namespace {
+
+class LazySubtraction : public HostTest {
+public:
+    using HostTest::box;
+    // A vertical prism cut: the rectangle extruded from z up by height.
+    std::shared_ptr<Solid3D> prism(double x0, double y0, double x1, double y1, double z, double height) {
+        auto outline = rectangle(x0, y0, x1, y1, z);
+        return space->AddExtrudedSolid(obj(regionOf(outline)), num(height), i16(0));
+    }
+    void subtract(const std::shared_ptr<Solid3D>& part, const std::shared_ptr<Solid3D>& tool) {
+        part->Boolean(Variant::int32(2), obj(tool));
+    }
+    static bool pending(const std::shared_ptr<Solid3D>& solid) {
+        return dynamic_cast<const SolidEntity&>(*solid).cutsPending();
+    }
+    // Cuts of every kind the queue distinguishes: prisms sharing a span, prisms of their own
+    // span, plunged cylinders and a turned (revolved) solid.
+    void cutMixedJob(const std::shared_ptr<Solid3D>& part) {
+        for (int i = 0; i < 6; ++i) subtract(part, prism(5 + 10 * i, 5, 12 + 10 * i, 60, -4, 10));
+        for (int i = 0; i < 4; ++i) subtract(part, prism(10, 62 + 5 * i, 90, 65 + 5 * i, -2 - i, 10));
+        subtract(part, space->AddCylinder(pt(20, 85, 0), num(3), num(8)));
+        subtract(part, space->AddCylinder(pt(50, 85, 0), num(3), num(8)));
+        auto profile = regionOf(rectangle(0, 18, 100, 30, 0));
+        subtract(part, space->AddRevolvedSolid(obj(profile), pt(0, 0, 0), pt(1, 0, 0), num(2 * M_PI)));
+    }
+    void TearDown() override { setSubtractionHookForTesting(nullptr); }
+};
+
+TEST_F(LazySubtraction, QueuedCutsGiveTheVolumesAndJournalOfCutsMadeAtOnce) {
+    auto lazyPart = box(0, 0, -20, 100, 100, 0);
+    cutMixedJob(lazyPart);
+    EXPECT_TRUE(pending(lazyPart));
+    const auto lazyJournal = drawing->journal().lines();
+    const auto lazy = measureSolid(*lazyPart);
+
+    SetUp();  // a second drawing, cut at every call
+    drawing->setEagerSubtraction(true);
+    auto eagerPart = box(0, 0, -20, 100, 100, 0);
+    cutMixedJob(eagerPart);
+    EXPECT_FALSE(pending(eagerPart));
+    const auto eager = measureSolid(*eagerPart);
+
+    EXPECT_EQ(lazyJournal, drawing->journal().lines());
+    EXPECT_REL(lazy.volume, eager.volume, 1e-9);
+    EXPECT_EQ(lazy.solids, eager.solids);
+    EXPECT_TRUE(lazy.valid);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(lazy.box.min[k], eager.box.min[k], 1e-7);
+        EXPECT_NEAR(lazy.box.max[k], eager.box.max[k], 1e-7);
+    }
+}
+
+TEST_F(LazySubtraction, PrismsOfOneSpanMergeIntoOneBooleanWithTheExactVolume) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    resetKernelCounters();
+    // Overlapping strips of one span: their union is the 80 x 40 rectangle, 5 deep.
+    for (int i = 0; i < 9; ++i) subtract(part, prism(10 + 8 * i, 10, 26 + 8 * i, 50, -5, 30));
+    EXPECT_EQ(kernelCounters().booleans, 0);
+    EXPECT_REL(volume(part), 200000 - 80 * 40 * 5, 1e-12);
+    EXPECT_EQ(kernelCounters().booleans, 1);
+    EXPECT_TRUE(measureSolid(*part).valid);
+}
+
+// Each way of looking at a solid, and each operation that needs its shape, settles it.
+struct Look {
+    const char* name;
+    std::function<void(LazySubtraction&, Drawing&, std::shared_ptr<Solid3D>&)> run;
+};
+
+class EveryLook : public LazySubtraction, public ::testing::WithParamInterface<Look> {};
+
+TEST_P(EveryLook, SettlesTheQueueFirst) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    subtract(part, prism(10, 10, 30, 30, -5, 30));
+    subtract(part, prism(40, 40, 60, 60, -7, 30));
+    ASSERT_TRUE(pending(part));
+    GetParam().run(*this, *drawing, part);
+    EXPECT_FALSE(pending(part));
+    EXPECT_REL(volume(part), 200000 - 400 * 5 - 400 * 7, 1e-9);
+}
+
+std::string scratchFile(const char* name) {
+    return (std::filesystem::temp_directory_path() / (std::to_string(::getpid()) + name)).string();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, EveryLook,
+    ::testing::Values(
+        Look{"Centroid", [](auto&, auto&, auto& part) { part->Centroid(); }},
+        Look{"Measure", [](auto&, auto&, auto& part) { measureSolid(*part); }},
+        Look{"BoundingBox", [](auto&, auto&, auto& part) { boundingBox(*part); }},
+        Look{"Interference", [](auto& t, auto&, auto& part) { part->CheckInterference(obj(t.box(0, 0, -1, 5, 5, 1)), Variant::boolean(true)); }},
+        Look{"Union", [](auto& t, auto&, auto& part) { part->Boolean(Variant::int32(0), obj(t.box(0, 0, -1, 5, 5, 0))); }},
+        Look{"AsATool", [](auto& t, auto&, auto& part) { t.box(0, 0, -30, 10, 10, 10)->Boolean(Variant::int32(2), obj(part)); }},
+        Look{"Move", [](auto&, auto&, auto& part) { part->Move(pt(0, 0, 0), pt(0, 0, 0)); }},
+        Look{"Rotate", [](auto&, auto&, auto& part) { part->Rotate3D(pt(0, 0, 0), pt(0, 0, 1), num(0)); }},
+        Look{"SavingTheDrawing", [](auto&, auto& drawing, auto&) {
+            const auto file = scratchFile("-lazy.step");
+            writeDrawing(drawing, file);
+            std::remove(file.c_str());
+        }},
+        Look{"ExportingStl", [](auto&, auto&, auto& part) {
+            const auto file = scratchFile("-lazy.stl");
+            writeStl({part}, file);
+            std::remove(file.c_str());
+        }},
+        Look{"Settle", [](auto&, auto& drawing, auto&) { drawing.settle(); }},
+        Look{"TurningEager", [](auto&, auto& drawing, auto&) { drawing.setEagerSubtraction(true); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LazySubtraction, TheQueueIsCarriedOutWhenItGrowsLong) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    resetKernelCounters();
+    // Cuts at depths of their own, which cannot merge: the queue takes a handful of them.
+    double removed = 0;
+    for (int i = 0; i < 25; ++i) {
+        const double depth = 1 + 0.01 * i;
+        subtract(part, prism(2 * i, 10, 2 * i + 1, 11, -depth, 30));
+        removed += depth;
+    }
+    EXPECT_TRUE(kernelCounters().booleans > 0) << "nobody looked, yet cuts were made";
+    EXPECT_REL(volume(part), 200000 - removed, 1e-9);
+}
+
+}  // namespace
+}  // namespace corvex::cadhost::occt::testing
