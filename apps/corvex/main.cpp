@@ -12,7 +12,7 @@
 #include "automation/error.hpp"
 #include "cadhost/occt/occt_output.hpp"
 #include "command_line.hpp"
-#include "inspect_command.hpp"
+#include "contents_command.hpp"
 #include "render_command.hpp"
 #include "run_command.hpp"
 #include "stock_command.hpp"

@@ -1,4 +1,4 @@
-#include "inspect_command.hpp"
+#include "contents_command.hpp"
 
 #include <algorithm>
 #include <iostream>
