@@ -164,7 +164,8 @@ std::shared_ptr<Solid3D> ModelSpaceImpl::AddRevolvedSolid(const Variant& region,
         auto shape = regionShape(region);
         gp_Ax1 axis(pointArg(axisPoint, "the axis point"),
                     gp_Dir(directionArg(axisDirection, "the axis direction")));
-        return addSolid(drawing(), entry, revolveRegion(shape, axis, numberArg(angle, "the angle")));
+        const double radians = numberArg(angle, "the angle");
+        return addSolid(drawing(), entry, revolveRegion(shape, axis, radians), fullTurnOrigin(shape, axis, radians));
     });
 }
 

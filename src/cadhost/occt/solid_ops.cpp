@@ -29,6 +29,7 @@
 
 #include "automation/error.hpp"
 #include "cadhost/occt/guarded_cut.hpp"
+#include "cadhost/occt/revolved_tori.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -95,7 +96,7 @@ TopoDS_Shape revolveRegion(const TopoDS_Shape& region, const gp_Ax1& axis, doubl
         std::fabs(angle) >= 2 * M_PI ? std::make_unique<BRepPrimAPI_MakeRevol>(region, axis, true)
                                      : std::make_unique<BRepPrimAPI_MakeRevol>(region, axis, angle, true);
     if (!revol->IsDone()) throw automation::failure("the region could not be revolved");
-    return revol->Shape();
+    return withToroidalFaces(revol->Shape());
 }
 
 TopoDS_Shape sweepRegion(const TopoDS_Shape& region, const TopoDS_Shape& path) {

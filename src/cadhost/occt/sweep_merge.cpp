@@ -1,5 +1,6 @@
 #include "cadhost/occt/sweep_merge.hpp"
 
+#include <BRepAdaptor_Curve.hxx>
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
@@ -13,6 +14,7 @@
 #include <gp_Circ.hxx>
 #include <TopLoc_Location.hxx>
 #include <gp.hxx>
+#include <gp_Lin.hxx>
 #include <gp_Pln.hxx>
 
 #include <algorithm>
@@ -59,6 +61,44 @@ std::optional<SweepOrigin> verticalPrismOrigin(const TopoDS_Shape& region, doubl
     return origin;
 }
 
+std::optional<SweepOrigin> fullTurnOrigin(const TopoDS_Shape& region, const gp_Ax1& axis, double angle) {
+    if (std::fabs(angle) < 2 * M_PI) return std::nullopt;
+    std::optional<gp_Dir> normal;
+    for (TopExp_Explorer it(region, TopAbs_FACE); it.More(); it.Next()) {
+        BRepAdaptor_Surface surface(TopoDS::Face(it.Current()), false);
+        if (surface.GetType() != GeomAbs_Plane) return std::nullopt;
+        const gp_Pln plane = surface.Plane();
+        if (!plane.Axis().Direction().IsNormal(axis.Direction(), 1e-12) || plane.Distance(axis.Location()) > kSpanTolerance)
+            return std::nullopt;
+        if (normal && !normal->IsParallel(plane.Axis().Direction(), 1e-12)) return std::nullopt;
+        normal = plane.Axis().Direction();
+    }
+    if (!normal) return std::nullopt;
+    // The profile's points along its boundary (vertices and points between) must all lie on
+    // one side of the axis: only then is the turn of a union the union of the turns.
+    const gp_Dir side = normal->Crossed(axis.Direction());
+    double least = 0, most = 0;
+    bool any = false;
+    for (TopExp_Explorer it(region, TopAbs_EDGE); it.More(); it.Next()) {
+        BRepAdaptor_Curve curve(TopoDS::Edge(it.Current()));
+        const double first = curve.FirstParameter(), last = curve.LastParameter();
+        for (int i = 0; i <= 32; ++i) {
+            const double offset = gp_Vec(axis.Location(), curve.Value(first + (last - first) * i / 32)).Dot(gp_Vec(side));
+            least = any ? std::min(least, offset) : offset;
+            most = any ? std::max(most, offset) : offset;
+            any = true;
+        }
+    }
+    if (!any || (least < -kSpanTolerance && most > kSpanTolerance) || std::max(std::fabs(least), std::fabs(most)) <= kSpanTolerance)
+        return std::nullopt;
+    SweepOrigin origin;
+    origin.faces = region;
+    origin.turn = true;
+    origin.axis = axis;
+    origin.side = least < -kSpanTolerance ? side.Reversed() : side;
+    return origin;
+}
+
 SweepOrigin cylinderPrismOrigin(const gp_Pnt& centre, double radius, double height) {
     const double bottom = centre.Z() - height / 2;
     gp_Ax2 axis(gp_Pnt(centre.X(), centre.Y(), bottom), gp::DZ());
@@ -74,6 +114,11 @@ SweepOrigin cylinderPrismOrigin(const gp_Pnt& centre, double radius, double heig
 std::optional<SweepOrigin> movedSweep(const SweepOrigin& sweep, const gp_Trsf& motion) {
     SweepOrigin moved = sweep;
     moved.faces = sweep.faces.Moved(TopLoc_Location(motion));
+    if (sweep.turn) {  // any rigid motion keeps a turn a turn
+        moved.axis = sweep.axis.Transformed(motion);
+        moved.side = sweep.side.Transformed(motion);
+        return moved;
+    }
     // A motion that keeps Z upright keeps a prism a prism; any other makes it a solid like any.
     if (!gp::DZ().Transformed(motion).IsEqual(gp::DZ(), 1e-12)) return std::nullopt;
     const double rise = motion.TranslationPart().Z();
@@ -83,6 +128,9 @@ std::optional<SweepOrigin> movedSweep(const SweepOrigin& sweep, const gp_Trsf& m
 }
 
 bool mergeable(const SweepOrigin& a, const SweepOrigin& b) {
+    if (a.turn || b.turn)
+        return a.turn && b.turn && a.axis.IsParallel(b.axis, 1e-12) &&
+               gp_Lin(a.axis).Distance(b.axis.Location()) <= kSpanTolerance && a.side.IsEqual(b.side, 1e-12);
     return std::fabs(a.bottom - b.bottom) <= kSpanTolerance && std::fabs(a.top - b.top) <= kSpanTolerance;
 }
 
@@ -120,6 +168,7 @@ TopoDS_Shape mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
     if (merged < largest - tolerance || merged > total + tolerance)
         throw automation::failure("the cut regions could not be united");
     const SweepOrigin& first = *sweeps.front();
+    if (first.turn) return revolveRegion(region, first.axis, 2 * M_PI);
     BRepPrimAPI_MakePrism prism(region, gp_Vec(0, 0, first.top - first.bottom), true);
     if (!prism.IsDone()) throw automation::failure("the united cut region could not be extruded");
     return prism.Shape();

@@ -2,9 +2,10 @@
 // Cut solids known to be swept regions, and their merging in 2-D (internal). A slot or a
 // plunge is a horizontal region pushed straight up; prisms over the same height span unite
 // exactly as their regions do, and uniting flat regions is far cheaper and safer than uniting
-// solids. (Full turns of lathe profiles about one axis would unite the same way, but the one
-// turned solid made from the united profile was measured to cut many times slower than the
-// turns one by one, so turned solids are not recorded as sweeps.)
+// solids. Full turns of profiles lying on one side of one axis unite the same way: the turn of
+// the united profile (measured on a turning job: uniting ten turned solids took 0.85 s, their
+// profiles' union and one turn a few ms).
+#include <gp_Ax1.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
 #include <gp_Trsf.hxx>
@@ -14,17 +15,23 @@
 
 namespace corvex::cadhost::occt {
 
-// A region (a face or a compound of faces) lying at Z `bottom` and pushed up to `top`.
+// A region (a face or a compound of faces) lying at Z `bottom` and pushed up to `top`; or, for
+// a turn, a region in a plane through `axis`, on the side `side` of it, turned a full turn.
 struct SweepOrigin {
     TopoDS_Shape faces;
     double bottom = 0;
     double top = 0;
+    bool turn = false;
+    gp_Ax1 axis;
+    gp_Dir side;
 };
 
 // How `region` extruded by `height` along its normal was made, when that is straight up.
 std::optional<SweepOrigin> verticalPrismOrigin(const TopoDS_Shape& region, double height);
 // The same for a cylinder standing on Z about `centre` (at mid-height).
 SweepOrigin cylinderPrismOrigin(const gp_Pnt& centre, double radius, double height);
+// The same for `region` revolved by `angle` radians about `axis`, when that is a full turn.
+std::optional<SweepOrigin> fullTurnOrigin(const TopoDS_Shape& region, const gp_Ax1& axis, double angle);
 // The origin of the solid after a rigid motion: null when it is no longer one that merges.
 std::optional<SweepOrigin> movedSweep(const SweepOrigin& sweep, const gp_Trsf& motion);
 // Whether the two solids' union is the sweep of their regions' union.
