@@ -28,6 +28,7 @@ void run(const std::string& sessionPath, const std::string& expectedPath) {
 
     for (auto& call : corvex::wintest::readSession(sessionPath)) {
         std::vector<corvex::automation::Variant> arguments;
+        corvex::wintest::resolveEntities(call);
         for (auto& argument : call.arguments) {
             arguments.push_back(corvex::cadhost::com::fromVariant(argument, objects));
             VariantClear(&argument);

@@ -221,6 +221,40 @@ void checkCalls() {
 
         hr = early->RotateAxis(1, 1e308 * 10);
         check(FAILED(hr), "RotateAxis with an infinite angle fails");
+
+        // Every member that needs the drawing, called through the vtable before StartAcad, must
+        // reach its own member: one that reached another member with another number of
+        // parameters would fail with a wrong argument count instead of "Object required".
+        VARIANT e;
+        VariantInit(&e);
+        VARIANT out;
+        VariantInit(&out);
+        IDispatch* solid = nullptr;
+        const std::vector<std::pair<const char*, HRESULT>> calls = {
+            {"MakeRegion", early->MakeRegion(e, &out)},
+            {"ToolExtrudeLine", early->ToolExtrudeLine(e, e, e, e, e, 0, &out)},
+            {"ToolPolyCreate", early->ToolPolyCreate()},
+            {"MoveTool", early->MoveTool(e, e, 0, &out)},
+            {"ProbeToZero", early->ProbeToZero()},
+            {"MoveProbe", early->MoveProbe(e, e, 0, &out)},
+            {"MakeToolMill", early->MakeToolMill(e, 1, 1, 0, &solid)},
+            {"MakeToolLathe", early->MakeToolLathe(0, 0, e, e, &solid)},
+            {"SubtractToolFromGroup", early->SubtractToolFromGroup()},
+            {"SubtractArcToolFromGroup", early->SubtractArcToolFromGroup()},
+            {"ToolRevolveArc", early->ToolRevolveArc(e, e, e, e, e, 0, e, 1)},
+            {"ToolExtrudePath", early->ToolExtrudePath(e, e)},
+            {"drill_path", early->drill_path(0, 0, 0, 1, 1)},
+            {"setcolor", early->setcolor(e)},
+            {"RotateAxis", early->RotateAxis(1, 90)},
+            {"ToolMillArc", early->ToolMillArc(e, e, e, e, e, e, 1, 0, 0, 90)},
+            {"LatheInsert", early->LatheInsert(0, 0, e, e, e, e, e)},
+            {"LatheLine", early->LatheLine(0, 0, e, e, e, e, e, e)},
+            {"LatheArc", early->LatheArc(e, e, e, e, e)},
+        };
+        for (const auto& [member, result] : calls)
+            check(FAILED(result) && result != DISP_E_BADPARAMCOUNT,
+                  std::string(member) + " through the vtable reaches its own member: " + hex(result));
+        VariantClear(&out);
     }
 
     ComRef<ITypeInfo> typeInfo;

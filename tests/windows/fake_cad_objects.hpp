@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "automation/object.hpp"
 #include "automation/variant.hpp"
 #include "cadhost/com/com_ref.hpp"
 
@@ -54,6 +55,24 @@ private:
     LONG references_ = 1;
 };
 
+// An object of ours inside a Variant.
+struct Handle : automation::Object {
+    explicit Handle(ComRef<FakeObject> target) : target(std::move(target)) {}
+    std::string typeName() const override { return "FakeObject"; }
+    std::string describe() const override { return target->describe(); }
+    ComRef<FakeObject> target;
+};
+
+inline Variant ref(FakeObject* object) {
+    return Variant::object(std::make_shared<Handle>(ComRef<FakeObject>::share(object)));
+}
+
+// Members that ask about the drawing without acting on it: the host journal has no line for
+// them, so they are answered without being recorded. ObjectName is how the adapter learns
+// what it holds; EntityById (on the application, test-only) is how a session client hands
+// back an entity a session names by its number.
+bool isQuery(const std::string& member);
+
 class FakeEntity : public FakeObject {
 public:
     FakeEntity(std::shared_ptr<Drawing> drawing, std::string kind, int id) : FakeObject(std::move(drawing)), kind(std::move(kind)), id(id) {}
@@ -85,6 +104,7 @@ struct Drawing : std::enable_shared_from_this<Drawing> {
     ComRef<FakeObject> document;
 
     ComRef<FakeEntity> add(const std::string& kind);
+    FakeEntity* entityById(int id) const;
     Group* group(const std::string& name);
     void erase(FakeEntity& entity);
     void note(const std::string& line);

@@ -8,6 +8,8 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <set>
+#include <utility>
 #include <stdexcept>
 #include <string>
 
@@ -32,7 +34,29 @@ ComRef<IDispatch> createServer() {
     return server;
 }
 
-// A late-bound call by name, as a script makes it; the arguments are the session's.
+// Whether the server's type information has a property put for `id`.
+bool hasPropertyPut(IDispatch* server, DISPID id) {
+    ComRef<ITypeInfo> type;
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(server->GetTypeInfo(0, LOCALE_USER_DEFAULT, type.put())) || FAILED(type->GetTypeAttr(&attributes)))
+        return false;
+    bool found = false;
+    for (UINT i = 0; i < attributes->cFuncs && !found; ++i) {
+        FUNCDESC* function = nullptr;
+        if (FAILED(type->GetFuncDesc(i, &function))) continue;
+        found = function->memid == id && function->invkind == INVOKE_PROPERTYPUT;
+        type->ReleaseFuncDesc(function);
+    }
+    type->ReleaseTypeAttr(attributes);
+    return found;
+}
+
+// The members a session called, by dispatch ID and kind (INVOKE_FUNC and INVOKE_PROPERTYGET are
+// alike here: a call asks for either).
+std::set<std::pair<DISPID, bool>> called;  // (id, property put)
+
+// A late-bound call by name, as a script makes it; the arguments are the session's. As in the
+// runner, a property is written when the session gives it one argument.
 HRESULT call(IDispatch* server, corvex::wintest::SessionCall& session, VARIANT* result, std::string& error) {
     std::wstring name = widen(session.member);
     LPOLESTR names[] = {name.data()};
@@ -41,15 +65,52 @@ HRESULT call(IDispatch* server, corvex::wintest::SessionCall& session, VARIANT* 
     if (FAILED(hr)) return hr;
     std::vector<VARIANT> reversed(session.arguments.rbegin(), session.arguments.rend());
     DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    DISPID putId = DISPID_PROPERTYPUT;
+    if (reversed.size() == 1 && hasPropertyPut(server, id)) {
+        flags = DISPATCH_PROPERTYPUT;
+        parameters.rgdispidNamedArgs = &putId;
+        parameters.cNamedArgs = 1;
+    }
     EXCEPINFO exception{};
-    hr = server->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &parameters,
-                        result, &exception, nullptr);
+    hr = server->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, &exception, nullptr);
+    if (hr == S_OK) called.insert({id, flags == DISPATCH_PROPERTYPUT});
     if (exception.bstrDescription)
         error = narrow(exception.bstrDescription, static_cast<int>(SysStringLen(exception.bstrDescription)));
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrHelpFile);
     return hr;
+}
+
+// Every member of the interface, each property's get and put apart, ran with success.
+void checkEveryMemberCalled(IDispatch* server) {
+    ComRef<ITypeInfo> type;
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(server->GetTypeInfo(0, LOCALE_USER_DEFAULT, type.put())) || FAILED(type->GetTypeAttr(&attributes))) {
+        check(false, "corvex4 describes its interface");
+        return;
+    }
+    int members = 0;
+    for (UINT i = 0; i < attributes->cFuncs; ++i) {
+        FUNCDESC* function = nullptr;
+        if (FAILED(type->GetFuncDesc(i, &function))) continue;
+        // The interface's own members; IDispatch's and IUnknown's are restricted.
+        if (!(function->wFuncFlags & FUNCFLAG_FRESTRICTED)) {
+            ++members;
+            const bool put = function->invkind == INVOKE_PROPERTYPUT;
+            BSTR name = nullptr;
+            UINT names = 0;
+            type->GetNames(function->memid, &name, 1, &names);
+            check(called.count({function->memid, put}) == 1,
+                  "the session calls " + (name ? narrow(name, static_cast<int>(SysStringLen(name))) : hex(function->memid)) +
+                      (put ? " (put)" : "") + " with success");
+            SysFreeString(name);
+        }
+        type->ReleaseFuncDesc(function);
+    }
+    type->ReleaseTypeAttr(attributes);
+    check(members == 25, "the interface has 25 members, not " + std::to_string(members));
 }
 
 void runSession(const std::string& sessionPath) {
@@ -62,6 +123,7 @@ void runSession(const std::string& sessionPath) {
         VARIANT result;
         VariantInit(&result);
         std::string error;
+        corvex::wintest::resolveEntities(session);
         const HRESULT hr = call(server.get(), session, &result, error);
         check(hr == S_OK, "line " + std::to_string(session.line) + ": " + session.member + " succeeds: " + hex(hr) +
                               " " + error);
@@ -70,6 +132,7 @@ void runSession(const std::string& sessionPath) {
         VariantClear(&result);
         for (auto& argument : session.arguments) VariantClear(&argument);
     }
+    checkEveryMemberCalled(server.get());
 }
 
 void compareJournals(const std::string& expectedPath, const std::string& recordPath) {

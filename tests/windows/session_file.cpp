@@ -1,5 +1,8 @@
 #include "session_file.hpp"
 
+#include <objbase.h>
+#include <oleauto.h>
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -7,6 +10,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "cadhost/com/com_ref.hpp"
 #include "cadhost/com/com_text.hpp"
 
 namespace corvex::wintest {
@@ -26,7 +30,15 @@ public:
         skip();
         while (peek() == ',') {
             ++at_;
-            result.arguments.push_back(value());
+            skip();
+            if (peek() == '{') {
+                result.entities.push_back({result.arguments.size(), entityId()});
+                VARIANT empty;
+                VariantInit(&empty);
+                result.arguments.push_back(empty);
+            } else {
+                result.arguments.push_back(value());
+            }
             skip();
         }
         expect(']');
@@ -34,11 +46,24 @@ public:
     }
 
 private:
+    int entityId() {
+        expect('{');
+        skip();
+        if (string() != "entity") fail("\"entity\"");
+        expect(':');
+        skip();
+        const double id = number();
+        if (id != static_cast<int>(id) || id < 1) fail("an entity number");
+        expect('}');
+        return static_cast<int>(id);
+    }
+
     VARIANT value() {
         skip();
         VARIANT v;
         VariantInit(&v);
         const char c = peek();
+        if (c == '{') fail("a value (an entity reference is only a whole argument)");
         if (c == '"') {
             v.vt = VT_BSTR;
             v.bstrVal = SysAllocString(cadhost::com::widen(string()).c_str());
@@ -151,6 +176,35 @@ std::vector<SessionCall> readSession(const std::string& path) {
         calls.push_back(JsonReader(line, number).call());
     }
     return calls;
+}
+
+void resolveEntities(SessionCall& call) {
+    if (call.entities.empty()) return;
+    CLSID host;
+    cadhost::com::ComRef<IUnknown> running;
+    cadhost::com::ComRef<IDispatch> application;
+    if (FAILED(CLSIDFromProgID(L"AutoCAD.Application", &host)) || FAILED(GetActiveObject(host, nullptr, running.put())) ||
+        FAILED(running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(application.put()))))
+        throw std::runtime_error("line " + std::to_string(call.line) + ": no running CAD application to find entities in");
+    std::wstring name = L"EntityById";
+    LPOLESTR names[] = {name.data()};
+    DISPID id = 0;
+    if (FAILED(application->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+        throw std::runtime_error("the CAD application cannot look entities up by number");
+    for (const auto& reference : call.entities) {
+        VARIANT number;
+        VariantInit(&number);
+        number.vt = VT_I4;
+        number.lVal = reference.id;
+        DISPPARAMS parameters{&number, nullptr, 1, 0};
+        VARIANT& argument = call.arguments.at(reference.argument);
+        VariantClear(&argument);
+        const HRESULT hr = application->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &argument,
+                                               nullptr, nullptr);
+        if (FAILED(hr) || argument.vt != VT_DISPATCH)
+            throw std::runtime_error("line " + std::to_string(call.line) + ": the CAD application has no entity #" +
+                                     std::to_string(reference.id));
+    }
 }
 
 std::vector<std::string> normalizedJournal(const std::vector<std::string>& lines) {

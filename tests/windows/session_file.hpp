@@ -11,14 +11,27 @@
 
 namespace corvex::wintest {
 
+// {"entity": 7} stands for the drawing's entity number 7, as the runner reads it; it is left
+// Empty in `arguments` until resolveEntities fetches that entity from the CAD application.
+struct EntityReference {
+    std::size_t argument = 0;
+    int id = 0;
+};
+
 struct SessionCall {
     int line = 0;
     std::string member;
     std::vector<VARIANT> arguments;  // in the member's order; the caller clears them
+    std::vector<EntityReference> entities;
 };
 
 // Throws std::runtime_error naming the line on anything it cannot read.
 std::vector<SessionCall> readSession(const std::string& path);
+
+// Puts the running CAD application's entities in place of the call's entity references: both
+// hosts number the drawing's entities alike as long as they were asked for the same
+// operations. Throws std::runtime_error when the application has no such entity.
+void resolveEntities(SessionCall& call);
 
 // Journal lines made comparable between hosts: entity names are numbered by first
 // appearance (each host numbers its entities its own way), and numbers are rounded to nine
