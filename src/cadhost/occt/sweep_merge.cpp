@@ -2,6 +2,8 @@
 
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepAdaptor_Surface.hxx>
+#include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepBuilderAPI_Copy.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
@@ -21,6 +23,7 @@
 #include <cmath>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/kernel_parallel.hpp"
 #include "cadhost/occt/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
@@ -38,6 +41,23 @@ TopoDS_Shape unified(const TopoDS_Shape& shape) {
     ShapeUpgrade_UnifySameDomain unify(shape, true, true, false);
     unify.Build();
     return unify.Shape().IsNull() ? shape : unify.Shape();
+}
+
+// a united with every shape of b, in one run of the kernel.
+TopoDS_Shape unionOf(const TopoDS_Shape& a, const std::vector<TopoDS_Shape>& b) {
+    BRepAlgoAPI_Fuse fuse;
+    TopTools_ListOfShape arguments, tools;
+    arguments.Append(a);
+    for (const auto& shape : b) tools.Append(shape);
+    fuse.SetArguments(arguments);
+    fuse.SetTools(tools);
+    fuse.SetToFillHistory(false);
+    fuse.SetCheckInverted(false);
+    fuse.SetRunParallel(false);
+    fuse.Build();
+    if (!fuse.IsDone() || fuse.HasErrors() || fuse.Shape().IsNull())
+        throw automation::failure("the cut solids could not be united");
+    return fuse.Shape();
 }
 
 }  // namespace
@@ -136,20 +156,34 @@ bool mergeable(const SweepOrigin& a, const SweepOrigin& b) {
 
 TopoDS_Shape fusedTree(std::vector<TopoDS_Shape> shapes, bool unifyFaces) {
     if (shapes.empty()) throw automation::failure("nothing to unite");
+    const int count = static_cast<int>(shapes.size());
+    // The unions of a level run side by side, and a union may touch up its inputs (a
+    // tolerance, a curve on a face): on copies, no two of them share an edge or a vertex,
+    // and the drawing's own regions stay as they were.
+    runSideBySide(count, [&](int i) { shapes[i] = BRepBuilderAPI_Copy(shapes[i], false).Shape(); });
+    // Measured on a pocket layer: flat regions united four at a time at the first level took
+    // about a tenth less than pairs (the kernel's fixed cost per union is paid less often);
+    // six or more at a time took more, as every region is split by all the others.
+    std::size_t group = unifyFaces ? 4 : 2;
     while (shapes.size() > 1) {
-        std::vector<TopoDS_Shape> next;
-        for (std::size_t i = 0; i + 1 < shapes.size(); i += 2) {
-            TopoDS_Shape fused = runBoolean({shapes[i]}, {shapes[i + 1]}, BooleanOp::Union, 0);
-            if (fused.IsNull()) throw automation::failure("the cut solids could not be united");
-            next.push_back(unifyFaces ? unified(fused) : fused);
-        }
-        if (shapes.size() % 2 == 1) next.push_back(shapes.back());
+        const std::size_t groups = (shapes.size() + group - 1) / group;
+        std::vector<TopoDS_Shape> next(groups);
+        runSideBySide(static_cast<int>(groups), [&](int g) {
+            const std::size_t first = g * group, last = std::min(shapes.size(), first + group);
+            if (last - first == 1) {
+                next[g] = shapes[first];
+                return;
+            }
+            TopoDS_Shape fused = unionOf(shapes[first], {shapes.begin() + first + 1, shapes.begin() + last});
+            next[g] = unifyFaces ? unified(fused) : fused;
+        });
         shapes = std::move(next);
+        group = 2;
     }
     return shapes.front();
 }
 
-TopoDS_Shape mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
+MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
     std::vector<TopoDS_Shape> regions;
     double largest = 0, total = 0;
     for (const auto* sweep : sweeps) {
@@ -163,15 +197,25 @@ TopoDS_Shape mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
     TopoDS_Shape region = fusedTree(regions, true);
     // A union can be no smaller than its largest part and no larger than all parts together;
     // a region outside that is not believed (its sweep would cut what no tool reached).
-    const double merged = area(region);
+    GProp_GProps properties;
+    BRepGProp::SurfaceProperties(region, properties);
+    const double merged = properties.Mass();
     const double tolerance = 1e-9 * total + 1e-12;
     if (merged < largest - tolerance || merged > total + tolerance)
         throw automation::failure("the cut regions could not be united");
     const SweepOrigin& first = *sweeps.front();
-    if (first.turn) return revolveRegion(region, first.axis, 2 * M_PI);
+    MergedSweep result;
+    if (first.turn) {
+        result.solid = revolveRegion(region, first.axis, 2 * M_PI);
+        // Pappus: a full turn sweeps the area along the circle its centroid goes round.
+        result.volume = merged * 2 * M_PI * gp_Lin(first.axis).Distance(properties.CentreOfMass());
+        return result;
+    }
     BRepPrimAPI_MakePrism prism(region, gp_Vec(0, 0, first.top - first.bottom), true);
     if (!prism.IsDone()) throw automation::failure("the united cut region could not be extruded");
-    return prism.Shape();
+    result.solid = prism.Shape();
+    result.volume = merged * (first.top - first.bottom);
+    return result;
 }
 
 }  // namespace corvex::cadhost::occt

@@ -37,11 +37,19 @@ std::optional<SweepOrigin> movedSweep(const SweepOrigin& sweep, const gp_Trsf& m
 // Whether the two solids' union is the sweep of their regions' union.
 bool mergeable(const SweepOrigin& a, const SweepOrigin& b);
 
-// One sweep of the union of the sweeps' regions (all mergeable with each other). Fails with an
-// automation::Error when the kernel cannot unite the regions.
-TopoDS_Shape mergedSweep(const std::vector<const SweepOrigin*>& sweeps);
-// The union of shapes by a balanced tree of fuses (each shape takes part in log n fuses).
-// Fails with an automation::Error when a fuse fails.
+// One sweep of the union of the sweeps' regions, and its volume worked out from the united
+// region alone (area times height, or for a turn by Pappus), so that a guard bounding a cut by
+// it does not take the kernel's word for the solid it made.
+struct MergedSweep {
+    TopoDS_Shape solid;
+    double volume = 0;
+};
+// For sweeps all mergeable with each other. Fails with an automation::Error when the kernel
+// cannot unite the regions.
+MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps);
+// The union of shapes by a balanced tree of fuses (each shape takes part in about log n
+// fuses), the fuses of one level side by side. Fails with an automation::Error when a fuse
+// fails.
 TopoDS_Shape fusedTree(std::vector<TopoDS_Shape> shapes, bool unifyFaces);
 
 }  // namespace corvex::cadhost::occt

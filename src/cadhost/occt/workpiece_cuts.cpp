@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/kernel_parallel.hpp"
 #include "cadhost/occt/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
@@ -96,46 +97,65 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
 }
 
 bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
-    std::vector<std::vector<const SweepOrigin*>> spans;
-    std::vector<std::vector<const QueuedCut*>> spanCuts;
-    std::vector<TopoDS_Shape> others;
-    double toolVolume = 0;
+    // The cuts that merge (a span's prisms, one axis's turns), each group with its sweeps; the
+    // first group holds the solids of no known sweep, united among themselves.
+    struct Group {
+        std::vector<const SweepOrigin*> sweeps;
+        std::vector<const QueuedCut*> cuts;
+    };
+    std::vector<Group> groups(1);
     for (const auto& cut : cuts) {
-        toolVolume += cut.toolVolume;
         if (!cut.sweep) {
-            others.push_back(cut.tool);
+            groups.front().cuts.push_back(&cut);
             continue;
         }
-        auto same = std::find_if(spans.begin(), spans.end(), [&](const auto& span) { return mergeable(*span.front(), *cut.sweep); });
-        if (same == spans.end()) {
-            spans.push_back({&*cut.sweep});
-            spanCuts.push_back({&cut});
-        } else {
-            same->push_back(&*cut.sweep);
-            spanCuts[same - spans.begin()].push_back(&cut);
-        }
+        auto same = std::find_if(groups.begin() + 1, groups.end(),
+                                 [&](const Group& group) { return mergeable(*group.sweeps.front(), *cut.sweep); });
+        if (same == groups.end()) same = groups.insert(groups.end(), Group());
+        same->sweeps.push_back(&*cut.sweep);
+        same->cuts.push_back(&cut);
     }
-    std::vector<TopoDS_Shape> tools;
-    // A merge the kernel cannot make costs speed, never the cut: the solids go in one by one.
-    auto mergeOr = [&](auto&& merge, const std::vector<TopoDS_Shape>& separately) {
-        if (separately.size() > 1) {
+    // What each group takes out: its merged solid, or its cuts one by one, and how much that
+    // may remove. A merged sweep's bound is its own volume, not the sum of the cuts' (which
+    // for overlapping slots is several times larger), so a cut that takes more is refused.
+    struct Tools {
+        std::vector<TopoDS_Shape> shapes;
+        double volume = 0;
+    };
+    std::vector<Tools> made(groups.size());
+    // Groups merge side by side (the unions work on copies, see fusedTree). A merge the kernel
+    // cannot make costs speed, never the cut: the solids then go in one by one.
+    runSideBySide(static_cast<int>(groups.size()), [&](int g) {
+        const Group& group = groups[g];
+        Tools& tools = made[g];
+        for (const auto* cut : group.cuts) tools.volume += cut->toolVolume;
+        if (group.cuts.size() > 1) {
             try {
-                tools.push_back(merge());
+                if (g == 0) {
+                    // Measured on a lathe job (turned rings): united first, they cut in about
+                    // the time of one Boolean per cut; as tools of their own, in twice that.
+                    std::vector<TopoDS_Shape> solids;
+                    for (const auto* cut : group.cuts) solids.push_back(cut->tool);
+                    tools.shapes.push_back(fusedTree(std::move(solids), false));
+                } else {
+                    MergedSweep merged = mergedSweep(group.sweeps);
+                    tools.shapes.push_back(merged.solid);
+                    tools.volume = std::min(tools.volume, merged.volume);
+                }
                 return;
             } catch (const automation::Error&) {
             } catch (const Standard_Failure&) {
             }
         }
-        tools.insert(tools.end(), separately.begin(), separately.end());
-    };
-    for (std::size_t s = 0; s < spans.size(); ++s) {
-        std::vector<TopoDS_Shape> separately;
-        for (const auto* cut : spanCuts[s]) separately.push_back(cut->tool);
-        mergeOr([&] { return mergedSweep(spans[s]); }, separately);
+        for (const auto* cut : group.cuts) tools.shapes.push_back(cut->tool);
+    });
+    std::vector<TopoDS_Shape> tools;
+    double toolVolume = 0;
+    for (std::size_t g = 1; g <= made.size(); ++g) {  // the solids of no sweep last
+        const Tools& group = made[g % made.size()];
+        tools.insert(tools.end(), group.shapes.begin(), group.shapes.end());
+        toolVolume += group.volume;
     }
-    // Measured on a lathe job (turned rings): united first, they cut in about the time of one
-    // Boolean per cut; as tools of their own in one Boolean, in twice that.
-    mergeOr([&] { return fusedTree(others, false); }, others);
     return subtractChecked(part_, tools, toolVolume);
 }
 

@@ -1,5 +1,8 @@
 // Queued subtraction: a cut is carried out when the solid is next looked at, and then gives
 // what cutting at the call gives. Every kind of look settles the queue first.
+#include <BRepAlgoAPI_Cut.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -75,6 +78,41 @@ TEST_F(LazySubtraction, PrismsOfOneSpanMergeIntoOneBooleanWithTheExactVolume) {
     EXPECT_REL(volume(part), 200000 - 80 * 40 * 5, 1e-12);
     EXPECT_EQ(kernelCounters().booleans, 1);
     EXPECT_TRUE(measureSolid(*part).valid);
+}
+
+TEST_F(LazySubtraction, AMergedSpanMayTakeNoMoreThanItsUnionsVolume) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    // The merged Boolean goes wrong on every attempt and also takes the 9600 mm3 under the
+    // pocket: less than the strips' sum, more than their union. The cuts one by one are sound.
+    int spoiled = 0;
+    setSubtractionHookForTesting([&](const TopoDS_Shape& result, int) {
+        if (spoiled >= 3) return result;
+        ++spoiled;
+        return BRepAlgoAPI_Cut(result, BRepPrimAPI_MakeBox(gp_Pnt(10, 10, -8), gp_Pnt(90, 50, -5)).Shape()).Shape();
+    });
+    resetKernelCounters();
+    // Nine overlapping strips, 5 deep: together 28800 mm3 of tools, their union only 16000.
+    for (int i = 0; i < 9; ++i) subtract(part, prism(10 + 8 * i, 10, 26 + 8 * i, 50, -5, 5));
+    EXPECT_REL(volume(part), 200000 - 16000, 1e-12);
+    EXPECT_EQ(spoiled, 3);
+    EXPECT_EQ(kernelCounters().guardFailures, 1) << "the spoiled merged cut was believed";
+    EXPECT_TRUE(measureSolid(*part).valid);
+}
+
+TEST_F(LazySubtraction, TurnsAboutOneAxisMergeIntoOneBooleanThatTheGuardBelieves) {
+    auto part = box(0, -20, -20, 100, 20, 20);
+    resetKernelCounters();
+    // Overlapping bands about the X axis, on its one side: their union is turned at once.
+    const double bands[3][4] = {{0, 4, 50, 8}, {20, 6, 100, 10}, {40, 2, 70, 12}};
+    for (const auto& b : bands) {
+        auto profile = regionOf(rectangle(b[0], b[1], b[2], b[3], 0));
+        subtract(part, space->AddRevolvedSolid(obj(profile), pt(0, 0, 0), pt(1, 0, 0), num(2 * M_PI)));
+    }
+    // Along X the union's radii run 4-8, 4-10, 2-12 (from 40 to 70), then 6-10.
+    EXPECT_REL(volume(part), 160000 - M_PI * (20 * 48 + 20 * 84 + 30 * 140 + 30 * 64), 1e-9);
+    // A bound below the union's true volume would refuse the merged cut and retry it.
+    EXPECT_EQ(kernelCounters().booleans, 1);
+    EXPECT_EQ(kernelCounters().guardFailures, 0);
 }
 
 // Each way of looking at a solid, and each operation that needs its shape, settles it.
