@@ -14,6 +14,7 @@
 #include "cadhost/connector.hpp"
 #include "cadhost/journal.hpp"
 #include "cadhost/occt/embedded_host.hpp"
+#include "error_of.hpp"
 #include "server/corvex4.hpp"
 
 namespace corvex::testing {
@@ -33,18 +34,6 @@ std::array<Variant, 5> slotAlongX(double x0, double x1, double y, double width);
 
 // The lines of `journal` from `first` on.
 std::vector<std::string> linesFrom(const cadhost::Journal& journal, std::size_t first);
-
-// The automation error that `call` throws; a test failure when it throws none.
-template <typename Call>
-automation::Error errorOf(Call&& call) {
-    try {
-        call();
-    } catch (const automation::Error& error) {
-        return error;
-    }
-    ADD_FAILURE() << "expected an automation error";
-    return automation::failure("");
-}
 
 // A host and a corvex4 on it: an application whose drawing shares one journal (switched
 // on), a connector that can find it, and a recording user interface.

@@ -18,9 +18,12 @@
 
 #include "automation/error.hpp"
 #include "cadhost/occt/regions.hpp"
+#include "error_of.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
+
+using corvex::testing::errorOf;
 
 constexpr double kPi = std::numbers::pi;
 
@@ -68,17 +71,6 @@ TopoDS_Face onlyFace(const std::vector<TopoDS_Shape>& curves) {
     std::vector<TopoDS_Face> faces = regionsFromCurves(curves);
     EXPECT_EQ(faces.size(), 1u);
     return faces.at(0);
-}
-
-template <typename Call>
-automation::Error errorOf(Call&& call) {
-    try {
-        call();
-    } catch (const automation::Error& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no automation error was raised";
-    return automation::failure("none");
 }
 
 // A slot of width 4 whose end centres are 10 apart, as four separate curves: listed out of
