@@ -10,6 +10,7 @@
 #include "automation/error.hpp"
 #include "cadhost/take.hpp"
 #include "server/corvex4.hpp"
+#include "server/sixteen_bit_group_loop.hpp"
 
 namespace corvex {
 
@@ -19,24 +20,10 @@ namespace {
 
 constexpr const char* kProbeGroup = "PROBESOLID";
 
-// The index after `i` on a 16-bit loop counter. Like a Basic For loop, the counter steps once
-// more after the last pass, so a bound of 32767 overflows only after every member was moved.
-std::int16_t nextIndex(std::int16_t i) {
-    return automation::toInt16(Variant::int16(i) + Variant::int16(1));
-}
-
 // Moves every member of `group` (of any kind) by from -> to, then redraws the one moved
-// last. The bound, Count - 1, is taken to 16 bits before the loop: a group of more than
-// 32,768 members fails there, before anything moves. An empty group moves nothing and then
-// fails, as there is no member to redraw.
+// last. An empty group moves nothing and then fails, as there is no member to redraw.
 void moveMembers(cadhost::Group& group, const Variant& from, const Variant& to) {
-    const std::int16_t last =
-        automation::toInt16(Variant::int32(group.Count()) - Variant::int32(1));
-    std::shared_ptr<cadhost::Entity> moved;
-    for (std::int16_t i = 0; i <= last; i = nextIndex(i)) {
-        moved = cadhost::take<cadhost::Entity>(group.Item(Variant::int16(i)), "an entity");
-        moved->Move(from, to);
-    }
+    const auto moved = eachMemberOn16BitCounter(group, [&](cadhost::Entity& member) { member.Move(from, to); });
     if (!moved)
         throw automation::objectRequired(std::string("Update called on Nothing: the group \"") +
                                          kProbeGroup + "\" has no member to redraw");

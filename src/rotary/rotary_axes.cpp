@@ -11,6 +11,7 @@
 #include "automation/error.hpp"
 #include "cadhost/take.hpp"
 #include "server/corvex4.hpp"
+#include "server/sixteen_bit_group_loop.hpp"
 
 namespace corvex {
 
@@ -22,25 +23,12 @@ namespace {
 // to and fro by it must land where it always has.
 constexpr double kDegreesToRadians = 0.017453293;
 
-// The index after `i` on a 16-bit loop counter. Like a Basic For loop, the counter steps once
-// more after the last pass, so a group of exactly 32,768 members is turned completely and
-// then the call fails on the overflow, without the redraw.
-std::int16_t nextIndex(std::int16_t i) {
-    return automation::toInt16(Variant::int16(i) + Variant::int16(1));
-}
-
 // Turns every member of `group` (of any kind) about point1 -> point2 by `radians`, and
 // returns the member turned last (null when none was).
 std::shared_ptr<cadhost::Entity> turnMembers(cadhost::Group& group, const Variant& point1,
                                              const Variant& point2, const Variant& radians) {
-    const std::int16_t last =
-        automation::toInt16(Variant::int32(group.Count()) - Variant::int32(1));
-    std::shared_ptr<cadhost::Entity> turned;
-    for (std::int16_t i = 0; i <= last; i = nextIndex(i)) {
-        turned = cadhost::take<cadhost::Entity>(group.Item(Variant::int16(i)), "an entity");
-        turned->Rotate3D(point1, point2, radians);
-    }
-    return turned;
+    return eachMemberOn16BitCounter(
+        group, [&](cadhost::Entity& member) { member.Rotate3D(point1, point2, radians); });
 }
 
 }  // namespace
