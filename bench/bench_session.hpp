@@ -23,6 +23,13 @@ struct BenchSession {
         drawing = application->open();
         connector.registerRunning(application);
     }
+    // The reference workpiece of the milling benchmarks: a 100 x 100 x 20 block in "PART" with
+    // its top at Z = 0, and StartAcad done; subtractions queued or, with `eager`, made at once.
+    void startOnBlock(bool eager) {
+        drawing->setEagerSubtraction(eager);
+        addPartBox({0, 0, -20}, {100, 100, 0});
+        server.StartAcad();
+    }
     std::shared_ptr<cadhost::Solid3D> addPartBox(std::array<double, 3> a, std::array<double, 3> b) {
         auto box = drawing->addBox(a, b);
         drawing->addToGroup("PART", box);

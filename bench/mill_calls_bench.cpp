@@ -23,9 +23,7 @@ using corvex::automation::Variant;
 void measure(const char* name, int calls, bool eager,
              const std::function<void(corvex::bench::BenchSession&, std::mt19937&)>& call) {
     corvex::bench::BenchSession session;
-    session.drawing->setEagerSubtraction(eager);
-    session.addPartBox({0, 0, -20}, {100, 100, 0});
-    session.server.StartAcad();
+    session.startOnBlock(eager);
     session.server.MakeToolMill(Variant::point(0, 0, -4), 6, 30, 0);
     std::mt19937 random(7);
     std::vector<double> times;

@@ -50,9 +50,7 @@ struct PocketJob {
 int main(int argc, char** argv) {
     auto options = bench::benchOptions(argc, argv);
     bench::BenchSession session;
-    session.drawing->setEagerSubtraction(options.eager);
-    session.addPartBox({0, 0, -20}, {100, 100, 0});
-    session.server.StartAcad();
+    session.startOnBlock(options.eager);
     session.server.MakeToolMill(automation::Variant::point(kLow, kLow, 0), 2 * kRadius, 30, 0);
 
     bench::CutFigures figures;

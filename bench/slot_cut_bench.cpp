@@ -25,9 +25,7 @@ int main(int argc, char** argv) {
     }
     const int slots = smoke ? 30 : 500;
     bench::BenchSession session;
-    session.addPartBox({0, 0, -20}, {100, 100, 0});
-    session.drawing->setEagerSubtraction(eager);
-    session.server.StartAcad();
+    session.startOnBlock(eager);
 
     std::mt19937 random(1);
     std::uniform_real_distribution<double> coordinate(5, 95), depth(-6, -1);
