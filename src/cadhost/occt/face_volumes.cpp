@@ -51,6 +51,7 @@ VolumeTally FaceVolumes::tally(const TopoDS_Shape& shape) {
         if (face.Orientation() != TopAbs_FORWARD && face.Orientation() != TopAbs_REVERSED) continue;
         const double* known = known_.Seek(face);
         double contribution = known ? *known : contributionOf(face, *origin_);
+        if (!known) result.newFaces.push_back(face);
         result.faces.Bind(face, contribution);
         result.volume += contribution;
     }

@@ -6,10 +6,12 @@
 // into a few per cent of the cut.
 #include <NCollection_DataMap.hxx>
 #include <TopTools_OrientedShapeMapHasher.hxx>
+#include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
 
 #include <optional>
+#include <vector>
 
 namespace corvex::cadhost::occt {
 
@@ -19,6 +21,7 @@ using FaceContributions = NCollection_DataMap<TopoDS_Shape, double, TopTools_Ori
 struct VolumeTally {
     double volume = 0;
     FaceContributions faces;
+    std::vector<TopoDS_Face> newFaces;  // the faces not seen in the adopted shape
 };
 
 class FaceVolumes {

@@ -8,13 +8,18 @@
 #include <TopoDS_Compound.hxx>
 #include <gp_Trsf.hxx>
 
+#include <atomic>
 #include <cmath>
 
 #include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/local_validity.hpp"
 #include "cadhost/occt/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
+
+// Cells of a part are cut side by side, so the tallies are counted atomically.
+void count(long& counter) { std::atomic_ref<long>(counter).fetch_add(1, std::memory_order_relaxed); }
 
 SubtractionHook& subtractionHook() {
     static SubtractionHook hook;
@@ -77,8 +82,8 @@ bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, do
     const double before = part.volume;
     const double tolerance = guardTolerance(before, toolVolume);
     auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number) -> bool {
-        if (number > 0) ++counters.guardRetries;
-        ++counters.booleans;
+        if (number > 0) count(counters.guardRetries);
+        count(counters.booleans);
         TopoDS_Shape result;
         try {
             result = runBoolean({part.shape}, cutters, BooleanOp::Subtraction, fuzzy);
@@ -92,7 +97,7 @@ bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, do
                 return false;
             if (countSolids(result) == 0 || after <= tolerance) {
                 if (!toolsSwallow(part.shape, before, cutters)) return false;
-            } else if (!isValidShape(result)) {
+            } else if (!validWhereChanged(result, tally.newFaces) && !isValidShape(result)) {
                 return false;
             }
             part.shape = result;
@@ -104,13 +109,13 @@ bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, do
         }
     };
     if (attempt(tools, 0, 0) || attempt(tools, 1e-7, 1) || attempt(shifted(tools), 0, 2)) return true;
-    ++counters.guardFailures;
+    count(counters.guardFailures);
     return false;
 }
 
 bool unifyChecked(PartShape& part) {
     auto& counters = kernelCountersForUpdate();
-    ++counters.unifies;
+    count(counters.unifies);
     try {
         ShapeUpgrade_UnifySameDomain unify(part.shape, true, true, false);
         unify.SetSafeInputMode(true);
@@ -130,7 +135,7 @@ bool unifyChecked(PartShape& part) {
     } catch (const Standard_Failure&) {
         // Merging is an optimisation: the exact, un-merged part is kept.
     }
-    ++counters.unifiesRejected;
+    count(counters.unifiesRejected);
     return false;
 }
 

@@ -38,61 +38,50 @@ automation::Error cutFailure(const QueuedCut& cut, std::size_t dropped) {
 
 }  // namespace
 
-WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) { part_.shape = std::move(shape); }
+WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(std::move(shape)) {}
+
+void WorkpieceCuts::flush() {
+    if (queue_.empty()) return;
+    // Taken off the queue first: a failure is reported once, by whoever looked.
+    std::vector<QueuedCut> cuts;
+    cuts.swap(queue_);
+    separateTools_ = 0;
+    carryOut(std::move(cuts));
+}
 
 const TopoDS_Shape& WorkpieceCuts::settled() {
-    if (!queue_.empty()) {
-        // Taken off the queue first: a failure is reported once, by whoever looked.
-        std::vector<QueuedCut> cuts;
-        cuts.swap(queue_);
-        separateTools_ = 0;
-        carryOut(std::move(cuts));
-    }
-    return part_.shape;
+    flush();
+    return part_.shape();
 }
 
 double WorkpieceCuts::volume() {
-    settled();
-    if (!volumeKnown_) {
-        VolumeTally tally = part_.faceVolumes.tally(part_.shape);
-        part_.volume = tally.volume;
-        part_.faceVolumes.adopt(std::move(tally));
-        volumeKnown_ = true;
-    }
-    return part_.volume;
+    flush();
+    return part_.volume();
 }
 
 void WorkpieceCuts::subtract(QueuedCut cut, bool eager) {
     if (!mergesWith(cut, queue_)) ++separateTools_;
     queue_.push_back(std::move(cut));
-    if (eager || queue_.size() >= kQueueLimit || separateTools_ >= kSeparateToolLimit) settled();
+    if (eager || queue_.size() >= kQueueLimit || separateTools_ >= kSeparateToolLimit) flush();
 }
 
-void WorkpieceCuts::replace(TopoDS_Shape shape) {
-    part_.shape = std::move(shape);
-    part_.faceVolumes.forget();
-    volumeKnown_ = false;
-    facesAtLastMerge_ = -1;
-}
+void WorkpieceCuts::replace(TopoDS_Shape shape) { part_ = PartCells(std::move(shape)); }
 
 void WorkpieceCuts::transform(const gp_Trsf& motion) {
-    settled();
-    part_.shape = part_.shape.Moved(TopLoc_Location(motion));
-    part_.faceVolumes.forget();  // a rigid motion keeps the volume, but no face is where it was
+    flush();
+    part_.transform(motion);
 }
 
 void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
-    volume();
-    if (facesAtLastMerge_ < 0) facesAtLastMerge_ = countFaces(part_.shape);
     if (cuts.size() > 1 && carryOutMerged(cuts)) {
-        mergeFacesWhenItPays();
+        part_.tidy();
         return;
     }
     // One by one: either there is one cut, or the merged cut was refused and the cut that
     // the kernel cannot make has to be found and named.
     for (std::size_t i = 0; i < cuts.size(); ++i) {
-        if (!subtractChecked(part_, {cuts[i].tool}, cuts[i].toolVolume)) throw cutFailure(cuts[i], cuts.size() - i - 1);
-        mergeFacesWhenItPays();
+        if (!part_.subtract({{cuts[i].tool, cuts[i].toolVolume}})) throw cutFailure(cuts[i], cuts.size() - i - 1);
+        part_.tidy();
     }
 }
 
@@ -118,57 +107,43 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
     // What each group takes out: its merged solid, or its cuts one by one, and how much that
     // may remove. A merged sweep's bound is its own volume, not the sum of the cuts' (which
     // for overlapping slots is several times larger), so a cut that takes more is refused.
-    struct Tools {
-        std::vector<TopoDS_Shape> shapes;
-        double volume = 0;
-    };
-    std::vector<Tools> made(groups.size());
+    std::vector<std::vector<CutTool>> made(groups.size());
     // Groups merge side by side (the unions work on copies, see fusedTree). A merge the kernel
     // cannot make costs speed, never the cut: the solids then go in one by one.
     runSideBySide(static_cast<int>(groups.size()), [&](int g) {
         const Group& group = groups[g];
-        Tools& tools = made[g];
-        for (const auto* cut : group.cuts) tools.volume += cut->toolVolume;
+        auto& tools = made[g];
         if (group.cuts.size() > 1) {
             try {
                 if (g == 0) {
                     // Measured on a lathe job (turned rings): united first, they cut in about
                     // the time of one Boolean per cut; as tools of their own, in twice that.
                     std::vector<TopoDS_Shape> solids;
-                    for (const auto* cut : group.cuts) solids.push_back(cut->tool);
-                    tools.shapes.push_back(fusedTree(std::move(solids), false));
+                    double volume = 0;
+                    for (const auto* cut : group.cuts) {
+                        solids.push_back(cut->tool);
+                        volume += cut->toolVolume;
+                    }
+                    tools.push_back({fusedTree(std::move(solids), false), volume});
                 } else {
+                    double volume = 0;
+                    for (const auto* cut : group.cuts) volume += cut->toolVolume;
                     MergedSweep merged = mergedSweep(group.sweeps);
-                    tools.shapes.push_back(merged.solid);
-                    tools.volume = std::min(tools.volume, merged.volume);
+                    tools.push_back({merged.solid, std::min(volume, merged.volume)});
                 }
                 return;
             } catch (const automation::Error&) {
             } catch (const Standard_Failure&) {
             }
         }
-        for (const auto* cut : group.cuts) tools.shapes.push_back(cut->tool);
+        for (const auto* cut : group.cuts) tools.push_back({cut->tool, cut->toolVolume});
     });
-    std::vector<TopoDS_Shape> tools;
-    double toolVolume = 0;
+    std::vector<CutTool> tools;
     for (std::size_t g = 1; g <= made.size(); ++g) {  // the solids of no sweep last
-        const Tools& group = made[g % made.size()];
-        tools.insert(tools.end(), group.shapes.begin(), group.shapes.end());
-        toolVolume += group.volume;
+        const auto& group = made[g % made.size()];
+        tools.insert(tools.end(), group.begin(), group.end());
     }
-    return subtractChecked(part_, tools, toolVolume);
-}
-
-void WorkpieceCuts::mergeFacesWhenItPays() {
-    const int faces = countFaces(part_.shape);
-    if (faces < facesAtLastMerge_ + facesBeforeMerge_) return;
-    const bool merged = unifyChecked(part_);
-    const int after = countFaces(part_.shape);
-    // On a part whose floors all lie at different heights a merge takes back little and
-    // costs as much as a cut: then it waits for twice as many new faces before the next try.
-    if (!merged || after > faces * 8 / 10) facesBeforeMerge_ = std::min(facesBeforeMerge_ * 2, 1 << 14);
-    else facesBeforeMerge_ = 30;
-    facesAtLastMerge_ = after;
+    return part_.subtract(tools);
 }
 
 }  // namespace corvex::cadhost::occt

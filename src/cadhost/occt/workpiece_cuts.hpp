@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cadhost/occt/guarded_cut.hpp"
+#include "cadhost/occt/part_cells.hpp"
 #include "cadhost/occt/sweep_merge.hpp"
 
 namespace corvex::cadhost::occt {
@@ -41,16 +41,13 @@ public:
     void transform(const gp_Trsf& motion);  // settles first
 
 private:
+    void flush();
     void carryOut(std::vector<QueuedCut> cuts);
     bool carryOutMerged(const std::vector<QueuedCut>& cuts);
-    void mergeFacesWhenItPays();
 
-    PartShape part_;
-    bool volumeKnown_ = false;
+    PartCells part_;
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
-    int facesAtLastMerge_ = -1;
-    int facesBeforeMerge_ = 30;
 };
 
 }  // namespace corvex::cadhost::occt

@@ -1,0 +1,61 @@
+#pragma once
+// A workpiece kept as cells (internal). The cost of a Boolean grows with every face of the
+// part it is given, not only with the faces the tool reaches; on a 3-D finishing job, where
+// every cut leaves floors at a height of its own, a part of some thousand faces made a cut
+// thirty times dearer than on the block. So a part that grows many faces is split into cells
+// by planes, and a cut goes only to the cells its tools reach, each with its own guard. The
+// whole part is joined from its cells when someone needs its shape, and kept until the next cut.
+#include <Bnd_Box.hxx>
+#include <TopoDS_Shape.hxx>
+#include <gp_Trsf.hxx>
+
+#include <optional>
+#include <vector>
+
+#include "cadhost/occt/guarded_cut.hpp"
+
+namespace corvex::cadhost::occt {
+
+// A solid taken out of the part, and the most it may remove.
+struct CutTool {
+    TopoDS_Shape shape;
+    double volume = 0;
+};
+
+class PartCells {
+public:
+    explicit PartCells(TopoDS_Shape shape);
+
+    // The whole part: the only cell's shape, or the cells joined (once per change). Fails with
+    // an automation::Error when the kernel cannot join them.
+    const TopoDS_Shape& shape();
+    double volume();  // the cells' volumes added up
+    std::size_t cellCount() const { return cells_.size(); }
+
+    // Takes every tool out of every cell it reaches, each cell by one guarded Boolean. All or
+    // nothing: when a cell refuses, every cell is left as it was and false is returned.
+    bool subtract(const std::vector<CutTool>& tools);
+    // Merges same-domain faces of the cells that gained many since their last merge, and
+    // splits those that still hold too many faces.
+    void tidy();
+    void transform(const gp_Trsf& motion);
+
+private:
+    struct Cell {
+        PartShape part;
+        Bnd_Box box;
+        int facesAtLastMerge = -1;
+        int facesBeforeMerge = 30;
+        int facesBeforeSplit = 0;  // 0: the usual limit
+        bool changed = true;       // cut since the last tidy
+        bool volumeKnown = true;
+    };
+    static Cell cellOf(TopoDS_Shape shape, double volume);
+    static void mergeFacesWhenItPays(Cell& cell);
+    static std::optional<std::pair<Cell, Cell>> halves(const Cell& cell);
+
+    std::vector<Cell> cells_;
+    std::optional<TopoDS_Shape> joined_;
+};
+
+}  // namespace corvex::cadhost::occt
