@@ -1,10 +1,13 @@
 #include "cadhost/occt/guarded_cut.hpp"
 
+#include <BRepAdaptor_Surface.hxx>
 #include <BRep_Builder.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopLoc_Location.hxx>
+#include <TopTools_MapOfShape.hxx>
+#include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 #include <gp_Trsf.hxx>
 
@@ -119,6 +122,15 @@ bool unifyChecked(PartShape& part) {
     try {
         ShapeUpgrade_UnifySameDomain unify(part.shape, true, true, false);
         unify.SetSafeInputMode(true);
+        // Only flat faces merge: on a part whose curved faces met curved faces of the same
+        // cylinder (a plunge where a slot ended), the kernel's merge of curved faces never
+        // came back. Keeping the edges of curved faces leaves them as they are.
+        TopTools_MapOfShape keep;
+        for (TopExp_Explorer faces(part.shape, TopAbs_FACE); faces.More(); faces.Next()) {
+            if (BRepAdaptor_Surface(TopoDS::Face(faces.Current()), false).GetType() == GeomAbs_Plane) continue;
+            for (TopExp_Explorer edges(faces.Current(), TopAbs_EDGE); edges.More(); edges.Next()) keep.Add(edges.Current());
+        }
+        unify.KeepShapes(keep);
         unify.Build();
         TopoDS_Shape unified = unify.Shape();
         if (!unified.IsNull()) {

@@ -82,7 +82,6 @@ PartCells::Cell PartCells::cellOf(TopoDS_Shape shape, double volume) {
     Cell cell;
     cell.part.shape = std::move(shape);
     cell.part.volume = volume;
-    cell.box = boxOf(cell.part.shape);
     return cell;
 }
 
@@ -127,6 +126,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
     std::vector<Job> jobs;
     for (std::size_t c = 0; c < cells_.size(); ++c) {
         Job job{c, {}, {}};
+        if (cells_[c].box.IsVoid()) cells_[c].box = boxOf(cells_[c].part.shape);
         for (std::size_t t = 0; t < tools.size(); ++t)
             if (!cells_[c].box.IsOut(toolBoxes[t])) job.tools.push_back(t);
         if (!job.tools.empty()) jobs.push_back(std::move(job));
@@ -193,19 +193,19 @@ void PartCells::tidy() {
 }
 
 void PartCells::transform(const gp_Trsf& motion) {
-    const TopLoc_Location location(motion);
     for (auto& cell : cells_) {
-        cell.part.shape = cell.part.shape.Moved(location);
+        cell.part.shape = movedShape(cell.part.shape, motion);
         cell.part.faceVolumes.forget();  // a rigid motion keeps the volume, but no face is where it was
-        cell.box = boxOf(cell.part.shape);
+        cell.box.SetVoid();              // found again when a cut needs it: a moved tool never does
     }
-    if (joined_) joined_ = joined_->Moved(location);
+    if (joined_) joined_ = movedShape(*joined_, motion);
 }
 
 void PartCells::mergeFacesWhenItPays(Cell& cell) {
     const int faces = countFaces(cell.part.shape);
     if (cell.facesAtLastMerge < 0) cell.facesAtLastMerge = faces;
     if (faces < cell.facesAtLastMerge + cell.facesBeforeMerge) return;
+
     const bool merged = unifyChecked(cell.part);
     const int after = countFaces(cell.part.shape);
     // On a part whose floors all lie at different heights a merge takes back little and
@@ -218,7 +218,7 @@ void PartCells::mergeFacesWhenItPays(Cell& cell) {
 std::optional<std::pair<PartCells::Cell, PartCells::Cell>> PartCells::halves(const Cell& cell) {
     // Across the middle of the cell's longest side.
     double x0, y0, z0, x1, y1, z1;
-    cell.box.Get(x0, y0, z0, x1, y1, z1);
+    (cell.box.IsVoid() ? boxOf(cell.part.shape) : cell.box).Get(x0, y0, z0, x1, y1, z1);
     const double extent[3] = {x1 - x0, y1 - y0, z1 - z0};
     const int axis = static_cast<int>(std::max_element(extent, extent + 3) - extent);
     const gp_Pnt middle((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2);

@@ -43,7 +43,7 @@ public:
 private:
     struct Cell {
         PartShape part;
-        Bnd_Box box;
+        Bnd_Box box;  // void until a cut needs it
         int facesAtLastMerge = -1;
         int facesBeforeMerge = 30;
         int facesBeforeSplit = 0;  // 0: the usual limit

@@ -89,6 +89,6 @@ void RegionEntity::Boolean(const Variant& operation, const Variant& other) {
     });
 }
 
-void RegionEntity::transform(const gp_Trsf& motion) { faces_ = faces_.Moved(TopLoc_Location(motion)); }
+void RegionEntity::transform(const gp_Trsf& motion) { faces_ = movedShape(faces_, motion); }
 
 }  // namespace corvex::cadhost::occt

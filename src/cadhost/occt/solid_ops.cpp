@@ -156,6 +156,10 @@ int countFaces(const TopoDS_Shape& shape) {
     return faces;
 }
 
+TopoDS_Shape movedShape(const TopoDS_Shape& shape, const gp_Trsf& motion) {
+    return shape.Located(TopLoc_Location(motion * shape.Location().Transformation()));
+}
+
 TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::vector<TopoDS_Shape>& tools,
                         BooleanOp operation, double fuzzy) {
     auto algorithm = booleanAlgorithm(operation);

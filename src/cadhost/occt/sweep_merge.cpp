@@ -133,7 +133,7 @@ SweepOrigin cylinderPrismOrigin(const gp_Pnt& centre, double radius, double heig
 
 std::optional<SweepOrigin> movedSweep(const SweepOrigin& sweep, const gp_Trsf& motion) {
     SweepOrigin moved = sweep;
-    moved.faces = sweep.faces.Moved(TopLoc_Location(motion));
+    moved.faces = movedShape(sweep.faces, motion);
     if (sweep.turn) {  // any rigid motion keeps a turn a turn
         moved.axis = sweep.axis.Transformed(motion);
         moved.side = sweep.side.Transformed(motion);
