@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "automation/variant.hpp"
 #include "cadhost/occt/embedded_host.hpp"
@@ -35,16 +36,19 @@ struct BenchSession {
         drawing->addToGroup("PART", box);
         return box;
     }
-    double partVolume() {
-        double total = 0;
-        for (const auto& member : drawing->groupMembers("PART")) total += cadhost::occt::measureSolid(*member).volume;
-        return total;
+    // The volume and face count of the solids of "PART", each measured by the kernel.
+    std::pair<double, int> partVolumeAndFaces() {
+        double volume = 0;
+        int faces = 0;
+        for (const auto& member : drawing->groupMembers("PART")) {
+            auto measure = cadhost::occt::measureSolid(*member);
+            volume += measure.volume;
+            faces += measure.faces;
+        }
+        return {volume, faces};
     }
-    int partFaces() {
-        int total = 0;
-        for (const auto& member : drawing->groupMembers("PART")) total += cadhost::occt::measureSolid(*member).faces;
-        return total;
-    }
+    double partVolume() { return partVolumeAndFaces().first; }
+    int partFaces() { return partVolumeAndFaces().second; }
 
     cadhost::occt::EmbeddedConnector connector;
     SilentUserInterface ui;

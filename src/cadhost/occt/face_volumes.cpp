@@ -58,6 +58,16 @@ VolumeTally FaceVolumes::tally(const TopoDS_Shape& shape) {
     return result;
 }
 
+void FaceVolumes::startAt(const gp_Pnt& origin) {
+    origin_ = origin;
+    known_.Clear();
+}
+
+void FaceVolumes::learn(const FaceVolumes& other) {
+    if (!origin_ || !other.origin_ || origin_->Distance(*other.origin_) != 0) return;
+    for (FaceContributions::Iterator it(other.known_); it.More(); it.Next()) known_.Bind(it.Key(), it.Value());
+}
+
 void FaceVolumes::forget() {
     origin_.reset();
     known_.Clear();

@@ -33,6 +33,13 @@ public:
     // After a motion no face is where it was.
     void forget();
 
+    // The cells of one part share one origin, so that the part joined from them reuses what
+    // each cell knows of its faces. `origin` comes from the part the cells were cut from.
+    const std::optional<gp_Pnt>& origin() const { return origin_; }
+    void startAt(const gp_Pnt& origin);  // forgets every face
+    // Takes on what `other`, about the same origin, knows of its faces.
+    void learn(const FaceVolumes& other);
+
 private:
     std::optional<gp_Pnt> origin_;
     FaceContributions known_;

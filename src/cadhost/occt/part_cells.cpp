@@ -18,6 +18,7 @@
 
 #include "automation/error.hpp"
 #include "cadhost/occt/kernel_parallel.hpp"
+#include "cadhost/occt/local_validity.hpp"
 #include "cadhost/occt/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
@@ -25,7 +26,7 @@ namespace {
 
 // Measured on the terrain job: cells of about this many faces cut fastest. Smaller cells mean
 // more Booleans per cut (each with a fixed cost of a few ms), larger ones dearer Booleans.
-constexpr int kFacesPerCell = 160;
+constexpr int kFacesPerCell = 300;
 
 Bnd_Box boxOf(const TopoDS_Shape& shape) {
     Bnd_Box box;
@@ -50,8 +51,9 @@ TopoDS_Shape compoundOf(const std::vector<TopoDS_Shape>& solids) {
 }
 
 // The cells fused back into one part. Cells only meet on their cutting planes, which the
-// kernel's glue option is made for; a fuse without it is the fallback.
-TopoDS_Shape joinedCells(const std::vector<TopoDS_Shape>& cells, double volume) {
+// kernel's glue option is made for; a fuse without it is the fallback. `known` holds what the
+// cells know of their faces' volumes: the fuse hands most faces through as they were.
+TopoDS_Shape joinedCells(const std::vector<TopoDS_Shape>& cells, double volume, FaceVolumes& known) {
     for (auto glue : {BOPAlgo_GlueShift, BOPAlgo_GlueOff}) {
         try {
             BRepAlgoAPI_Fuse fuse;
@@ -67,8 +69,9 @@ TopoDS_Shape joinedCells(const std::vector<TopoDS_Shape>& cells, double volume) 
             fuse.Build();
             if (!fuse.IsDone() || fuse.HasErrors()) continue;
             TopoDS_Shape joined = fuse.Shape();
-            FaceVolumes fresh;
-            if (std::fabs(fresh.tally(joined).volume - volume) <= volumeTolerance(volume) && isValidShape(joined))
+            VolumeTally tally = known.tally(joined);
+            if (std::fabs(tally.volume - volume) <= volumeTolerance(volume) &&
+                (validWhereChanged(joined, tally.newFaces) || isValidShape(joined)))
                 return joined;
         } catch (const Standard_Failure&) {
         }
@@ -93,9 +96,15 @@ PartCells::PartCells(TopoDS_Shape shape) {
 const TopoDS_Shape& PartCells::shape() {
     if (cells_.size() == 1) return cells_.front().part.shape;
     if (!joined_) {
+        const double total = volume();
         std::vector<TopoDS_Shape> shapes;
-        for (const auto& cell : cells_) shapes.push_back(cell.part.shape);
-        joined_ = joinedCells(shapes, volume());
+        FaceVolumes known;
+        if (const auto& origin = cells_.front().part.faceVolumes.origin()) known.startAt(*origin);
+        for (const auto& cell : cells_) {
+            shapes.push_back(cell.part.shape);
+            known.learn(cell.part.faceVolumes);
+        }
+        joined_ = joinedCells(shapes, total, known);
     }
     return *joined_;
 }
@@ -194,8 +203,11 @@ void PartCells::tidy() {
 
 void PartCells::transform(const gp_Trsf& motion) {
     for (auto& cell : cells_) {
+        // A rigid motion keeps the volume, but no face is where it was; the origin goes along.
+        const auto origin = cell.part.faceVolumes.origin();
         cell.part.shape = movedShape(cell.part.shape, motion);
-        cell.part.faceVolumes.forget();  // a rigid motion keeps the volume, but no face is where it was
+        if (origin) cell.part.faceVolumes.startAt(origin->Transformed(motion));
+        else cell.part.faceVolumes.forget();
         cell.box.SetVoid();              // found again when a cut needs it: a moved tool never does
     }
     if (joined_) joined_ = movedShape(*joined_, motion);
@@ -249,6 +261,7 @@ std::optional<std::pair<PartCells::Cell, PartCells::Cell>> PartCells::halves(con
         std::pair<Cell, Cell> split{cellOf(compoundOf(below), 0), cellOf(compoundOf(above), 0)};
         double total = 0;
         for (Cell* half : {&split.first, &split.second}) {
+            if (const auto& origin = cell.part.faceVolumes.origin()) half->part.faceVolumes.startAt(*origin);
             VolumeTally tally = half->part.faceVolumes.tally(half->part.shape);
             half->part.volume = tally.volume;
             half->part.faceVolumes.adopt(std::move(tally));
