@@ -24,10 +24,6 @@
 namespace corvex::cadhost::occt {
 namespace {
 
-// Measured on the terrain job: cells of about this many faces cut fastest. Smaller cells mean
-// more Booleans per cut (each with a fixed cost of a few ms), larger ones dearer Booleans.
-constexpr int kFacesPerCell = 300;
-
 Bnd_Box boxOf(const TopoDS_Shape& shape) {
     Bnd_Box box;
     if (!shape.IsNull()) BRepBndLib::Add(shape, box, false);
@@ -88,7 +84,7 @@ PartCells::Cell PartCells::cellOf(TopoDS_Shape shape, double volume) {
     return cell;
 }
 
-PartCells::PartCells(TopoDS_Shape shape) {
+PartCells::PartCells(TopoDS_Shape shape, int facesPerCell) : facesPerCell_(facesPerCell) {
     cells_.push_back(cellOf(std::move(shape), 0));
     cells_.front().volumeKnown = false;
 }
@@ -186,7 +182,7 @@ void PartCells::tidy() {
         cell.changed = false;
         mergeFacesWhenItPays(cell);
         const int faces = countFaces(cell.part.shape);
-        const int limit = cell.facesBeforeSplit > 0 ? cell.facesBeforeSplit : kFacesPerCell;
+        const int limit = cell.facesBeforeSplit > 0 ? cell.facesBeforeSplit : facesPerCell_;
         if (faces > limit) {
             if (auto split = halves(cell)) {
                 next.push_back(std::move(split->first));

@@ -21,6 +21,7 @@ namespace corvex::cadhost::occt::testing {
 namespace {
 
 constexpr double kBlock = 100 * 100 * 20;
+constexpr int kFacesPerCell = 100;  // small cells, so that a few dozen cuts split the part
 
 TopoDS_Shape block() { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape(); }
 
@@ -73,7 +74,7 @@ protected:
 };
 
 TEST_F(CellularCuts, APartOfManyFacesIsSplitAndStillAddsUpToTheSolidItStandsFor) {
-    PartCells part(block());
+    PartCells part(block(), kFacesPerCell);
     cutAllRows(part);
     EXPECT_GT(part.cellCount(), 1u);
     EXPECT_NEAR(part.volume(), expectedVolume(), 1e-9 * kBlock);
@@ -91,7 +92,7 @@ TEST_F(CellularCuts, APartOfManyFacesIsSplitAndStillAddsUpToTheSolidItStandsFor)
 }
 
 TEST_F(CellularCuts, ACutAfterALookIsSeenByTheNextLook) {
-    PartCells part(block());
+    PartCells part(block(), kFacesPerCell);
     cutAllRows(part);
     const double before = kernelVolume(part.shape());
     // A slot right across the part, through every cell, 0.5 below the deepest pocket.
@@ -104,7 +105,7 @@ TEST_F(CellularCuts, ACutAfterALookIsSeenByTheNextLook) {
 }
 
 TEST_F(CellularCuts, WhenOneCellRefusesItsCutNoCellTakesIt) {
-    PartCells part(block());
+    PartCells part(block(), kFacesPerCell);
     cutAllRows(part);
     ASSERT_GT(part.cellCount(), 1u);
     const double before = part.volume();
@@ -124,7 +125,7 @@ TEST_F(CellularCuts, WhenOneCellRefusesItsCutNoCellTakesIt) {
 }
 
 TEST_F(CellularCuts, AMovedPartIsCutWhereItNowIs) {
-    PartCells part(block());
+    PartCells part(block(), kFacesPerCell);
     cutAllRows(part);
     gp_Trsf shift;
     shift.SetTranslation(gp_Vec(200, 0, 0));
