@@ -17,6 +17,7 @@
 #include "cadhost/occt/region_errors.hpp"
 #include "cadhost/occt/region_planes.hpp"
 #include "cadhost/occt/regions.hpp"
+#include "cadhost/occt/translated_memo.hpp"
 
 namespace corvex::cadhost::occt {
 
@@ -148,6 +149,7 @@ TopoDS_Shape regionBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, Boolean
         if (facesA.empty() || facesB.empty()) {
             return booleanWithNothing(facesA, facesB, operation);
         }
+        if (auto remembered = rememberedBoolean(facesA, facesB, operation)) return *remembered;
         const double areaA = faceArea(compoundOf(facesA));
         const double areaB = faceArea(compoundOf(facesB));
         const TopoDS_Shape raw = occtBoolean(regionOf(facesA), regionOf(facesB), operation);
@@ -167,7 +169,9 @@ TopoDS_Shape regionBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, Boolean
             }
         } catch (const Standard_Failure&) {
         }
-        return regionOf(facesOf(result, negligibleArea));
+        TopoDS_Shape region = regionOf(facesOf(result, negligibleArea));
+        rememberBoolean(facesA, facesB, operation, region);
+        return region;
     });
 }
 

@@ -30,6 +30,7 @@
 #include "automation/error.hpp"
 #include "cadhost/occt/guarded_cut.hpp"
 #include "cadhost/occt/revolved_tori.hpp"
+#include "cadhost/occt/translated_memo.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -90,13 +91,16 @@ TopoDS_Shape extrudeRegion(const TopoDS_Shape& region, double height) {
 }
 
 TopoDS_Shape revolveRegion(const TopoDS_Shape& region, const gp_Ax1& axis, double angle) {
-    facesOf(region);
+    const auto faces = facesOf(region);
     if (std::fabs(angle) < 1e-12) throw automation::invalidArgument("the angle of revolution must not be 0");
+    if (auto remembered = rememberedRevolution(faces, axis, angle)) return *remembered;
     std::unique_ptr<BRepPrimAPI_MakeRevol> revol =
         std::fabs(angle) >= 2 * M_PI ? std::make_unique<BRepPrimAPI_MakeRevol>(region, axis, true)
                                      : std::make_unique<BRepPrimAPI_MakeRevol>(region, axis, angle, true);
     if (!revol->IsDone()) throw automation::failure("the region could not be revolved");
-    return withToroidalFaces(revol->Shape());
+    TopoDS_Shape solid = withToroidalFaces(revol->Shape());
+    rememberRevolution(faces, axis, angle, solid);
+    return solid;
 }
 
 TopoDS_Shape sweepRegion(const TopoDS_Shape& region, const TopoDS_Shape& path) {
