@@ -183,7 +183,17 @@ TopoDS_Shape fusedTree(std::vector<TopoDS_Shape> shapes, bool unifyFaces) {
     return shapes.front();
 }
 
+std::optional<TranslationKey> mergeKey(const std::vector<const SweepOrigin*>& sweeps) {
+    if (sweeps.empty() || sweeps.front()->turn) return std::nullopt;
+    std::vector<TopoDS_Shape> regions;
+    for (const auto* sweep : sweeps) regions.push_back(sweep->faces);
+    return translationKey('m', regions, {sweeps.front()->top - sweeps.front()->bottom});
+}
+
 MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
+    const auto key = mergeKey(sweeps);
+    if (key)
+        if (auto found = recall(*key)) return MergedSweep{found->shape, found->number};
     std::vector<TopoDS_Shape> regions;
     double largest = 0, total = 0;
     for (const auto* sweep : sweeps) {
@@ -215,6 +225,7 @@ MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
     if (!prism.IsDone()) throw automation::failure("the united cut region could not be extruded");
     result.solid = prism.Shape();
     result.volume = merged * (first.top - first.bottom);
+    if (key) keep(*key, result.solid, result.volume);
     return result;
 }
 

@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+#include "cadhost/occt/translated_memo.hpp"
+
 namespace corvex::cadhost::occt {
 
 // A region (a face or a compound of faces) lying at Z `bottom` and pushed up to `top`; or, for
@@ -45,8 +47,11 @@ struct MergedSweep {
     double volume = 0;
 };
 // For sweeps all mergeable with each other. Fails with an automation::Error when the kernel
-// cannot unite the regions.
+// cannot unite the regions. Prisms are remembered under their mergeKey.
 MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps);
+// What prisms are merged under: the same for the same outlines cut again at another depth or
+// place (a pocket's layers), so that the union is made once. None for turns.
+std::optional<TranslationKey> mergeKey(const std::vector<const SweepOrigin*>& sweeps);
 // The union of shapes by a balanced tree of fuses (each shape takes part in about log n
 // fuses), the fuses of one level side by side. Fails with an automation::Error when a fuse
 // fails.

@@ -5,15 +5,12 @@
 #include <BRepBuilderAPI_Copy.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
 #include <BRep_Tool.hxx>
-#include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Vertex.hxx>
 #include <gp_Trsf.hxx>
 
-#include <cstring>
 #include <mutex>
-#include <string>
 #include <unordered_map>
 
 namespace corvex::cadhost::occt {
@@ -23,7 +20,8 @@ namespace {
 constexpr std::size_t kRemembered = 256;
 
 struct Remembered {
-    TopoDS_Shape result;
+    TopoDS_Shape shape;
+    double number = 0;
     gp_Pnt reference;
 };
 
@@ -37,28 +35,25 @@ Memo& memo() {
     return instance;
 }
 
-// The regions written out exactly (every number's bits), positions taken from `reference`, so
-// that two translations of the same regions give the same key.
+// The regions written out exactly (every number's bits), positions taken from `reference`.
 class KeyWriter {
 public:
     explicit KeyWriter(const gp_Pnt& reference) : reference_(reference) {}
 
     void number(double value) { bytes_.append(reinterpret_cast<const char*>(&value), sizeof value); }
     void tag(char value) { bytes_.push_back(value); }
-    void direction(const gp_Dir& d) {
-        number(d.X());
-        number(d.Y());
-        number(d.Z());
+    void vector(double x, double y, double z) {
+        number(x);
+        number(y);
+        number(z);
     }
-    void position(const gp_Pnt& p) {
-        number(p.X() - reference_.X());
-        number(p.Y() - reference_.Y());
-        number(p.Z() - reference_.Z());
-    }
+    void direction(const gp_Dir& d) { vector(d.X(), d.Y(), d.Z()); }
+    void position(const gp_Pnt& p) { vector(p.X() - reference_.X(), p.Y() - reference_.Y(), p.Z() - reference_.Z()); }
     // False when a face or an edge is of a kind not written.
-    bool faces(const std::vector<TopoDS_Face>& faces) {
+    bool region(const TopoDS_Shape& region) {
         tag('[');
-        for (const auto& face : faces) {
+        for (TopExp_Explorer faces(region, TopAbs_FACE); faces.More(); faces.Next()) {
+            const TopoDS_Face& face = TopoDS::Face(faces.Current());
             BRepAdaptor_Surface surface(face, false);
             if (surface.GetType() != GeomAbs_Plane) return false;
             tag(face.Orientation() == TopAbs_REVERSED ? 'r' : 'f');
@@ -72,7 +67,7 @@ public:
         tag(']');
         return true;
     }
-    const std::string& key() const { return bytes_; }
+    std::string take() { return std::move(bytes_); }
 
 private:
     bool edge(const TopoDS_Edge& edge) {
@@ -101,87 +96,96 @@ private:
     std::string bytes_;
 };
 
-using Key = std::optional<std::pair<std::string, gp_Pnt>>;
+std::vector<TopoDS_Shape> shapesOf(const std::vector<TopoDS_Face>& faces) { return {faces.begin(), faces.end()}; }
 
-std::optional<gp_Pnt> referenceOf(const std::vector<TopoDS_Face>& faces) {
-    if (faces.empty()) return std::nullopt;
-    TopExp_Explorer vertices(faces.front(), TopAbs_VERTEX);
+}  // namespace
+
+std::optional<TranslationKey> translationKey(char kind, const std::vector<TopoDS_Shape>& regions,
+                                             std::initializer_list<double> numbers) {
+    if (regions.empty()) return std::nullopt;
+    TopExp_Explorer vertices(regions.front(), TopAbs_VERTEX);
     if (!vertices.More()) return std::nullopt;
-    return BRep_Tool::Pnt(TopoDS::Vertex(vertices.Current()));
+    const gp_Pnt reference = BRep_Tool::Pnt(TopoDS::Vertex(vertices.Current()));
+    KeyWriter writer(reference);
+    writer.tag(kind);
+    for (double n : numbers) writer.number(n);
+    for (const auto& region : regions)
+        if (!writer.region(region)) return std::nullopt;
+    return TranslationKey{writer.take(), reference};
 }
 
-Key booleanKey(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b, BooleanOp operation) {
-    const auto reference = referenceOf(a);
-    if (!reference) return std::nullopt;
-    KeyWriter writer(*reference);
-    writer.tag('b');
-    writer.tag(static_cast<char>('0' + static_cast<int>(operation)));
-    if (!writer.faces(a) || !writer.faces(b)) return std::nullopt;
-    return std::make_pair(writer.key(), *reference);
-}
-
-// Only a translation along the axis leaves a turn the same solid moved: the key holds where
-// the axis runs seen from the region, less any offset along it, and only such moves are hits.
-Key revolutionKey(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis, double angle) {
-    const auto reference = referenceOf(region);
-    if (!reference) return std::nullopt;
-    const gp_Dir& d = axis.Direction();
-    const gp_Vec toAxis(*reference, axis.Location());
-    const gp_Vec across = toAxis - gp_Vec(d) * toAxis.Dot(gp_Vec(d));
-    KeyWriter writer(*reference);
-    writer.tag('v');
-    writer.direction(d);
-    writer.number(across.X());
-    writer.number(across.Y());
-    writer.number(across.Z());
-    writer.number(angle);
-    if (!writer.faces(region)) return std::nullopt;
-    return std::make_pair(writer.key(), *reference);
-}
-
-std::optional<TopoDS_Shape> recall(const Key& key) {
-    if (!key) return std::nullopt;
+std::optional<RememberedResult> recall(const TranslationKey& key) {
     Remembered found;
     {
         std::lock_guard lock(memo().mutex);
-        auto it = memo().results.find(key->first);
+        auto it = memo().results.find(key.text);
         if (it == memo().results.end()) return std::nullopt;
         found = it->second;
     }
     gp_Trsf shift;
-    shift.SetTranslation(found.reference, key->second);
-    // A copy with geometry of its own: the caller's region may be touched up by later work.
-    return BRepBuilderAPI_Transform(found.result, shift, true).Shape();
+    shift.SetTranslation(found.reference, key.reference);
+    // A copy with geometry of its own: the caller's shape may be touched up by later work.
+    return RememberedResult{BRepBuilderAPI_Transform(found.shape, shift, true).Shape(), found.number};
 }
 
-void keep(const Key& key, const TopoDS_Shape& result) {
-    if (!key || result.IsNull()) return;
-    TopoDS_Shape own = BRepBuilderAPI_Copy(result, true).Shape();
+void keep(const TranslationKey& key, const TopoDS_Shape& shape, double number) {
+    if (shape.IsNull()) return;
+    TopoDS_Shape own = BRepBuilderAPI_Copy(shape, true).Shape();
     std::lock_guard lock(memo().mutex);
     if (memo().results.size() >= kRemembered) memo().results.clear();
-    memo().results[key->first] = Remembered{own, key->second};
+    memo().results[key.text] = Remembered{own, number, key.reference};
+}
+
+namespace {
+
+std::optional<TranslationKey> booleanKey(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b,
+                                         BooleanOp operation) {
+    std::vector<TopoDS_Shape> regions = shapesOf(a);
+    regions.insert(regions.end(), b.begin(), b.end());
+    // The number of faces of `a` tells where `b` begins.
+    return translationKey('b', regions, {static_cast<double>(operation), static_cast<double>(a.size())});
+}
+
+// Only a translation along the axis leaves a turn the same solid moved: the key holds where
+// the axis runs seen from the region, less any offset along it, so only such moves are hits.
+std::optional<TranslationKey> revolutionKey(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis,
+                                            double angle) {
+    if (region.empty()) return std::nullopt;
+    TopExp_Explorer vertices(region.front(), TopAbs_VERTEX);
+    if (!vertices.More()) return std::nullopt;
+    const gp_Pnt reference = BRep_Tool::Pnt(TopoDS::Vertex(vertices.Current()));
+    const gp_Vec d(axis.Direction());
+    const gp_Vec toAxis(reference, axis.Location());
+    const gp_Vec across = toAxis - d * toAxis.Dot(d);
+    return translationKey('v', shapesOf(region), {d.X(), d.Y(), d.Z(), across.X(), across.Y(), across.Z(), angle});
 }
 
 }  // namespace
 
 std::optional<TopoDS_Shape> rememberedBoolean(const std::vector<TopoDS_Face>& a,
                                               const std::vector<TopoDS_Face>& b, BooleanOp operation) {
-    return recall(booleanKey(a, b, operation));
+    auto key = booleanKey(a, b, operation);
+    if (!key) return std::nullopt;
+    if (auto found = recall(*key)) return found->shape;
+    return std::nullopt;
 }
 
 void rememberBoolean(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b,
                      BooleanOp operation, const TopoDS_Shape& result) {
-    keep(booleanKey(a, b, operation), result);
+    if (auto key = booleanKey(a, b, operation)) keep(*key, result);
 }
 
 std::optional<TopoDS_Shape> rememberedRevolution(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis,
                                                  double angle) {
-    return recall(revolutionKey(region, axis, angle));
+    auto key = revolutionKey(region, axis, angle);
+    if (!key) return std::nullopt;
+    if (auto found = recall(*key)) return found->shape;
+    return std::nullopt;
 }
 
 void rememberRevolution(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis, double angle,
                         const TopoDS_Shape& solid) {
-    keep(revolutionKey(region, axis, angle), solid);
+    if (auto key = revolutionKey(region, axis, angle)) keep(*key, solid);
 }
 
 }  // namespace corvex::cadhost::occt

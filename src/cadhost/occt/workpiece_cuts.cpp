@@ -4,6 +4,7 @@
 #include <TopLoc_Location.hxx>
 
 #include <algorithm>
+#include <set>
 
 #include "automation/error.hpp"
 #include "cadhost/occt/kernel_parallel.hpp"
@@ -109,8 +110,16 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
     // for overlapping slots is several times larger), so a cut that takes more is refused.
     std::vector<std::vector<CutTool>> made(groups.size());
     // Groups merge side by side (the unions work on copies, see fusedTree). A merge the kernel
-    // cannot make costs speed, never the cut: the solids then go in one by one.
-    runSideBySide(static_cast<int>(groups.size()), [&](int g) {
+    // cannot make costs speed, never the cut: the solids then go in one by one. A group that
+    // repeats an earlier one's outlines elsewhere (the next layer of a pocket) waits for it,
+    // and then takes its union moved.
+    std::vector<int> first, repeats;
+    std::set<std::string> keys;
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+        const auto key = g > 0 && groups[g].cuts.size() > 1 ? mergeKey(groups[g].sweeps) : std::nullopt;
+        (key && !keys.insert(key->text).second ? repeats : first).push_back(g);
+    }
+    auto merge = [&](int g) {
         const Group& group = groups[g];
         auto& tools = made[g];
         if (group.cuts.size() > 1) {
@@ -137,7 +146,9 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
             }
         }
         for (const auto* cut : group.cuts) tools.push_back({cut->tool, cut->toolVolume});
-    });
+    };
+    runSideBySide(static_cast<int>(first.size()), [&](int i) { merge(first[i]); });
+    runSideBySide(static_cast<int>(repeats.size()), [&](int i) { merge(repeats[i]); });
     std::vector<CutTool> tools;
     for (std::size_t g = 1; g <= made.size(); ++g) {  // the solids of no sweep last
         const auto& group = made[g % made.size()];

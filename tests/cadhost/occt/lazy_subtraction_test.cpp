@@ -80,6 +80,29 @@ TEST_F(LazySubtraction, PrismsOfOneSpanMergeIntoOneBooleanWithTheExactVolume) {
     EXPECT_TRUE(measureSolid(*part).valid);
 }
 
+TEST_F(LazySubtraction, LayersOfTheSameOutlinesAreUnitedOnceAndCutExactly) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    // Three layers of the same overlapping strips (80 x 40), 3 deep each, then a fourth
+    // layer whose last strip reaches 1 further: not the same outlines, so its own union.
+    for (int layer = 0; layer < 4; ++layer) {
+        const double z = -3.0 * (layer + 1);
+        for (int i = 0; i < 9; ++i) {
+            const double reach = layer == 3 && i == 8 ? 1 : 0;
+            subtract(part, prism(10 + 8 * i, 10, 26 + 8 * i + reach, 50, z, 30));
+        }
+    }
+    const double pocket = 81 * 40 * 12;  // the deepest layer's prisms reach up through the rest
+    EXPECT_REL(volume(part), 200000 - pocket, 1e-12);
+    EXPECT_TRUE(measureSolid(*part).valid);
+
+    // The same layers once more elsewhere, in a later flush: the unions are moved, not remade,
+    // and the part still comes out exact.
+    for (int layer = 0; layer < 3; ++layer)
+        for (int i = 0; i < 9; ++i) subtract(part, prism(10 + 8 * i, 55, 26 + 8 * i, 95, -2.0 * (layer + 1), 30));
+    EXPECT_REL(volume(part), 200000 - pocket - 80 * 40 * 6, 1e-12);
+    EXPECT_TRUE(measureSolid(*part).valid);
+}
+
 TEST_F(LazySubtraction, AMergedSpanMayTakeNoMoreThanItsUnionsVolume) {
     auto part = box(0, 0, -20, 100, 100, 0);
     // The merged Boolean goes wrong on every attempt and also takes the 9600 mm3 under the
