@@ -37,6 +37,7 @@ double volumeTolerance(double volume) { return 1e-9 * std::fabs(volume) + 1e-12;
 // inputs (a tolerance, a curve on a face), and two cells must not do that to one edge.
 TopoDS_Shape ownCopy(const TopoDS_Shape& shape) { return BRepBuilderAPI_Copy(shape, false).Shape(); }
 
+// The solids as one shape: the solid itself when there is one.
 TopoDS_Shape compoundOf(const std::vector<TopoDS_Shape>& solids) {
     if (solids.size() == 1) return solids.front();
     BRep_Builder builder;
@@ -97,10 +98,13 @@ const TopoDS_Shape& PartCells::shape() {
         FaceVolumes known;
         if (const auto& origin = cells_.front().part.faceVolumes.origin()) known.startAt(*origin);
         for (const auto& cell : cells_) {
+            if (countSolids(cell.part.shape) == 0) continue;  // cut away altogether
             shapes.push_back(cell.part.shape);
             known.learn(cell.part.faceVolumes);
         }
-        joined_ = joinedCells(shapes, total, known);
+        if (shapes.empty()) joined_ = compoundOf({});
+        else if (shapes.size() == 1) joined_ = shapes.front();
+        else joined_ = joinedCells(shapes, total, known);
     }
     return *joined_;
 }

@@ -104,6 +104,23 @@ TEST_F(CellularCuts, ACutAfterALookIsSeenByTheNextLook) {
     EXPECT_NEAR(kernelVolume(part.shape()), expectedVolume(), 1e-9 * kBlock);
 }
 
+TEST_F(CellularCuts, CellsCutAwayAltogetherLeaveTheRestAsOneSolid) {
+    PartCells part(block(), kFacesPerCell);
+    cutAllRows(part);
+    ASSERT_GT(part.cellCount(), 2u);
+    // Everything but a 10 mm strip along X = 100 goes, whatever cell it was in.
+    ASSERT_TRUE(part.subtract({{BRepPrimAPI_MakeBox(gp_Pnt(-1, -1, -21), gp_Pnt(90, 101, 5)).Shape(), 91 * 102 * 26}}));
+    double expected = 0;
+    for (int x = 90; x < 100; ++x)
+        for (int y = 0; y < 100; ++y) expected += 20 - floor_[x][y];
+    EXPECT_NEAR(part.volume(), expected, 1e-9 * kBlock);
+    const TopoDS_Shape& rest = part.shape();
+    EXPECT_EQ(countSolids(rest), 1);
+    EXPECT_TRUE(isValidShape(rest));
+    EXPECT_NEAR(kernelVolume(rest), expected, 1e-9 * kBlock);
+    EXPECT_NEAR(boundsOf(rest)[0], 90, 1e-6);
+}
+
 TEST_F(CellularCuts, WhenOneCellRefusesItsCutNoCellTakesIt) {
     PartCells part(block(), kFacesPerCell);
     cutAllRows(part);
