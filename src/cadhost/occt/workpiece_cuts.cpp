@@ -1,7 +1,6 @@
 #include "cadhost/occt/workpiece_cuts.hpp"
 
 #include <Standard_Failure.hxx>
-#include <TopLoc_Location.hxx>
 
 #include <algorithm>
 #include <set>
