@@ -8,7 +8,6 @@
 #include <BRep_Builder.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
-#include <TopLoc_Location.hxx>
 #include <TopTools_ListOfShape.hxx>
 #include <TopoDS_Compound.hxx>
 #include <gp_Pln.hxx>
