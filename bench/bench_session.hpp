@@ -47,8 +47,6 @@ struct BenchSession {
         }
         return {volume, faces};
     }
-    double partVolume() { return partVolumeAndFaces().first; }
-    int partFaces() { return partVolumeAndFaces().second; }
 
     cadhost::occt::EmbeddedConnector connector;
     SilentUserInterface ui;

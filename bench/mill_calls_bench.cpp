@@ -36,7 +36,7 @@ void measure(const char* name, int calls, bool eager,
         total += ms;
         if (i == 10 || i == 100 || i == 1000 || i == calls) {
             auto flush = std::chrono::steady_clock::now();
-            session.partVolume();
+            session.drawing->settle();
             double queued = corvex::bench::millisecondsSince(flush);
             times.back() += queued;
             total += queued;
@@ -44,7 +44,7 @@ void measure(const char* name, int calls, bool eager,
             double recent = 0;
             for (int k = 0; k < n; ++k) recent += times[times.size() - 1 - k];
             std::printf("%-16s %6d calls %10.2f ms/call (last 10) %10.2f ms/call (mean) %7d faces\n", name, i,
-                        recent / n, total / i, session.partFaces());
+                        recent / n, total / i, session.partVolumeAndFaces().second);
             std::fflush(stdout);
         }
     }
