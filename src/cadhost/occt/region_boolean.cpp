@@ -149,7 +149,9 @@ TopoDS_Shape regionBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, Boolean
         if (facesA.empty() || facesB.empty()) {
             return booleanWithNothing(facesA, facesB, operation);
         }
-        if (auto remembered = rememberedBoolean(facesA, facesB, operation)) return *remembered;
+        const auto key = booleanKey(facesA, facesB, operation);
+        if (key)
+            if (auto remembered = recall(*key)) return remembered->shape;
         const double areaA = faceArea(compoundOf(facesA));
         const double areaB = faceArea(compoundOf(facesB));
         const TopoDS_Shape raw = occtBoolean(regionOf(facesA), regionOf(facesB), operation);
@@ -170,7 +172,7 @@ TopoDS_Shape regionBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, Boolean
         } catch (const Standard_Failure&) {
         }
         TopoDS_Shape region = regionOf(facesOf(result, negligibleArea));
-        rememberBoolean(facesA, facesB, operation, region);
+        if (key) keep(*key, region);
         return region;
     });
 }

@@ -93,13 +93,15 @@ TopoDS_Shape extrudeRegion(const TopoDS_Shape& region, double height) {
 TopoDS_Shape revolveRegion(const TopoDS_Shape& region, const gp_Ax1& axis, double angle) {
     const auto faces = facesOf(region);
     if (std::fabs(angle) < 1e-12) throw automation::invalidArgument("the angle of revolution must not be 0");
-    if (auto remembered = rememberedRevolution(faces, axis, angle)) return *remembered;
+    const auto key = revolutionKey(faces, axis, angle);
+    if (key)
+        if (auto remembered = recall(*key)) return remembered->shape;
     std::unique_ptr<BRepPrimAPI_MakeRevol> revol =
         std::fabs(angle) >= 2 * M_PI ? std::make_unique<BRepPrimAPI_MakeRevol>(region, axis, true)
                                      : std::make_unique<BRepPrimAPI_MakeRevol>(region, axis, angle, true);
     if (!revol->IsDone()) throw automation::failure("the region could not be revolved");
     TopoDS_Shape solid = withToroidalFaces(revol->Shape());
-    rememberRevolution(faces, axis, angle, solid);
+    if (key) keep(*key, solid);
     return solid;
 }
 

@@ -190,8 +190,7 @@ std::optional<TranslationKey> mergeKey(const std::vector<const SweepOrigin*>& sw
     return translationKey('m', regions, {sweeps.front()->top - sweeps.front()->bottom});
 }
 
-MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps) {
-    const auto key = mergeKey(sweeps);
+MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps, const std::optional<TranslationKey>& key) {
     if (key)
         if (auto found = recall(*key)) return MergedSweep{found->shape, found->number};
     std::vector<TopoDS_Shape> regions;

@@ -47,8 +47,8 @@ struct MergedSweep {
     double volume = 0;
 };
 // For sweeps all mergeable with each other. Fails with an automation::Error when the kernel
-// cannot unite the regions. Prisms are remembered under their mergeKey.
-MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps);
+// cannot unite the regions. Kept under `key` (their mergeKey), when there is one.
+MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps, const std::optional<TranslationKey>& key);
 // What prisms are merged under: the same for the same outlines cut again at another depth or
 // place (a pocket's layers), so that the union is made once. None for turns.
 std::optional<TranslationKey> mergeKey(const std::vector<const SweepOrigin*>& sweeps);

@@ -98,20 +98,26 @@ private:
 
 std::vector<TopoDS_Shape> shapesOf(const std::vector<TopoDS_Face>& faces) { return {faces.begin(), faces.end()}; }
 
+// A point the regions carry along when they move: their first vertex.
+std::optional<gp_Pnt> referenceOf(const std::vector<TopoDS_Shape>& regions) {
+    if (regions.empty()) return std::nullopt;
+    TopExp_Explorer vertices(regions.front(), TopAbs_VERTEX);
+    if (!vertices.More()) return std::nullopt;
+    return BRep_Tool::Pnt(TopoDS::Vertex(vertices.Current()));
+}
+
 }  // namespace
 
 std::optional<TranslationKey> translationKey(char kind, const std::vector<TopoDS_Shape>& regions,
                                              std::initializer_list<double> numbers) {
-    if (regions.empty()) return std::nullopt;
-    TopExp_Explorer vertices(regions.front(), TopAbs_VERTEX);
-    if (!vertices.More()) return std::nullopt;
-    const gp_Pnt reference = BRep_Tool::Pnt(TopoDS::Vertex(vertices.Current()));
-    KeyWriter writer(reference);
+    const auto reference = referenceOf(regions);
+    if (!reference) return std::nullopt;
+    KeyWriter writer(*reference);
     writer.tag(kind);
     for (double n : numbers) writer.number(n);
     for (const auto& region : regions)
         if (!writer.region(region)) return std::nullopt;
-    return TranslationKey{writer.take(), reference};
+    return TranslationKey{writer.take(), *reference};
 }
 
 std::optional<RememberedResult> recall(const TranslationKey& key) {
@@ -136,8 +142,6 @@ void keep(const TranslationKey& key, const TopoDS_Shape& shape, double number) {
     memo().results[key.text] = Remembered{own, number, key.reference};
 }
 
-namespace {
-
 std::optional<TranslationKey> booleanKey(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b,
                                          BooleanOp operation) {
     std::vector<TopoDS_Shape> regions = shapesOf(a);
@@ -146,46 +150,16 @@ std::optional<TranslationKey> booleanKey(const std::vector<TopoDS_Face>& a, cons
     return translationKey('b', regions, {static_cast<double>(operation), static_cast<double>(a.size())});
 }
 
-// Only a translation along the axis leaves a turn the same solid moved: the key holds where
-// the axis runs seen from the region, less any offset along it, so only such moves are hits.
+// The key holds where the axis runs seen from the region, less any offset along it.
 std::optional<TranslationKey> revolutionKey(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis,
                                             double angle) {
-    if (region.empty()) return std::nullopt;
-    TopExp_Explorer vertices(region.front(), TopAbs_VERTEX);
-    if (!vertices.More()) return std::nullopt;
-    const gp_Pnt reference = BRep_Tool::Pnt(TopoDS::Vertex(vertices.Current()));
+    const std::vector<TopoDS_Shape> regions = shapesOf(region);
+    const auto reference = referenceOf(regions);
+    if (!reference) return std::nullopt;
     const gp_Vec d(axis.Direction());
-    const gp_Vec toAxis(reference, axis.Location());
+    const gp_Vec toAxis(*reference, axis.Location());
     const gp_Vec across = toAxis - d * toAxis.Dot(d);
-    return translationKey('v', shapesOf(region), {d.X(), d.Y(), d.Z(), across.X(), across.Y(), across.Z(), angle});
-}
-
-}  // namespace
-
-std::optional<TopoDS_Shape> rememberedBoolean(const std::vector<TopoDS_Face>& a,
-                                              const std::vector<TopoDS_Face>& b, BooleanOp operation) {
-    auto key = booleanKey(a, b, operation);
-    if (!key) return std::nullopt;
-    if (auto found = recall(*key)) return found->shape;
-    return std::nullopt;
-}
-
-void rememberBoolean(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b,
-                     BooleanOp operation, const TopoDS_Shape& result) {
-    if (auto key = booleanKey(a, b, operation)) keep(*key, result);
-}
-
-std::optional<TopoDS_Shape> rememberedRevolution(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis,
-                                                 double angle) {
-    auto key = revolutionKey(region, axis, angle);
-    if (!key) return std::nullopt;
-    if (auto found = recall(*key)) return found->shape;
-    return std::nullopt;
-}
-
-void rememberRevolution(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis, double angle,
-                        const TopoDS_Shape& solid) {
-    if (auto key = revolutionKey(region, axis, angle)) keep(*key, solid);
+    return translationKey('v', regions, {d.X(), d.Y(), d.Z(), across.X(), across.Y(), across.Z(), angle});
 }
 
 }  // namespace corvex::cadhost::occt

@@ -41,17 +41,12 @@ struct RememberedResult {
 std::optional<RememberedResult> recall(const TranslationKey& key);
 void keep(const TranslationKey& key, const TopoDS_Shape& shape, double number = 0);
 
-// The result of `a` (op) `b` when a translation of the same regions was done before.
-std::optional<TopoDS_Shape> rememberedBoolean(const std::vector<TopoDS_Face>& a,
-                                              const std::vector<TopoDS_Face>& b, BooleanOp operation);
-void rememberBoolean(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b,
-                     BooleanOp operation, const TopoDS_Shape& result);
-
-// The same for `region` turned by `angle` about `axis`: a turn of the same region moved along
-// the same axis is the same solid moved along it.
-std::optional<TopoDS_Shape> rememberedRevolution(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis,
-                                                 double angle);
-void rememberRevolution(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis, double angle,
-                        const TopoDS_Shape& solid);
+// The key of `a` (op) `b`.
+std::optional<TranslationKey> booleanKey(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b,
+                                         BooleanOp operation);
+// The key of `region` turned by `angle` about `axis`: a turn of the same region moved along the
+// same axis is the same solid moved along it, and no other move gives the same key.
+std::optional<TranslationKey> revolutionKey(const std::vector<TopoDS_Face>& region, const gp_Ax1& axis,
+                                            double angle);
 
 }  // namespace corvex::cadhost::occt

@@ -113,10 +113,11 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
     // repeats an earlier one's outlines elsewhere (the next layer of a pocket) waits for it,
     // and then takes its union moved.
     std::vector<int> first, repeats;
-    std::set<std::string> keys;
+    std::vector<std::optional<TranslationKey>> keys(groups.size());
+    std::set<std::string> seen;
     for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
-        const auto key = g > 0 && groups[g].cuts.size() > 1 ? mergeKey(groups[g].sweeps) : std::nullopt;
-        (key && !keys.insert(key->text).second ? repeats : first).push_back(g);
+        if (g > 0 && groups[g].cuts.size() > 1) keys[g] = mergeKey(groups[g].sweeps);
+        (keys[g] && !seen.insert(keys[g]->text).second ? repeats : first).push_back(g);
     }
     auto merge = [&](int g) {
         const Group& group = groups[g];
@@ -136,7 +137,7 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
                 } else {
                     double volume = 0;
                     for (const auto* cut : group.cuts) volume += cut->toolVolume;
-                    MergedSweep merged = mergedSweep(group.sweeps);
+                    MergedSweep merged = mergedSweep(group.sweeps, keys[g]);
                     tools.push_back({merged.solid, std::min(volume, merged.volume)});
                 }
                 return;
