@@ -140,14 +140,18 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         if (!job.tools.empty()) jobs.push_back(std::move(job));
     }
     if (jobs.empty()) return true;  // no tool reaches the part
-    if (cells_.size() == 1) {
+    // The tools a job takes out, and the most they may remove; copied when cells run side by side.
+    auto cutBy = [&](const Job& job, PartShape& part, bool copies) {
         std::vector<TopoDS_Shape> shapes;
         double toolVolume = 0;
-        for (const auto& tool : tools) {
-            shapes.push_back(tool.shape);
-            toolVolume += tool.volume;
+        for (std::size_t t : job.tools) {
+            shapes.push_back(copies ? ownCopy(tools[t].shape) : tools[t].shape);
+            toolVolume += tools[t].volume;
         }
-        if (!subtractChecked(cells_.front().part, shapes, toolVolume)) return false;
+        return subtractChecked(part, shapes, toolVolume);
+    };
+    if (cells_.size() == 1) {  // one Boolean, which leaves the part as it was when refused
+        if (!cutBy(jobs.front(), cells_.front().part, false)) return false;
         cells_.front().changed = true;
         return true;
     }
@@ -157,13 +161,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
     runSideBySide(static_cast<int>(jobs.size()), [&](int j) {
         Job& job = jobs[j];
         job.trial = cells_[job.cell].part;
-        std::vector<TopoDS_Shape> shapes;
-        double toolVolume = 0;
-        for (std::size_t t : job.tools) {
-            shapes.push_back(ownCopy(tools[t].shape));
-            toolVolume += tools[t].volume;
-        }
-        accepted[j] = subtractChecked(job.trial, shapes, toolVolume);
+        accepted[j] = cutBy(job, job.trial, true);
     });
     if (std::find(accepted.begin(), accepted.end(), 0) != accepted.end()) return false;
     for (auto& job : jobs) {
