@@ -3,7 +3,10 @@
 // text that is not just a colour) travels in the entity's name.
 #include "cadhost/occt/drawing_file.hpp"
 
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <TopoDS_Edge.hxx>
 #include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
 
 #include <algorithm>
 #include <map>
@@ -19,15 +22,29 @@
 namespace corvex::cadhost::occt {
 namespace {
 
-// An entity with no geometry (a line of no length) has nothing a file could hold.
+// STEP keeps no empty shape, nor a layer of a lone point: a solid with nothing left is written
+// as a short edge under its name, which the reader takes back as the empty solid it names.
+TopoDS_Shape emptySolidMarker() { return BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0), gp_Pnt(1, 0, 0)).Edge(); }
+
+// What the file holds for an entity. A curve with no geometry (a line of no length) has
+// nothing a file could hold and is left out. A solid is never left out: a queued cut that
+// fails is reported once, by whoever looked first, and the solid then holds the cuts made
+// before it, so a second look gives the part; if even that fails, the drawing is not written.
+// A solid cut away altogether is written as one point, which keeps it in its groups.
 TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
+    const bool solid = entity.kind() == "Solid3D";
+    TopoDS_Shape shape;
     try {
-        return entity.shape();
+        shape = entity.shape();
     } catch (const automation::Error&) {
-        return {};
+        if (!solid) return {};
+        shape = entity.shape();
     } catch (const Standard_Failure&) {
-        return {};
+        if (!solid) return {};
+        throw;
     }
+    if (solid && !TopExp_Explorer(shape, TopAbs_SOLID).More()) return emptySolidMarker();
+    return shape;
 }
 
 StepItem itemOf(const EntityBase& entity, TopoDS_Shape shape) {

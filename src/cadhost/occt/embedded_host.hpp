@@ -158,6 +158,7 @@ struct KernelCounters {
     long booleans = 0;
     long guardRetries = 0;
     long guardFailures = 0;
+    long misplacedResults = 0;  // results of the right volume with material where it should not be
     long unifies = 0;
     long unifiesRejected = 0;
 };

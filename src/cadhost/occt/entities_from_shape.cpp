@@ -76,7 +76,9 @@ void addCurves(const std::vector<CurveSegment>& run, const std::string& namedKin
 std::vector<std::shared_ptr<EntityBase>> entitiesFromShape(const TopoDS_Shape& shape,
                                                            const std::string& namedKind) {
     std::vector<std::shared_ptr<EntityBase>> entities;
-    if (!shape.IsNull()) {
+    // A solid with nothing left is written as a mark with its name (see drawing_file.cpp).
+    const bool emptySolid = namedKind == "Solid3D" && !TopExp_Explorer(shape, TopAbs_SOLID).More();
+    if (!shape.IsNull() && !emptySolid) {
         if (TopoDS_Shape solids = gather(shape, TopAbs_SOLID, TopAbs_SHAPE); !solids.IsNull())
             entities.push_back(std::make_shared<SolidEntity>(solids));
         if (TopoDS_Shape faces = gather(shape, TopAbs_FACE, TopAbs_SOLID); !faces.IsNull())

@@ -16,6 +16,7 @@
 
 #include "cadhost/occt/embedded_host.hpp"
 #include "cadhost/occt/local_validity.hpp"
+#include "cadhost/occt/removal_check.hpp"
 #include "cadhost/occt/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
@@ -24,6 +25,11 @@ namespace {
 // Cells of a part are cut side by side, so the tallies are counted atomically.
 void count(long& counter) { std::atomic_ref<long>(counter).fetch_add(1, std::memory_order_relaxed); }
 
+// Points on each asked tool's faces that the result must not hold inside. A tool that meets
+// the part leaves faces of its own across it, so a cut that removed nothing, or missed a
+// piece, holds some of them; a few per tool find that at a small cost per cut.
+constexpr std::size_t kPointsPerTool = 12;
+
 SubtractionHook& subtractionHook() {
     static SubtractionHook hook;
     return hook;
@@ -31,6 +37,26 @@ SubtractionHook& subtractionHook() {
 
 double guardTolerance(double before, double toolVolume) {
     return 1e-9 * (std::fabs(before) + std::fabs(toolVolume)) + 1e-12;
+}
+
+// The kernel integrates curved faces (tori above all) to about 1e-7 of their volume: a ring
+// cut wholly inside a bar removed its own volume and 1.2e-7 of it more. Taking more than the
+// tools by a millionth of them is no fault.
+double removalTolerance(double before, double toolVolume) {
+    return guardTolerance(before, toolVolume) + 1e-6 * std::fabs(toolVolume);
+}
+
+// Every lump of a result must hold material: a lump turned inside out counts against the
+// volume, and has been seen to hide material added outside the part.
+bool everyLumpHasVolume(const TopoDS_Shape& result, const FaceContributions& faces, double tolerance) {
+    if (countSolids(result) < 2) return true;
+    for (TopExp_Explorer solids(result, TopAbs_SOLID); solids.More(); solids.Next()) {
+        double volume = 0;
+        for (TopExp_Explorer it(solids.Current(), TopAbs_FACE); it.More(); it.Next())
+            if (const double* known = faces.Seek(it.Current())) volume += *known;
+        if (volume <= tolerance) return false;
+    }
+    return true;
 }
 
 // A Boolean can leave a lump of no volume along an edge the tool grazed (seen: 3.9e-21 mm3,
@@ -69,6 +95,27 @@ std::vector<TopoDS_Shape> shifted(const std::vector<TopoDS_Shape>& tools) {
     return moved;
 }
 
+// The tools with every full turn turned a radian further about its own axis: the same solid,
+// with its seams elsewhere. A ring that touches a turned part's surface (a groove to the
+// diameter) once met that surface along the bar's own seam, and no fuzzy value nor shift made
+// the kernel cut it; turned, it cut exactly. None when no tool is a full turn.
+std::optional<std::vector<TopoDS_Shape>> turnedAboutOwnAxes(const std::vector<CutTool>& tools) {
+    std::vector<TopoDS_Shape> turned;
+    bool any = false;
+    for (const auto& tool : tools) {
+        if (!tool.turnedAbout) {
+            turned.push_back(tool.shape);
+            continue;
+        }
+        gp_Trsf turn;
+        turn.SetRotation(*tool.turnedAbout, 1.0);
+        turned.push_back(movedShape(tool.shape, turn));
+        any = true;
+    }
+    if (!any) return std::nullopt;
+    return turned;
+}
+
 }  // namespace
 
 void setSubtractionHookForTesting(SubtractionHook hook) { subtractionHook() = std::move(hook); }
@@ -80,10 +127,22 @@ KernelCounters& kernelCountersForUpdate() {
 KernelCounters kernelCounters() { return kernelCountersForUpdate(); }
 void resetKernelCounters() { kernelCountersForUpdate() = KernelCounters(); }
 
-bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, double toolVolume) {
+CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& asked) {
+    CutEvidence evidence{partBox, {}};
+    for (const auto& tool : asked) {
+        auto points = pointsOnFaces(tool, partBox, kPointsPerTool);
+        evidence.toolPoints.insert(evidence.toolPoints.end(), points.begin(), points.end());
+    }
+    return evidence;
+}
+
+bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const CutEvidence& evidence) {
     auto& counters = kernelCountersForUpdate();
+    double toolVolume = 0;
+    for (const auto& tool : tools) toolVolume += tool.volume;
     const double before = part.volume;
     const double tolerance = guardTolerance(before, toolVolume);
+    const double removable = toolVolume + removalTolerance(before, toolVolume);
     auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number) -> bool {
         if (number > 0) count(counters.guardRetries);
         count(counters.booleans);
@@ -96,11 +155,16 @@ bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, do
             // The cheap checks first: the volume from the faces' contributions, then validity.
             VolumeTally tally = part.faceVolumes.tally(result);
             const double after = tally.volume;
-            if (after > before + tolerance || after < before - toolVolume - tolerance || after < -tolerance)
-                return false;
+            if (after > before + tolerance || after < before - removable || after < -tolerance) return false;
             if (countSolids(result) == 0 || after <= tolerance) {
                 if (!toolsSwallow(part.shape, before, cutters)) return false;
             } else if (!validWhereChanged(result, tally.newFaces) && !isValidShape(result)) {
+                return false;
+            }
+            // Then where the material is, which no volume shows.
+            if (!madeWithin(tally.newFaces, evidence.partBox) || !everyLumpHasVolume(result, tally.faces, tolerance) ||
+                pointLeftInside(result, evidence.toolPoints)) {
+                count(counters.misplacedResults);
                 return false;
             }
             part.shape = result;
@@ -111,7 +175,10 @@ bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, do
             return false;  // the kernel gave up on this attempt; the next one may do
         }
     };
-    if (attempt(tools, 0, 0) || attempt(tools, 1e-7, 1) || attempt(shifted(tools), 0, 2)) return true;
+    std::vector<TopoDS_Shape> shapes;
+    for (const auto& tool : tools) shapes.push_back(tool.shape);
+    if (attempt(shapes, 0, 0) || attempt(shapes, 1e-7, 1) || attempt(shifted(shapes), 0, 2)) return true;
+    if (auto turned = turnedAboutOwnAxes(tools); turned && attempt(*turned, 0, 3)) return true;
     count(counters.guardFailures);
     return false;
 }

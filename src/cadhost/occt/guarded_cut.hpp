@@ -3,9 +3,14 @@
 // part, checked before it is believed. OpenCASCADE has been seen to report success while
 // wiping out most of a workpiece, so a result is taken only when its volume shrank, by no more
 // than the tools' volume, it is a valid shape, and it is empty only when the tools swallowed
-// the part. A refused result is retried with a small fuzzy value and then with the tools
-// shifted by 1e-6 (which has fixed every refusal seen on real jobs).
+// the part; and, since a volume bounds a cut from one side only, when the result holds no
+// material where the asked tools were (see removal_check.hpp). A refused result is retried
+// with a small fuzzy value, then with the tools shifted by 1e-6, then with full turns turned
+// about their own axes.
+#include <Bnd_Box.hxx>
 #include <TopoDS_Shape.hxx>
+#include <gp_Ax1.hxx>
+#include <gp_Pnt.hxx>
 
 #include <functional>
 #include <optional>
@@ -22,17 +27,40 @@ struct PartShape {
     FaceVolumes faceVolumes;
 };
 
-// `part` minus every tool, as one Boolean, guarded and retried as above. `toolVolume` bounds
-// what the tools may take (the sum of their volumes will do). On success `part` holds the
-// result and true is returned; otherwise `part` is untouched.
-bool subtractChecked(PartShape& part, const std::vector<TopoDS_Shape>& tools, double toolVolume);
+// A solid taken out of the part; the most it may remove; the client's tools it stands for when
+// it is their union (none: the solid itself), which the result is checked against; and, for a
+// full turn, its axis (turning it about that axis leaves the same solid).
+struct CutTool {
+    TopoDS_Shape shape;
+    double volume = 0;
+    std::vector<TopoDS_Shape> asked;
+    std::optional<gp_Ax1> turnedAbout;
+};
+
+// What a result is checked against besides its volume (see removal_check.hpp): a box the part
+// lies within, and points on the faces of the tools the client asked for, which the result
+// must not hold inside. Those tools may differ from the ones the Boolean takes out (merged
+// into one, or remembered from an earlier cut), so that a wrong merge is caught too.
+struct CutEvidence {
+    Bnd_Box partBox;
+    std::vector<gp_Pnt> toolPoints;
+};
+
+// The evidence for taking `asked` out of a part that lies within `partBox` (void: anywhere).
+CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& asked);
+
+// `part` minus every tool, as one Boolean, guarded and retried as above (full turns also turned
+// about their own axes). The tools' volumes bound what they may take. On success `part` holds
+// the result and true is returned; otherwise `part` is untouched.
+bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const CutEvidence& evidence);
 
 // Same-domain faces of `part` merged, kept only when the volume stays within the guard's
 // tolerance and the shape stays valid. False when the merged shape was refused.
 bool unifyChecked(PartShape& part);
 
 // For tests: sees (and may replace) every result of a 3-D subtraction before the guard does.
-// `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the shifted one.
+// `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the shifted one,
+// 3 for the full turns turned about their axes.
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 

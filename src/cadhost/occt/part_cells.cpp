@@ -47,9 +47,11 @@ TopoDS_Shape compoundOf(const std::vector<TopoDS_Shape>& solids) {
 }
 
 // The cells fused back into one part. Cells only meet on their cutting planes, which the
-// kernel's glue option is made for; a fuse without it is the fallback. `known` holds what the
-// cells know of their faces' volumes: the fuse hands most faces through as they were.
-TopoDS_Shape joinedCells(const std::vector<TopoDS_Shape>& cells, double volume, FaceVolumes& known) {
+// kernel's glue option is made for; a fuse without it is the next try. `known` holds what the
+// cells know of their faces' volumes: the fuse hands most faces through as they were. None
+// when neither gives a valid part of the cells' volume (seen: a hole across a cutting plane
+// filled back in).
+std::optional<TopoDS_Shape> joinedCells(const std::vector<TopoDS_Shape>& cells, double volume, FaceVolumes& known) {
     for (auto glue : {BOPAlgo_GlueShift, BOPAlgo_GlueOff}) {
         try {
             BRepAlgoAPI_Fuse fuse;
@@ -72,8 +74,21 @@ TopoDS_Shape joinedCells(const std::vector<TopoDS_Shape>& cells, double volume, 
         } catch (const Standard_Failure&) {
         }
     }
-    throw automation::failure("the part is kept in pieces to cut it faster, and the geometry kernel could not join them");
+    return std::nullopt;
 }
+
+// The tools the client asked for that `tools` stand for.
+std::vector<TopoDS_Shape> askedOf(const std::vector<CutTool>& tools) {
+    std::vector<TopoDS_Shape> asked;
+    for (const auto& tool : tools) {
+        if (tool.asked.empty()) asked.push_back(tool.shape);
+        else asked.insert(asked.end(), tool.asked.begin(), tool.asked.end());
+    }
+    return asked;
+}
+
+// How many cuts go into one Boolean when the whole part is brought up to date.
+constexpr std::size_t kReplayBatch = 64;
 
 }  // namespace
 
@@ -85,6 +100,7 @@ PartCells::Cell PartCells::cellOf(TopoDS_Shape shape, double volume) {
 }
 
 PartCells::PartCells(TopoDS_Shape shape, int facesPerCell) : facesPerCell_(facesPerCell) {
+    whole_.shape = shape;
     cells_.push_back(cellOf(std::move(shape), 0));
     cells_.front().volumeKnown = false;
 }
@@ -103,9 +119,38 @@ const TopoDS_Shape& PartCells::shape() {
         }
         if (shapes.empty()) joined_ = compoundOf({});
         else if (shapes.size() == 1) joined_ = shapes.front();
-        else joined_ = joinedCells(shapes, total, known);
+        else if (auto joined = joinedCells(shapes, total, known)) joined_ = std::move(*joined);
+        else joined_ = replayedWhole(total);
+        keepWhole();
     }
     return *joined_;
+}
+
+TopoDS_Shape PartCells::replayedWhole(double cellsVolume) {
+    // The whole part as it was when last whole, with every cut made since taken from it: what
+    // cutting without cells gives, checked as every cut is, and then against the cells.
+    PartShape whole = whole_;
+    const Bnd_Box box = boxOf(whole.shape);
+    VolumeTally tally = whole.faceVolumes.tally(whole.shape);
+    whole.volume = tally.volume;
+    whole.faceVolumes.adopt(std::move(tally));
+    for (std::size_t first = 0; first < since_.size(); first += kReplayBatch) {
+        const std::vector<CutTool> batch(since_.begin() + first,
+                                         since_.begin() + std::min(since_.size(), first + kReplayBatch));
+        if (!subtractChecked(whole, batch, evidenceOf(box, askedOf(batch)))) break;
+        if (first + kReplayBatch >= since_.size() &&
+            std::fabs(whole.volume - cellsVolume) <= 1e-7 * std::fabs(cellsVolume) + 1e-9)
+            return whole.shape;
+    }
+    if (since_.empty() && std::fabs(whole.volume - cellsVolume) <= 1e-7 * std::fabs(cellsVolume) + 1e-9)
+        return whole.shape;
+    throw automation::failure("the part is kept in pieces to cut it faster, and the geometry kernel could "
+                              "neither join them nor make its cuts on the whole part");
+}
+
+void PartCells::keepWhole() {
+    whole_ = PartShape{*joined_, volume(), {}};
+    since_.clear();
 }
 
 double PartCells::volume() {
@@ -141,27 +186,35 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
     }
     if (jobs.empty()) return true;  // no tool reaches the part
     // The tools a job takes out, and the most they may remove; copied when cells run side by side.
-    auto cutBy = [&](const Job& job, PartShape& part, bool copies) {
-        std::vector<TopoDS_Shape> shapes;
-        double toolVolume = 0;
-        for (std::size_t t : job.tools) {
-            shapes.push_back(copies ? ownCopy(tools[t].shape) : tools[t].shape);
-            toolVolume += tools[t].volume;
+    // What each job's result is checked against: points on the faces of the tools the
+    // client asked for, within the cell.
+    std::vector<CutEvidence> evidence;
+    for (const auto& job : jobs) {
+        std::vector<CutTool> reaching;
+        for (std::size_t t : job.tools) reaching.push_back(tools[t]);
+        evidence.push_back(evidenceOf(cells_[job.cell].box, askedOf(reaching)));
+    }
+    auto cutBy = [&](std::size_t j, PartShape& part, bool copies) {
+        std::vector<CutTool> taken;
+        for (std::size_t t : jobs[j].tools) {
+            taken.push_back(tools[t]);
+            if (copies) taken.back().shape = ownCopy(tools[t].shape);
         }
-        return subtractChecked(part, shapes, toolVolume);
+        return subtractChecked(part, taken, evidence[j]);
     };
     if (cells_.size() == 1) {  // one Boolean, which leaves the part as it was when refused
-        if (!cutBy(jobs.front(), cells_.front().part, false)) return false;
+        if (!cutBy(0, cells_.front().part, false)) return false;
         cells_.front().changed = true;
         return true;
     }
+
     // Each reached cell is cut on a copy of its state, and the copies are taken only when
     // every cell accepted its cut.
     std::vector<char> accepted(jobs.size(), 0);
     runSideBySide(static_cast<int>(jobs.size()), [&](int j) {
         Job& job = jobs[j];
         job.trial = cells_[job.cell].part;
-        accepted[j] = cutBy(job, job.trial, true);
+        accepted[j] = cutBy(j, job.trial, true);
     });
     if (std::find(accepted.begin(), accepted.end(), 0) != accepted.end()) return false;
     for (auto& job : jobs) {
@@ -169,6 +222,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         cell.part = std::move(job.trial);
         cell.changed = true;
     }
+    since_.insert(since_.end(), tools.begin(), tools.end());
     joined_.reset();
     return true;
 }
@@ -186,6 +240,10 @@ void PartCells::tidy() {
         const int limit = cell.facesBeforeSplit > 0 ? cell.facesBeforeSplit : facesPerCell_;
         if (faces > limit) {
             if (auto split = halves(cell)) {
+                if (cells_.size() == 1) {  // the part is about to stop being whole
+                    whole_ = cell.part;
+                    since_.clear();
+                }
                 next.push_back(std::move(split->first));
                 next.push_back(std::move(split->second));
                 joined_.reset();
@@ -208,6 +266,13 @@ void PartCells::transform(const gp_Trsf& motion) {
         cell.box.SetVoid();              // found again when a cut needs it: a moved tool never does
     }
     if (joined_) joined_ = movedShape(*joined_, motion);
+    whole_.shape = movedShape(whole_.shape, motion);
+    whole_.faceVolumes.forget();
+    for (auto& tool : since_) {
+        tool.shape = movedShape(tool.shape, motion);
+        for (auto& asked : tool.asked) asked = movedShape(asked, motion);
+        if (tool.turnedAbout) tool.turnedAbout = tool.turnedAbout->Transformed(motion);
+    }
 }
 
 void PartCells::mergeFacesWhenItPays(Cell& cell) {

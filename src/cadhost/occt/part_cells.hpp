@@ -16,12 +16,6 @@
 
 namespace corvex::cadhost::occt {
 
-// A solid taken out of the part, and the most it may remove.
-struct CutTool {
-    TopoDS_Shape shape;
-    double volume = 0;
-};
-
 class PartCells {
 public:
     // Measured on the terrain job: cells of about 300 faces cut fastest. Smaller cells mean
@@ -30,8 +24,9 @@ public:
 
     explicit PartCells(TopoDS_Shape shape, int facesPerCell = kFacesPerCell);
 
-    // The whole part: the only cell's shape, or the cells joined (once per change). Fails with
-    // an automation::Error when the kernel cannot join them.
+    // The whole part: the only cell's shape, or the cells joined (once per change), or when the
+    // kernel cannot join them, the last whole part with the cells' cuts made on it. Fails with
+    // an automation::Error only when none of that gives the cells' part.
     const TopoDS_Shape& shape();
     double volume();  // the cells' volumes added up
     std::size_t cellCount() const { return cells_.size(); }
@@ -58,9 +53,17 @@ private:
     static void mergeFacesWhenItPays(Cell& cell);
     static std::optional<std::pair<Cell, Cell>> halves(const Cell& cell);
 
+    TopoDS_Shape replayedWhole(double cellsVolume);
+    void keepWhole();
+
     int facesPerCell_;
     std::vector<Cell> cells_;
     std::optional<TopoDS_Shape> joined_;
+    // The part as it last was in one piece, and every cut the cells took since: when the
+    // kernel cannot join the cells, the cuts are made on the whole part instead, so that a
+    // part is never lost for want of a join. While there is one cell, it is the whole part.
+    PartShape whole_;
+    std::vector<CutTool> since_;
 };
 
 }  // namespace corvex::cadhost::occt

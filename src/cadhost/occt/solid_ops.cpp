@@ -4,6 +4,7 @@
 #include <BRepAlgoAPI_Common.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepCheck_Analyzer.hxx>
 #include <BRepGProp.hxx>
@@ -187,7 +188,9 @@ TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::v
 TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp operation) {
     if (operation == BooleanOp::Subtraction) {
         PartShape part{a, solidVolume(a), {}};
-        if (!subtractChecked(part, {b}, solidVolume(b)))
+        Bnd_Box box;
+        BRepBndLib::Add(a, box, false);
+        if (!subtractChecked(part, {{b, solidVolume(b), {}, std::nullopt}}, evidenceOf(box, {b})))
             throw automation::failure(
                 "the subtraction gave an invalid solid or a volume that does not add up, even when "
                 "retried; the solid was left as it was");

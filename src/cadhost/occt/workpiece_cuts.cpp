@@ -36,6 +36,13 @@ automation::Error cutFailure(const QueuedCut& cut, std::size_t dropped) {
     return automation::failure(message);
 }
 
+// A cut as the guarded subtraction takes it.
+CutTool toolOf(const QueuedCut& cut) {
+    CutTool tool{cut.tool, cut.toolVolume, {}, std::nullopt};
+    if (cut.sweep && cut.sweep->turn) tool.turnedAbout = cut.sweep->axis;
+    return tool;
+}
+
 }  // namespace
 
 WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(std::move(shape)) {}
@@ -80,7 +87,7 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
     // One by one: either there is one cut, or the merged cut was refused and the cut that
     // the kernel cannot make has to be found and named.
     for (std::size_t i = 0; i < cuts.size(); ++i) {
-        if (!part_.subtract({{cuts[i].tool, cuts[i].toolVolume}})) throw cutFailure(cuts[i], cuts.size() - i - 1);
+        if (!part_.subtract({toolOf(cuts[i])})) throw cutFailure(cuts[i], cuts.size() - i - 1);
         part_.tidy();
     }
 }
@@ -133,19 +140,27 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
                         solids.push_back(cut->tool);
                         volume += cut->toolVolume;
                     }
-                    tools.push_back({fusedTree(std::move(solids), false), volume});
+                    tools.push_back({fusedTree(solids, false), volume, solids, std::nullopt});
                 } else {
                     double volume = 0;
-                    for (const auto* cut : group.cuts) volume += cut->toolVolume;
+                    std::vector<TopoDS_Shape> asked;
+                    for (const auto* cut : group.cuts) {
+                        volume += cut->toolVolume;
+                        asked.push_back(cut->tool);
+                    }
                     MergedSweep merged = mergedSweep(group.sweeps, keys[g]);
-                    tools.push_back({merged.solid, std::min(volume, merged.volume)});
+                    CutTool tool = toolOf(*group.cuts.front());
+                    tool.shape = merged.solid;
+                    tool.volume = std::min(volume, merged.volume);
+                    tool.asked = std::move(asked);
+                    tools.push_back(std::move(tool));
                 }
                 return;
             } catch (const automation::Error&) {
             } catch (const Standard_Failure&) {
             }
         }
-        for (const auto* cut : group.cuts) tools.push_back({cut->tool, cut->toolVolume});
+        for (const auto* cut : group.cuts) tools.push_back(toolOf(*cut));
     };
     runSideBySide(static_cast<int>(first.size()), [&](int i) { merge(first[i]); });
     runSideBySide(static_cast<int>(repeats.size()), [&](int i) { merge(repeats[i]); });

@@ -1,0 +1,101 @@
+#include "cadhost/occt/removal_check.hpp"
+
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_MakeVertex.hxx>
+#include <BRepClass3d_SolidClassifier.hxx>
+#include <BRepExtrema_DistShapeShape.hxx>
+#include <BRepTools.hxx>
+#include <BRepTopAdaptor_FClass2d.hxx>
+#include <BRep_Builder.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Compound.hxx>
+
+namespace corvex::cadhost::occt {
+namespace {
+
+// Samples sit this far from the result's boundary before they count as inside: the guard's
+// retry moves the tools by 1e-6, and a layer this thin left on a wall is no material.
+constexpr double kSurfaceBand = 1e-5;
+// A grid across each face's parameters, offset by irrational fractions so that no sample
+// falls on a seam, an edge or a face's middle, where machined faces meet most often.
+constexpr int kGrid = 3;
+constexpr double kOffsetU = 0.3819660112501051;  // 2 - golden ratio
+constexpr double kOffsetV = 0.6180339887498949;
+
+double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
+    BRep_Builder builder;
+    TopoDS_Compound faces;
+    builder.MakeCompound(faces);
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) builder.Add(faces, it.Current());
+    BRepExtrema_DistShapeShape distance(BRepBuilderAPI_MakeVertex(point).Vertex(), faces);
+    return distance.IsDone() ? distance.Value() : 0.0;
+}
+
+}  // namespace
+
+std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t limit) {
+    std::vector<gp_Pnt> found;
+    for (TopExp_Explorer it(tool, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        double u0, u1, v0, v1;
+        BRepTools::UVBounds(face, u0, u1, v0, v1);
+        BRepAdaptor_Surface surface(face);
+        BRepTopAdaptor_FClass2d inFace(face, 1e-9);
+        for (int i = 0; i < kGrid; ++i) {
+            for (int j = 0; j < kGrid; ++j) {
+                const double u = u0 + (u1 - u0) * (i + kOffsetU) / kGrid;
+                const double v = v0 + (v1 - v0) * (j + kOffsetV) / kGrid;
+                if (inFace.Perform(gp_Pnt2d(u, v)) != TopAbs_IN) continue;
+                const gp_Pnt point = surface.Value(u, v);
+                if (!within.IsVoid() && within.IsOut(point)) continue;
+                found.push_back(point);
+            }
+        }
+    }
+    if (found.size() <= limit) return found;
+    std::vector<gp_Pnt> taken;
+    for (std::size_t k = 0; k < limit; ++k) taken.push_back(found[k * found.size() / limit]);
+    return taken;
+}
+
+std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points) {
+    if (points.empty() || result.IsNull()) return std::nullopt;
+    std::optional<BRepClass3d_SolidClassifier> classifier;
+    for (TopExp_Explorer it(result, TopAbs_SOLID); it.More(); it.Next()) {
+        classifier.emplace(it.Current());
+        for (const gp_Pnt& point : points) {
+            classifier->Perform(point, kSurfaceBand);
+            if (classifier->State() != TopAbs_IN) continue;
+            // The classifier casts rays, which a ray along an edge can mislead: inside is
+            // believed only when the point is also clear of every face.
+            if (distanceToFaces(it.Current(), point) > kSurfaceBand) return point;
+        }
+    }
+    return std::nullopt;
+}
+
+bool madeWithin(const std::vector<TopoDS_Face>& newFaces, const Bnd_Box& partBox) {
+    if (partBox.IsVoid()) return true;
+    Bnd_Box allowed = partBox;
+    allowed.Enlarge(1e-4);
+    double x0, y0, z0, x1, y1, z1;
+    allowed.Get(x0, y0, z0, x1, y1, z1);
+    for (const auto& face : newFaces) {
+        Bnd_Box box;
+        BRepBndLib::Add(face, box, false);
+        if (box.IsVoid()) continue;
+        double a0, b0, c0, a1, b1, c1;
+        box.Get(a0, b0, c0, a1, b1, c1);
+        if (a0 >= x0 && b0 >= y0 && c0 >= z0 && a1 <= x1 && b1 <= y1 && c1 <= z1) continue;
+        // The quick box of a curved face can be loose; the tight one decides.
+        Bnd_Box tight;
+        BRepBndLib::AddOptimal(face, tight, false, false);
+        tight.Get(a0, b0, c0, a1, b1, c1);
+        if (a0 < x0 || b0 < y0 || c0 < z0 || a1 > x1 || b1 > y1 || c1 > z1) return false;
+    }
+    return true;
+}
+
+}  // namespace corvex::cadhost::occt
