@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "cadhost/occt/cut_ledger.hpp"
 #include "cadhost/occt/entity_base.hpp"
 #include "cadhost/occt/sweep_merge.hpp"
 #include "cadhost/occt/workpiece_cuts.hpp"
@@ -14,8 +15,7 @@ namespace corvex::cadhost::occt {
 
 class SolidEntity : public Solid3D, public EntityBase {
 public:
-    explicit SolidEntity(TopoDS_Shape shape, std::optional<SweepOrigin> sweep = std::nullopt)
-        : cuts_(std::move(shape)), sweep_(std::move(sweep)) {}
+    explicit SolidEntity(TopoDS_Shape shape, std::optional<SweepOrigin> sweep = std::nullopt);
     std::string typeName() const override { return "IAcad3DSolid"; }
     std::string kind() const override { return "Solid3D"; }
 
@@ -32,12 +32,15 @@ public:
     bool cutsPending() const { return cuts_.pending(); }
     // How the solid was made, when it is a region swept in a way that lets cuts merge in 2-D.
     const std::optional<SweepOrigin>& sweepOrigin() const { return sweep_; }
+    // The cuts taken from the solid, when the cut ledger is on (see cut_ledger.hpp).
+    const CutLedger& ledger() const { return ledger_; }
 
 private:
     void subtract(const SolidEntity& tool, DrawingState& drawing);
 
     mutable WorkpieceCuts cuts_;
     std::optional<SweepOrigin> sweep_;
+    CutLedger ledger_;
 };
 
 class RegionEntity : public Region, public EntityBase {

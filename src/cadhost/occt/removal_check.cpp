@@ -12,6 +12,8 @@
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 
+#include <algorithm>
+
 namespace corvex::cadhost::occt {
 namespace {
 
@@ -35,8 +37,11 @@ double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
 
 }  // namespace
 
-std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t limit) {
-    std::vector<gp_Pnt> found;
+std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count) {
+    if (within.IsVoid()) return {};
+    double x0, y0, z0, x1, y1, z1;
+    within.Get(x0, y0, z0, x1, y1, z1);
+    std::vector<std::pair<double, gp_Pnt>> found;  // how deep in the box, and where
     for (TopExp_Explorer it(tool, TopAbs_FACE); it.More(); it.Next()) {
         const TopoDS_Face& face = TopoDS::Face(it.Current());
         double u0, u1, v0, v1;
@@ -48,16 +53,18 @@ std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& withi
                 const double u = u0 + (u1 - u0) * (i + kOffsetU) / kGrid;
                 const double v = v0 + (v1 - v0) * (j + kOffsetV) / kGrid;
                 if (inFace.Perform(gp_Pnt2d(u, v)) != TopAbs_IN) continue;
-                const gp_Pnt point = surface.Value(u, v);
-                if (!within.IsVoid() && within.IsOut(point)) continue;
-                found.push_back(point);
+                const gp_Pnt p = surface.Value(u, v);
+                const double depth = std::min({p.X() - x0, x1 - p.X(), p.Y() - y0, y1 - p.Y(), p.Z() - z0, z1 - p.Z()});
+                if (depth > 0) found.emplace_back(depth, p);
             }
         }
     }
-    if (found.size() <= limit) return found;
-    std::vector<gp_Pnt> taken;
-    for (std::size_t k = 0; k < limit; ++k) taken.push_back(found[k * found.size() / limit]);
-    return taken;
+    const std::size_t taken = std::min(count, found.size());
+    std::partial_sort(found.begin(), found.begin() + taken, found.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<gp_Pnt> points;
+    for (std::size_t k = 0; k < taken; ++k) points.push_back(found[k].second);
+    return points;
 }
 
 std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points) {

@@ -16,9 +16,10 @@
 
 namespace corvex::cadhost::occt {
 
-// Points spread over the faces of `tool`, in their interiors, that lie within `within`: at
-// most `limit` of them, taken evenly from all that were found.
-std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t limit);
+// Up to `count` points on the faces of `tool`, in their interiors, that lie within `within`,
+// the deepest in it first: a tool that meets the part is most surely in it there (a slot's
+// floor rather than its walls above the part), and points in the air prove nothing.
+std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count);
 
 // The first of `points` that lies inside `result`, clear of its boundary by more than a small
 // tolerance: material that the cut should have taken.

@@ -12,6 +12,14 @@
 
 namespace corvex::cadhost::occt {
 
+SolidEntity::SolidEntity(TopoDS_Shape shape, std::optional<SweepOrigin> sweep)
+    : cuts_(shape), sweep_(std::move(sweep)) {
+    if (cutLedgerEnabled()) {
+        ledger_.stock = std::move(shape);
+        ledger_.complete = true;
+    }
+}
+
 void SolidEntity::Boolean(const Variant& operation, const Variant& other) {
     hostCall(journal(), describe(), "Boolean", {operation, other}, [&](JournalEntry&) {
         auto& drawing = live();
@@ -61,11 +69,13 @@ Variant SolidEntity::Centroid() {
 
 void SolidEntity::transform(const gp_Trsf& motion) {
     cuts_.transform(motion);
+    ledger_.placement = motion * ledger_.placement;
     if (sweep_) sweep_ = movedSweep(*sweep_, motion);
 }
 
 void SolidEntity::replaceShape(TopoDS_Shape shape) {
     cuts_.replace(std::move(shape));
+    ledger_.complete = false;
     sweep_.reset();
 }
 
@@ -74,6 +84,7 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     cut.tool = tool.shape();
     cut.sweep = tool.sweepOrigin();
     cut.toolVolume = tool.volume();
+    if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.tool, ledger_.placement.Inverted()));
     cut.call = drawing.currentCall.empty() ? describe() + ".Boolean with " + tool.describe() : drawing.currentCall;
     cuts_.subtract(std::move(cut), drawing.eagerSubtraction);
 }

@@ -10,6 +10,7 @@
 #include <TopoDS_Vertex.hxx>
 #include <gp_Trsf.hxx>
 
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -26,6 +27,7 @@ struct Remembered {
 };
 
 struct Memo {
+    std::atomic<bool> enabled{true};
     std::mutex mutex;
     std::unordered_map<std::string, Remembered> results;
 };
@@ -120,7 +122,14 @@ std::optional<TranslationKey> translationKey(char kind, const std::vector<TopoDS
     return TranslationKey{writer.take(), *reference};
 }
 
+void setTranslatedMemoEnabled(bool enabled) {
+    memo().enabled = enabled;
+    std::lock_guard lock(memo().mutex);
+    memo().results.clear();
+}
+
 std::optional<RememberedResult> recall(const TranslationKey& key) {
+    if (!memo().enabled) return std::nullopt;
     Remembered found;
     {
         std::lock_guard lock(memo().mutex);
@@ -135,7 +144,7 @@ std::optional<RememberedResult> recall(const TranslationKey& key) {
 }
 
 void keep(const TranslationKey& key, const TopoDS_Shape& shape, double number) {
-    if (shape.IsNull()) return;
+    if (shape.IsNull() || !memo().enabled) return;
     TopoDS_Shape own = BRepBuilderAPI_Copy(shape, true).Shape();
     std::lock_guard lock(memo().mutex);
     if (memo().results.size() >= kRemembered) memo().results.clear();

@@ -41,6 +41,10 @@ struct RememberedResult {
 std::optional<RememberedResult> recall(const TranslationKey& key);
 void keep(const TranslationKey& key, const TopoDS_Shape& shape, double number = 0);
 
+// Off, nothing is recalled nor kept: every result is made afresh (for the differential test,
+// which compares parts cut with and without remembered results).
+void setTranslatedMemoEnabled(bool enabled);
+
 // The key of `a` (op) `b`.
 std::optional<TranslationKey> booleanKey(const std::vector<TopoDS_Face>& a, const std::vector<TopoDS_Face>& b,
                                          BooleanOp operation);

@@ -1,5 +1,6 @@
 // A subtraction whose result the guard refuses is retried or reported, never taken as success.
 // A hook stands in for the kernel going wrong: it spoils the Boolean's results.
+#include <BRepAlgoAPI_Cut.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepGProp.hxx>
 #include <GProp_GProps.hxx>
@@ -34,6 +35,23 @@ TopoDS_Shape wipedOut(const TopoDS_Shape&) {
     return nothing;
 }
 
+// And the ways a volume check alone cannot see, for the first cut (10 x 10 x 1 at the corner
+// of the block 100 x 100 x 20 below z = 0): nothing removed, half of it removed, and material
+// added outside the part with an inside-out lump that cancels its volume.
+TopoDS_Shape untouched(const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape(); }
+TopoDS_Shape halfCut(const TopoDS_Shape&) {
+    return BRepAlgoAPI_Cut(untouched({}), BRepPrimAPI_MakeBox(gp_Pnt(5, 0, -1), gp_Pnt(10, 10, 1)).Shape()).Shape();
+}
+TopoDS_Shape addedAndHidden(const TopoDS_Shape& result) {
+    BRep_Builder builder;
+    TopoDS_Compound lumps;
+    builder.MakeCompound(lumps);
+    builder.Add(lumps, result);
+    builder.Add(lumps, BRepPrimAPI_MakeBox(gp_Pnt(0, 0, 10), gp_Pnt(10, 10, 11)).Shape());
+    builder.Add(lumps, BRepPrimAPI_MakeBox(gp_Pnt(50, 50, 10), gp_Pnt(60, 60, 11)).Shape().Reversed());
+    return lumps;
+}
+
 class GuardedSubtraction : public HostTest {
 protected:
     void TearDown() override { setSubtractionHookForTesting(nullptr); }
@@ -51,7 +69,7 @@ protected:
 };
 
 TEST_F(GuardedSubtraction, ASpoiledFirstAttemptIsRetriedAndTheCutStillMade) {
-    for (auto spoil : {insideOut, grown, wipedOut}) {
+    for (auto spoil : {insideOut, grown, wipedOut, untouched, halfCut, addedAndHidden}) {
         auto part = box(0, 0, -20, 100, 100, 0);
         setSubtractionHookForTesting([spoil](const TopoDS_Shape& result, int attempt) {
             return attempt == 0 ? spoil(result) : result;

@@ -1,0 +1,128 @@
+#include "part_oracle.hpp"
+
+#include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_MakeVertex.hxx>
+#include <BRepClass3d_SolidClassifier.hxx>
+#include <BRepExtrema_DistShapeShape.hxx>
+#include <BRepGProp.hxx>
+#include <BRep_Builder.hxx>
+#include <Bnd_Box.hxx>
+#include <GProp_GProps.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS_Compound.hxx>
+
+#include <cmath>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <random>
+
+namespace corvex::bench {
+namespace {
+
+// Points closer than this to a surface of the stock, a tool or the part are not judged: the
+// kernel's tolerances, and the 1e-6 shift a guarded retry may give a tool, live well inside it.
+constexpr double kBand = 1e-4;
+
+// A solid (or compound of solids) asked about points: inside, outside, or within the band.
+class Classified {
+public:
+    explicit Classified(const TopoDS_Shape& shape) : shape_(shape) {
+        BRepBndLib::Add(shape, box_, false);
+        box_.Enlarge(kBand);
+        for (TopExp_Explorer it(shape, TopAbs_SOLID); it.More(); it.Next()) solids_.push_back(it.Current());
+    }
+    TopAbs_State state(const gp_Pnt& point) {
+        if (box_.IsVoid() || box_.IsOut(point)) return TopAbs_OUT;
+        if (classifiers_.empty())
+            for (const auto& solid : solids_) classifiers_.push_back(std::make_unique<BRepClass3d_SolidClassifier>(solid));
+        TopAbs_State found = TopAbs_OUT;
+        for (auto& classifier : classifiers_) {
+            classifier->Perform(point, kBand);
+            if (classifier->State() == TopAbs_IN) return TopAbs_IN;
+            if (classifier->State() == TopAbs_ON) found = TopAbs_ON;
+        }
+        return found;
+    }
+    // Distance from `point` to the nearest face (the classifier's ray can be misled).
+    double distance(const gp_Pnt& point) const {
+        if (box_.IsVoid()) return 1e300;
+        BRep_Builder builder;
+        TopoDS_Compound faces;
+        builder.MakeCompound(faces);
+        for (TopExp_Explorer it(shape_, TopAbs_FACE); it.More(); it.Next()) builder.Add(faces, it.Current());
+        BRepExtrema_DistShapeShape measure(BRepBuilderAPI_MakeVertex(point).Vertex(), faces);
+        return measure.IsDone() ? measure.Value() : 0.0;
+    }
+    bool near(const gp_Pnt& point) const { return !box_.IsVoid() && !box_.IsOut(point); }
+
+private:
+    TopoDS_Shape shape_;
+    Bnd_Box box_;
+    std::vector<TopoDS_Shape> solids_;
+    std::vector<std::unique_ptr<BRepClass3d_SolidClassifier>> classifiers_;
+};
+
+double volumeOf(const TopoDS_Shape& shape) {
+    GProp_GProps properties;
+    BRepGProp::VolumeProperties(shape, properties);
+    return properties.Mass();
+}
+
+}  // namespace
+
+bool OracleVerdict::wrong() const {
+    return disagreeing > 0 || std::fabs(partVolume - sampledVolume) > 5 * sampledError + 1e-9;
+}
+
+OracleVerdict judgePart(const TopoDS_Shape& part, const TopoDS_Shape& stock, const std::vector<TopoDS_Shape>& tools,
+                        int points, std::uint64_t seed) {
+    OracleVerdict verdict;
+    verdict.partVolume = part.IsNull() ? 0 : volumeOf(part);
+    Classified stockSolid(stock), partSolid(part);
+    std::deque<Classified> toolSolids;  // grows in place: a classifier does not move
+    for (const auto& tool : tools) toolSolids.emplace_back(tool);
+
+    Bnd_Box box;
+    BRepBndLib::Add(stock, box, false);
+    double x0, y0, z0, x1, y1, z1;
+    box.Get(x0, y0, z0, x1, y1, z1);
+    const double boxVolume = (x1 - x0) * (y1 - y0) * (z1 - z0);
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> unit(0, 1);
+    int expectedInside = 0;
+    for (int n = 0; n < points; ++n) {
+        const gp_Pnt point(x0 + unit(random) * (x1 - x0), y0 + unit(random) * (y1 - y0), z0 + unit(random) * (z1 - z0));
+        const TopAbs_State inStock = stockSolid.state(point);
+        if (inStock == TopAbs_ON) continue;
+        bool inTool = false, onTool = false;
+        for (auto& tool : toolSolids) {
+            const TopAbs_State state = tool.state(point);
+            if (state == TopAbs_IN) {
+                inTool = true;
+                break;
+            }
+            onTool = onTool || state == TopAbs_ON;
+        }
+        if (onTool && !inTool) continue;
+        const TopAbs_State inPart = partSolid.state(point);
+        if (inPart == TopAbs_ON) continue;
+        const bool expected = inStock == TopAbs_IN && !inTool;
+        ++verdict.sampled;
+        expectedInside += expected;
+        if (expected == (inPart == TopAbs_IN)) continue;
+        // Believed only when the point is clear of every surface that decides it.
+        bool clear = partSolid.distance(point) > kBand && stockSolid.distance(point) > kBand;
+        for (const auto& tool : toolSolids)
+            if (clear && tool.near(point)) clear = tool.distance(point) > kBand;
+        verdict.disagreeing += clear;
+    }
+    if (verdict.sampled > 0) {
+        const double fraction = static_cast<double>(expectedInside) / verdict.sampled;
+        verdict.sampledVolume = boxVolume * fraction;
+        verdict.sampledError = boxVolume * std::sqrt(fraction * (1 - fraction) / verdict.sampled) + 1e-6 * boxVolume;
+    }
+    return verdict;
+}
+
+}  // namespace corvex::bench

@@ -1,0 +1,26 @@
+#pragma once
+// An oracle for a machined part that does not use the subtraction it judges: points sampled in
+// the stock's box, each expected in the part exactly when it lies in the stock and in no tool
+// (classified by the kernel's point classifier against the stock and each tool alone), and
+// compared with where the part says it is. Points within a band of any surface prove nothing
+// and are left out; a disagreement counts only when the point is clear of every surface.
+#include <TopoDS_Shape.hxx>
+
+#include <cstdint>
+#include <vector>
+
+namespace corvex::bench {
+
+struct OracleVerdict {
+    int sampled = 0;        // points clear of every surface
+    int disagreeing = 0;    // of those, where the part and the oracle differ
+    double partVolume = 0;  // the part's own measure
+    double sampledVolume = 0, sampledError = 0;  // the oracle's estimate and its standard error
+    bool wrong() const;     // any disagreement, or volumes apart by more than 5 standard errors
+};
+
+// `part`, `stock` and `tools` in one frame.
+OracleVerdict judgePart(const TopoDS_Shape& part, const TopoDS_Shape& stock, const std::vector<TopoDS_Shape>& tools,
+                        int points, std::uint64_t seed);
+
+}  // namespace corvex::bench

@@ -1,0 +1,179 @@
+#include "random_jobs.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <random>
+
+namespace corvex::bench {
+namespace {
+
+using automation::Variant;
+
+// The client's degrees-to-radians factor, which places the ends of its arcs.
+constexpr double kDegree = 0.017453293;
+// The lathe insert of the turning example: a 6 x 3 plate, its leading corner rounded by 0.5.
+const std::vector<double> kInsert = {0.5, 0, 0, 6, 0, 0, 6, 3, 0, 0, 3, 0, 0, 0.5, 0, 0.5, 0, 0};
+const std::vector<double> kInsertRadii = {0.5, 0.5, 0.5};
+
+class Draw {
+public:
+    explicit Draw(std::uint64_t seed) : random_(seed) {}
+    double between(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random_); }
+    int count(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    bool chance(double p) { return between(0, 1) < p; }
+
+private:
+    std::mt19937_64 random_;
+};
+
+// The five corners ToolExtrudeLine takes for a cutter of radius `r` from (x0, y0) to (x1, y1).
+JobCall slot(double x0, double y0, double x1, double y1, double r, double z) {
+    const double length = std::hypot(x1 - x0, y1 - y0);
+    const double rx = (y1 - y0) / length * r, ry = -(x1 - x0) / length * r;
+    const Variant first = Variant::point(x0 + rx, y0 + ry, 0);
+    return {"ToolExtrudeLine",
+            {first, Variant::point(x1 + rx, y1 + ry, 0), Variant::point(x1 - rx, y1 - ry, 0),
+             Variant::point(x0 - rx, y0 - ry, 0), first, Variant::real(z)}};
+}
+
+// A ring sector about (cx, cy) between `inner` and `outer`, from `from` degrees by `sweep`.
+JobCall millArc(double cx, double cy, double z, double inner, double outer, double from, double sweep) {
+    auto at = [&](double radius, double degrees) {
+        return Variant::point(cx + radius * std::cos(degrees * kDegree), cy + radius * std::sin(degrees * kDegree), z);
+    };
+    const double to = from + sweep;
+    return {"ToolMillArc",
+            {Variant::point(cx, cy, z), at((inner + outer) / 2, to), at(inner, from), at(outer, from), at(outer, to),
+             at(inner, to), Variant::real(outer), Variant::real(inner), Variant::real(from), Variant::real(to)}};
+}
+
+JobCall millTool(double x, double y, double z, double diameter, double corner) {
+    return {"MakeToolMill", {Variant::point(x, y, z), Variant::real(diameter), Variant::real(25), Variant::real(corner)}};
+}
+
+void holes(Draw& draw, Job& job) {
+    for (int n = draw.count(3, 25); n > 0; --n)
+        job.calls.push_back({"drill_path",
+                             {Variant::real(draw.between(3, 97)), Variant::real(draw.between(3, 97)),
+                              Variant::real(draw.between(-3, 19)), Variant::real(draw.between(0.5, 25)),
+                              Variant::real(draw.between(0.3, 5))}});
+}
+
+void slotsAndArcs(Draw& draw, Job& job) {
+    job.calls.push_back(millTool(50, 50, 25, 6, 0));
+    for (int n = draw.count(3, 20); n > 0; --n) {
+        const double z = draw.between(5, 19.5);
+        if (draw.chance(0.6)) {
+            job.calls.push_back(slot(draw.between(5, 95), draw.between(5, 95), draw.between(5, 95),
+                                     draw.between(5, 95), draw.between(0.5, 5), z));
+        } else {
+            const double middle = draw.between(4, 25), half = draw.between(0.3, 3);
+            job.calls.push_back(millArc(draw.between(20, 80), draw.between(20, 80), z, middle - half, middle + half,
+                                        draw.between(-180, 180), draw.between(10, 350)));
+        }
+    }
+}
+
+void pathSweeps(Draw& draw, Job& job) {
+    double x = draw.between(10, 90), y = draw.between(10, 90), z = draw.between(8, 19);
+    const double diameter = draw.between(2, 10);
+    job.calls.push_back(millTool(x, y, z, diameter, draw.chance(0.5) ? 0 : draw.between(0.1, diameter / 2 - 0.1)));
+    for (int n = draw.count(2, 10); n > 0; --n) {
+        const double nx = draw.between(10, 90), ny = draw.between(10, 90), nz = draw.chance(0.3) ? draw.between(8, 19) : z;
+        job.calls.push_back({"ToolExtrudePath", {Variant::point(x, y, z), Variant::point(nx, ny, nz)}});
+        job.calls.push_back({"SubtractArcToolFromGroup", {}});
+        job.calls.push_back({"MoveTool", {Variant::real(nx), Variant::real(ny), Variant::real(nz)}});
+        x = nx, y = ny, z = nz;
+    }
+}
+
+void turning(Draw& draw, Job& job) {
+    job.calls.push_back({"MakeToolLathe", {Variant::int16(5), Variant::int16(1), Variant::doubles(kInsert),
+                                           Variant::doubles(kInsertRadii)}});
+    const Variant sp = Variant::point(0, 6, 0);
+    for (int n = draw.count(2, 12); n > 0; --n) {
+        const double pick = draw.between(0, 1);
+        if (pick < 0.4) {  // a quarter (or more) ring about a point beside the axis
+            const double inner = draw.between(0.5, 3), outer = inner + draw.between(0.5, 3);
+            const double cx = draw.between(5, 45), cy = draw.between(outer + 0.2, 11);
+            const double from = draw.chance(0.5) ? 90.0 * draw.count(-4, 3) : draw.between(-360, 360);
+            const double to = from + (draw.chance(0.5) ? 90 : draw.between(10, 180));
+            auto arc = [&](double r) { return Variant::doubles({cx, cy, r, from, to}); };
+            job.calls.push_back({"LatheArc", {arc(inner), arc(outer), Variant::null(), Variant::null(),
+                                              Variant::point(cx, cy + outer, 0)}});
+        } else if (pick < 0.8) {  // a band turned down to radius r between two X
+            const double r = draw.between(3, 9.8), x1 = draw.between(0, 40), x0 = x1 + draw.between(1, 20);
+            job.calls.push_back({"LatheLine", {Variant::int16(5), Variant::int16(1), Variant::doubles(kInsert),
+                                               Variant::doubles(kInsertRadii),
+                                               Variant::doubles({x1, r, 0, x0, r, 0, x0, 10.5, 0, x1, 10.5, 0, x1, r, 0}),
+                                               Variant::point(x0, r, 0), Variant::point(x1, r, 0), sp}});
+        } else {  // the insert swept from one point to another
+            job.calls.push_back({"LatheInsert", {Variant::int16(5), Variant::int16(1), Variant::doubles(kInsert),
+                                                 Variant::doubles(kInsertRadii),
+                                                 Variant::point(draw.between(5, 50), draw.between(6, 11), 0),
+                                                 Variant::point(draw.between(5, 50), draw.between(6, 11), 0), sp}});
+        }
+    }
+}
+
+void rotaryTurns(Draw& draw, Job& job) {
+    for (int n = draw.count(2, 8); n > 0; --n) {
+        const double z = draw.between(8, 9.8);
+        job.calls.push_back(slot(draw.between(-18, 18), draw.between(-8, 8), draw.between(-18, 18),
+                                 draw.between(-8, 8), draw.between(0.5, 3), z));
+        const double angle = draw.chance(0.5) ? 90.0 * draw.count(1, 3) : draw.between(5, 355);
+        job.calls.push_back({"RotateAxis", {Variant::int16(1), Variant::real(angle)}});
+    }
+}
+
+const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>>& generators() {
+    static const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>> all = {
+        {"holes", {Stock::Block, holes}},         {"slots", {Stock::Block, slotsAndArcs}},
+        {"paths", {Stock::Block, pathSweeps}},    {"lathe", {Stock::Bar, turning}},
+        {"rotary", {Stock::RotaryBlock, rotaryTurns}},
+    };
+    return all;
+}
+
+nlohmann::json jsonOf(const Variant& value) {
+    if (value.isArray()) {
+        nlohmann::json items = nlohmann::json::array();
+        for (const auto& item : value.asArray().items()) items.push_back(jsonOf(item));
+        return items;
+    }
+    if (value.isNumeric()) return value.asDouble();
+    return nullptr;
+}
+
+}  // namespace
+
+const std::vector<std::string>& jobFamilies() {
+    static const std::vector<std::string> families = {"holes", "slots", "paths", "lathe", "rotary"};
+    return families;
+}
+
+Job randomJob(const std::string& family, std::uint64_t seed) {
+    const auto& [stock, generate] = generators().at(family);
+    Job job{family, seed, stock, {{"StartAcad", {}}}};
+    const auto& families = jobFamilies();
+    const auto index = static_cast<std::uint64_t>(std::find(families.begin(), families.end(), family) - families.begin());
+    Draw draw(seed * 7919 + index);
+    generate(draw, job);
+    return job;
+}
+
+std::string sessionText(const Job& job) {
+    std::string text;
+    for (const auto& call : job.calls) {
+        nlohmann::json line = nlohmann::json::array({call.member});
+        for (const auto& argument : call.arguments) line.push_back(jsonOf(argument));
+        text += line.dump() + "\n";
+    }
+    return text;
+}
+
+}  // namespace corvex::bench

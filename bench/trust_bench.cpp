@@ -1,0 +1,198 @@
+// The differential test of cutting: random jobs of every family, each run queued, eager and
+// with no results remembered, each queued part judged by an oracle that does not use the
+// subtraction (see part_oracle.hpp) and written to a file and read back. Prints how many jobs
+// gave a wrong part, lost a part, disagreed between the modes, or had a cut refused, with the
+// cause and the job; exits 1 when any part was wrong or lost or the modes disagreed.
+// Usage: trust_bench [--jobs N] [--seed S] [--family F] [--points P] [--repro DIR] [--smoke]
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "automation/error.hpp"
+#include "bench_session.hpp"
+#include "cadhost/occt/cut_ledger.hpp"
+#include "cadhost/occt/drawing_file.hpp"
+#include "cadhost/occt/entity_base.hpp"
+#include "cadhost/occt/solid_ops.hpp"
+#include "cadhost/occt/translated_memo.hpp"
+#include "part_oracle.hpp"
+#include "random_jobs.hpp"
+#include "server/dispatch.hpp"
+
+namespace corvex::bench {
+namespace {
+
+namespace occt = cadhost::occt;
+
+enum class Mode { Queued, Eager, Unremembered };
+
+// One run of a job: the first failure, if any, and the solids of PART with their ledgers.
+struct Run {
+    std::string failure;
+    std::vector<std::shared_ptr<cadhost::Entity>> part;
+    double volume = 0;
+    std::shared_ptr<occt::Drawing> drawing;
+};
+
+void addStock(BenchSession& session, Stock stock) {
+    if (stock == Stock::Bar) {
+        session.drawing->addToGroup("PART", session.drawing->addAxisCylinder({0, 0, 0}, 10, 50, 0));
+    } else if (stock == Stock::Block) {
+        session.addPartBox({0, 0, 0}, {100, 100, 20});
+    } else {
+        session.drawing->addToGroup("ROTARYA", session.addPartBox({-20, -10, -10}, {20, 10, 10}));
+    }
+}
+
+Run runJob(const Job& job, Mode mode, BenchSession& session) {
+    occt::setTranslatedMemoEnabled(mode != Mode::Unremembered);
+    session.drawing->setEagerSubtraction(mode == Mode::Eager);
+    addStock(session, job.stock);
+    Run run;
+    run.drawing = session.drawing;
+    for (std::size_t i = 0; i < job.calls.size() && run.failure.empty(); ++i) {
+        const std::string label = "line " + std::to_string(i + 1) + ": " + job.calls[i].member;
+        session.drawing->setCurrentCall(label);
+        try {
+            invoke(session.server, job.calls[i].member, job.calls[i].arguments);
+        } catch (const automation::Error& error) {
+            run.failure = label + ": " + error.description();
+        }
+    }
+    try {
+        session.drawing->settle();
+    } catch (const automation::Error& error) {
+        if (run.failure.empty()) run.failure = error.description();
+    }
+    run.part = session.drawing->groupMembers("PART");
+    for (const auto& member : run.part) run.volume += occt::measureSolid(*member).volume;
+    return run;
+}
+
+// Whether the drawing, written and read back, still holds PART with the same volume.
+bool survivesFile(const Run& run, const std::string& path) {
+    try {
+        occt::writeDrawing(*run.drawing, path);
+        auto back = occt::readDrawing(path);
+        double volume = 0;
+        const auto members = back->groupMembers("PART");
+        for (const auto& member : members) volume += occt::measureSolid(*member).volume;
+        return members.size() == run.part.size() && std::fabs(volume - run.volume) <= 1e-6 * std::fabs(run.volume) + 1e-6;
+    } catch (const automation::Error&) {
+        return false;
+    }
+}
+
+struct Tally {
+    int jobs = 0, runs = 0, cuts = 0, wrong = 0, lost = 0, disagreeing = 0, refused = 0, failures = 0, unjudged = 0;
+};
+
+bool isCut(const std::string& member) {
+    return member != "StartAcad" && member != "MakeToolMill" && member != "MakeToolLathe" && member != "MoveTool" &&
+           member != "RotateAxis";
+}
+
+void report(const Job& job, const std::string& what, const std::string& repro) {
+    std::fprintf(stderr, "%s: %s job %llu (--family %s --seed %llu --jobs 1)\n", what.c_str(), job.family.c_str(),
+                 static_cast<unsigned long long>(job.seed), job.family.c_str(), static_cast<unsigned long long>(job.seed));
+    if (repro.empty()) return;
+    std::filesystem::create_directories(repro);
+    std::ofstream(std::filesystem::path(repro) / (job.family + "-" + std::to_string(job.seed) + ".session"))
+        << sessionText(job);
+}
+
+void checkJob(const Job& job, int points, const std::string& repro, Tally& tally) {
+    ++tally.jobs;
+    for (const auto& call : job.calls) tally.cuts += isCut(call.member);
+    std::vector<Run> runs;
+    std::vector<std::unique_ptr<BenchSession>> sessions;  // kept alive with their drawings
+    for (Mode mode : {Mode::Queued, Mode::Eager, Mode::Unremembered}) {
+        sessions.push_back(std::make_unique<BenchSession>());
+        runs.push_back(runJob(job, mode, *sessions.back()));
+        ++tally.runs;
+        const std::string& failure = runs.back().failure;
+        if (failure.empty()) continue;
+        ++tally.failures;
+        const bool refusal = failure.find("does not add up") != std::string::npos;
+        tally.refused += refusal;
+        report(job, (refusal ? "refused cut: " : "reported failure: ") + failure, repro);
+    }
+    const Run& queued = runs.front();
+    if (queued.failure.empty()) {
+        for (const auto& member : queued.part) {
+            const occt::CutLedger ledger = occt::cutLedgerOf(*member);
+            if (!ledger.complete) {
+                ++tally.unjudged;
+                continue;
+            }
+            const TopoDS_Shape shape = dynamic_cast<const occt::EntityBase&>(*member).shape();
+            const auto verdict = judgePart(occt::movedShape(shape, ledger.placement.Inverted()), ledger.stock,
+                                           ledger.tools, points, job.seed);
+            if (!verdict.wrong()) continue;
+            ++tally.wrong;
+            report(job,
+                   "wrong part: " + std::to_string(verdict.disagreeing) + " of " + std::to_string(verdict.sampled) +
+                       " points disagree; volume " + std::to_string(verdict.partVolume) + ", sampled " +
+                       std::to_string(verdict.sampledVolume) + " +- " + std::to_string(verdict.sampledError),
+                   repro);
+        }
+        const std::string file = (std::filesystem::temp_directory_path() /
+                                  ("corvex-trust-" + std::to_string(::getpid()) + ".step")).string();
+        if (!survivesFile(queued, file)) {
+            ++tally.lost;
+            report(job, "lost part: the written drawing does not hold PART as it was", repro);
+        }
+        std::filesystem::remove(file);
+    }
+    for (std::size_t m = 1; m < runs.size(); ++m) {
+        if (!runs[m].failure.empty() || !queued.failure.empty()) continue;
+        if (std::fabs(runs[m].volume - queued.volume) <= 1e-6 * std::fabs(queued.volume) + 1e-6) continue;
+        ++tally.disagreeing;
+        report(job, std::string(m == 1 ? "eager" : "unremembered") + " volume " + std::to_string(runs[m].volume) +
+                        " against queued " + std::to_string(queued.volume), repro);
+    }
+}
+
+}  // namespace
+}  // namespace corvex::bench
+
+int main(int argc, char** argv) {
+    using namespace corvex::bench;
+    CLI::App app("The differential test of cutting on random jobs");
+    int jobs = 100, points = 3000;
+    std::uint64_t seed = 1;
+    std::string family, repro;
+    bool smoke = false, eager = false;
+    app.add_option("--jobs", jobs, "How many jobs");
+    app.add_option("--seed", seed, "The first job's seed; each next job takes the next");
+    app.add_option("--family", family, "Only this family of jobs")->check(CLI::IsMember(jobFamilies()));
+    app.add_option("--points", points, "Points the oracle samples in each part");
+    app.add_option("--repro", repro, "A folder for the session of every failing job");
+    app.add_flag("--smoke", smoke, "A short run: 20 jobs");
+    app.add_flag("--eager", eager, "Ignored: every job runs queued, eager and unremembered");
+    CLI11_PARSE(app, argc, argv);
+    if (smoke) jobs = 20;
+
+    corvex::cadhost::occt::setCutLedgerEnabled(true);
+    Tally tally;
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 0; n < jobs; ++n) {
+        const std::string& name = family.empty() ? jobFamilies()[n % jobFamilies().size()] : family;
+        checkJob(randomJob(name, seed + n / (family.empty() ? jobFamilies().size() : 1)), points, repro, tally);
+    }
+    std::printf("trust: %d jobs (%d runs, %d cuts) in %.1f s\n", tally.jobs, tally.runs, tally.cuts,
+                millisecondsSince(start) / 1000);
+    std::printf("  wrong parts                 %d\n", tally.wrong);
+    std::printf("  lost parts                  %d\n", tally.lost);
+    std::printf("  modes disagreeing           %d\n", tally.disagreeing);
+    std::printf("  refused cuts                %d (%.3f %% of cuts)\n", tally.refused,
+                tally.cuts > 0 ? 100.0 * tally.refused / tally.cuts : 0.0);
+    std::printf("  reported failures           %d\n", tally.failures);
+    std::printf("  parts not judged            %d\n", tally.unjudged);
+    return tally.wrong + tally.lost + tally.disagreeing > 0 ? 1 : 0;
+}
