@@ -26,13 +26,18 @@ bool mergesWith(const QueuedCut& cut, const std::vector<QueuedCut>& queue) {
            });
 }
 
-automation::Error cutFailure(const QueuedCut& cut, std::size_t dropped) {
-    std::string message = (cut.call.empty() ? std::string("a subtraction") : "the subtraction made by " + cut.call) +
-                          " gave an invalid solid or a volume that does not add up, even when retried; "
-                          "the solid was left as it was before that cut";
-    if (dropped > 0)
-        message += ", and the " + std::to_string(dropped) + " cut" + (dropped == 1 ? "" : "s") +
-                   " made after it " + (dropped == 1 ? "was" : "were") + " not carried out";
+// The cuts that could not be made, named by the calls that made them. Every other cut was
+// made: the calls after a failed one were told they succeeded, so their cuts are not lost.
+automation::Error cutFailure(const std::vector<const QueuedCut*>& failed) {
+    auto name = [](const QueuedCut& cut) {
+        return cut.call.empty() ? std::string("a subtraction") : "the subtraction made by " + cut.call;
+    };
+    std::string message = name(*failed.front());
+    for (std::size_t i = 1; i < failed.size(); ++i) message += (i + 1 == failed.size() ? " and " : ", ") + name(*failed[i]);
+    message += failed.size() == 1 ? " gave" : " each gave";
+    message += " an invalid solid or a volume that does not add up, even when retried; the solid was left as it was "
+               "before ";
+    message += failed.size() == 1 ? "that cut" : "those cuts";
     return automation::failure(message);
 }
 
@@ -86,10 +91,12 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
     }
     // One by one: either there is one cut, or the merged cut was refused and the cut that
     // the kernel cannot make has to be found and named.
-    for (std::size_t i = 0; i < cuts.size(); ++i) {
-        if (!part_.subtract({toolOf(cuts[i])})) throw cutFailure(cuts[i], cuts.size() - i - 1);
-        part_.tidy();
+    std::vector<const QueuedCut*> failed;
+    for (const auto& cut : cuts) {
+        if (part_.subtract({toolOf(cut)})) part_.tidy();
+        else failed.push_back(&cut);
     }
+    if (!failed.empty()) throw cutFailure(failed);
 }
 
 bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {

@@ -27,8 +27,8 @@ class WorkpieceCuts {
 public:
     explicit WorkpieceCuts(TopoDS_Shape shape);
 
-    // The shape with every queued cut made. Fails with an automation::Error naming the call
-    // whose cut could not be made; the solid then holds every cut made before that one.
+    // The shape with every queued cut made. Fails with an automation::Error naming the calls
+    // whose cuts could not be made; the solid then holds every other cut.
     const TopoDS_Shape& settled();
     double volume();  // settles first
 

@@ -112,11 +112,13 @@ TEST_F(GuardedSubtraction, AQueuedCutThatCannotBeMadeIsReportedByTheNextLookNami
             part->Centroid();
             FAIL() << "a refused subtraction was reported as success";
         } catch (const automation::Error& error) {
-            EXPECT_THAT(error.description(), HasSubstr("line 13: ToolExtrudeLine"));
-            EXPECT_THAT(error.description(), HasSubstr("2 cuts made after it were not carried out"));
+            // Every cut from the fourth on is spoiled: each is named, none passes as made.
+            for (const char* line : {"line 13: ToolExtrudeLine", "line 14: ToolExtrudeLine", "line 15: ToolExtrudeLine"})
+                EXPECT_THAT(error.description(), HasSubstr(line));
+            EXPECT_THAT(error.description(), ::testing::Not(HasSubstr("line 12")));
         }
         setSubtractionHookForTesting(nullptr);
-        // The part as it was before the cut that failed: cuts 0, 1 and 2 made.
+        // The part without the cuts that failed: cuts 0, 1 and 2 made.
         EXPECT_REL(volume(part), 200000 - 300, 1e-9);
         EXPECT_TRUE(measureSolid(*part).valid);
         // Reported once: the next look sees the part as it is.
