@@ -5,8 +5,8 @@
 // than the tools' volume, it is a valid shape, and it is empty only when the tools swallowed
 // the part; and, since a volume bounds a cut from one side only, when the result holds no
 // material where the asked tools were (see removal_check.hpp). A refused result is retried
-// with a small fuzzy value, then with the tools shifted by 1e-6, then with full turns turned
-// about their own axes.
+// with a small fuzzy value, then with full turns turned about their own axes, then with the
+// tools shifted by 1e-6.
 #include <Bnd_Box.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Ax1.hxx>
@@ -59,8 +59,8 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
 bool unifyChecked(PartShape& part);
 
 // For tests: sees (and may replace) every result of a 3-D subtraction before the guard does.
-// `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the shifted one,
-// 3 for the full turns turned about their axes.
+// `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the full turns
+// turned about their axes, 3 for the shifted one.
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 
