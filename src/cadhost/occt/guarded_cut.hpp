@@ -44,6 +44,7 @@ struct CutTool {
 struct CutEvidence {
     Bnd_Box partBox;
     std::vector<gp_Pnt> toolPoints;
+    bool fullCheck = false;  // the whole result checked by the kernel, not only where it changed
 };
 
 // The evidence for taking `asked` out of a part that lies within `partBox` (void: anywhere).

@@ -1,5 +1,6 @@
 #include "cadhost/occt/workpiece_cuts.hpp"
 
+#include <BRepBndLib.hxx>
 #include <Standard_Failure.hxx>
 
 #include <algorithm>
@@ -50,7 +51,7 @@ CutTool toolOf(const QueuedCut& cut) {
 
 }  // namespace
 
-WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(std::move(shape)) {}
+WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(shape), lastValid_(std::move(shape)) {}
 
 void WorkpieceCuts::flush() {
     if (queue_.empty()) return;
@@ -63,7 +64,38 @@ void WorkpieceCuts::flush() {
 
 const TopoDS_Shape& WorkpieceCuts::settled() {
     flush();
+    if (!fullyChecked_) {
+        if (isValidShape(part_.shape())) {
+            lastValid_ = part_.shape();
+            sinceValid_.clear();
+            fullyChecked_ = true;
+        } else {
+            remakeFromValid();
+        }
+    }
     return part_.shape();
+}
+
+void WorkpieceCuts::remakeFromValid() {
+    PartShape part{lastValid_, solidVolume(lastValid_), {}};
+    Bnd_Box box;
+    BRepBndLib::Add(lastValid_, box, false);
+    std::vector<const QueuedCut*> failed;
+    for (const auto& cut : sinceValid_) {
+        CutEvidence evidence = evidenceOf(box, {cut.tool});
+        evidence.fullCheck = true;
+        if (!subtractChecked(part, {toolOf(cut)}, evidence)) failed.push_back(&cut);
+    }
+    part_ = PartCells(part.shape);
+    lastValid_ = part.shape;
+    fullyChecked_ = true;
+    if (failed.empty()) {
+        sinceValid_.clear();
+        return;
+    }
+    const automation::Error error = cutFailure(failed);
+    sinceValid_.clear();
+    throw error;
 }
 
 double WorkpieceCuts::volume() {
@@ -77,24 +109,41 @@ void WorkpieceCuts::subtract(QueuedCut cut, bool eager) {
     if (eager || queue_.size() >= kQueueLimit || separateTools_ >= kSeparateToolLimit) flush();
 }
 
-void WorkpieceCuts::replace(TopoDS_Shape shape) { part_ = PartCells(std::move(shape)); }
+void WorkpieceCuts::replace(TopoDS_Shape shape) {
+    part_ = PartCells(shape);
+    lastValid_ = std::move(shape);
+    sinceValid_.clear();
+    fullyChecked_ = true;
+}
 
 void WorkpieceCuts::transform(const gp_Trsf& motion) {
     flush();
     part_.transform(motion);
+    lastValid_ = movedShape(lastValid_, motion);
+    for (auto& cut : sinceValid_) {
+        cut.tool = movedShape(cut.tool, motion);
+        if (cut.sweep) cut.sweep = movedSweep(*cut.sweep, motion);
+    }
 }
 
 void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
     if (cuts.size() > 1 && carryOutMerged(cuts)) {
         part_.tidy();
+        fullyChecked_ = false;
+        sinceValid_.insert(sinceValid_.end(), cuts.begin(), cuts.end());
         return;
     }
     // One by one: either there is one cut, or the merged cut was refused and the cut that
     // the kernel cannot make has to be found and named.
     std::vector<const QueuedCut*> failed;
     for (const auto& cut : cuts) {
-        if (part_.subtract({toolOf(cut)})) part_.tidy();
-        else failed.push_back(&cut);
+        if (part_.subtract({toolOf(cut)})) {
+            part_.tidy();
+            fullyChecked_ = false;
+            sinceValid_.push_back(cut);
+        } else {
+            failed.push_back(&cut);
+        }
     }
     if (!failed.empty()) throw cutFailure(failed);
 }

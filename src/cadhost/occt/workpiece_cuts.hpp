@@ -27,8 +27,9 @@ class WorkpieceCuts {
 public:
     explicit WorkpieceCuts(TopoDS_Shape shape);
 
-    // The shape with every queued cut made. Fails with an automation::Error naming the calls
-    // whose cuts could not be made; the solid then holds every other cut.
+    // The shape with every queued cut made, and valid by the kernel's full check. Fails with
+    // an automation::Error naming the calls whose cuts could not be made; the solid then
+    // holds every other cut.
     const TopoDS_Shape& settled();
     double volume();  // settles first
 
@@ -44,8 +45,16 @@ private:
     void flush();
     void carryOut(std::vector<QueuedCut> cuts);
     bool carryOutMerged(const std::vector<QueuedCut>& cuts);
+    void remakeFromValid();
 
     PartCells part_;
+    // A cut is checked where it changed the part, which is cheap; the whole part is checked
+    // by the kernel when someone looks at it. Should that fail, the part is made again from
+    // the last one that passed, every cut since checked in full, and a cut that still leaves
+    // the part invalid is left out and reported.
+    TopoDS_Shape lastValid_;
+    std::vector<QueuedCut> sinceValid_;
+    bool fullyChecked_ = true;
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
 };

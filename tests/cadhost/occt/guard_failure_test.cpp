@@ -1,11 +1,19 @@
 // A subtraction whose result the guard refuses is retried or reported, never taken as success.
 // A hook stands in for the kernel going wrong: it spoils the Boolean's results.
+#include <BRepAdaptor_Surface.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Shell.hxx>
+#include <TopoDS_Solid.hxx>
+#include <gp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepGProp.hxx>
 #include <GProp_GProps.hxx>
 #include <TopoDS_Compound.hxx>
 #include <BRep_Builder.hxx>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
@@ -123,6 +131,42 @@ TEST_F(GuardedSubtraction, AQueuedCutThatCannotBeMadeIsReportedByTheNextLookNami
         EXPECT_TRUE(measureSolid(*part).valid);
         // Reported once: the next look sees the part as it is.
         EXPECT_NO_THROW(part->Centroid());
+    }
+}
+
+// A face turned over where its plane passes through the part's volume origin changes no volume
+// and no edge: only the kernel's full check of the shell sees it.
+TopoDS_Shape wallTurnedOver(const TopoDS_Shape& result) {
+    BRep_Builder builder;
+    TopoDS_Shell shell;
+    builder.MakeShell(shell);
+    for (TopExp_Explorer it(result, TopAbs_FACE); it.More(); it.Next()) {
+        BRepAdaptor_Surface surface(TopoDS::Face(it.Current()));
+        const bool wall = surface.GetType() == GeomAbs_Plane && std::fabs(surface.Plane().Location().X() - 50) < 1e-9 &&
+                          surface.Plane().Axis().Direction().IsParallel(gp::DX(), 1e-9);
+        builder.Add(shell, wall ? it.Current().Reversed() : it.Current());
+    }
+    TopoDS_Solid solid;
+    builder.MakeSolid(solid);
+    builder.Add(solid, shell);
+    return solid;
+}
+
+TEST_F(GuardedSubtraction, APartThatFailsTheFullCheckWhenLookedAtIsMadeAgainFromTheLastValidOne) {
+    for (bool eager : {false, true}) {
+        drawing->setEagerSubtraction(eager);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        // The first attempt of every Boolean turns the slot's wall at X 50 over.
+        setSubtractionHookForTesting([](const TopoDS_Shape& result, int attempt) {
+            return attempt == 0 ? wallTurnedOver(result) : result;
+        });
+        resetKernelCounters();
+        part->Boolean(Variant::int32(2), obj(box(40, 40, -1, 50, 60, 5)));
+        const auto measure = measureSolid(*part);  // the look that checks the whole part
+        EXPECT_TRUE(measure.valid);
+        EXPECT_REL(measure.volume, 200000 - 10 * 20, 1e-9);
+        EXPECT_GE(kernelCounters().guardRetries, 1);
+        setSubtractionHookForTesting(nullptr);
     }
 }
 
