@@ -1,5 +1,7 @@
 #include "random_jobs.hpp"
 
+#include "automation/coerce.hpp"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -145,7 +147,7 @@ nlohmann::json jsonOf(const Variant& value) {
         for (const auto& item : value.asArray().items()) items.push_back(jsonOf(item));
         return items;
     }
-    if (value.isNumeric()) return value.asDouble();
+    if (value.isNumeric()) return automation::toDouble(value);
     return nullptr;
 }
 
