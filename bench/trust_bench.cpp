@@ -3,7 +3,8 @@
 // subtraction (see part_oracle.hpp) and written to a file and read back. Prints how many jobs
 // gave a wrong part, lost a part, disagreed between the modes, or had a cut refused, with the
 // cause and the job; exits 1 when any part was wrong or lost or the modes disagreed.
-// Usage: trust_bench [--jobs N] [--seed S] [--family F] [--points P] [--repro DIR] [--smoke]
+// Usage: trust_bench [--jobs N] [--seed S] [--family F] [--points P] [--repro DIR] [--calls N]
+//                    [--smoke]
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -173,6 +174,8 @@ int main(int argc, char** argv) {
     app.add_option("--family", family, "Only this family of jobs")->check(CLI::IsMember(jobFamilies()));
     app.add_option("--points", points, "Points the oracle samples in each part");
     app.add_option("--repro", repro, "A folder for the session of every failing job");
+    std::size_t calls = 0;
+    app.add_option("--calls", calls, "Only the first N calls of each job (to find the call that goes wrong)");
     app.add_flag("--smoke", smoke, "A short run: 20 jobs");
     app.add_flag("--eager", eager, "Ignored: every job runs queued, eager and unremembered");
     CLI11_PARSE(app, argc, argv);
@@ -183,7 +186,9 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     for (int n = 0; n < jobs; ++n) {
         const std::string& name = family.empty() ? jobFamilies()[n % jobFamilies().size()] : family;
-        checkJob(randomJob(name, seed + n / (family.empty() ? jobFamilies().size() : 1)), points, repro, tally);
+        Job job = randomJob(name, seed + n / (family.empty() ? jobFamilies().size() : 1));
+        if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
+        checkJob(job, points, repro, tally);
     }
     std::printf("trust: %d jobs (%d runs, %d cuts) in %.1f s\n", tally.jobs, tally.runs, tally.cuts,
                 millisecondsSince(start) / 1000);
