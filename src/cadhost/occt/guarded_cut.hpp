@@ -44,6 +44,7 @@ struct CutTool {
 struct CutEvidence {
     Bnd_Box partBox;
     std::vector<gp_Pnt> toolPoints;
+    std::vector<gp_Pnt> retryPoints;  // more of them, which a retry must pass as well
     bool fullCheck = false;  // the whole result checked by the kernel, not only where it changed
 };
 
