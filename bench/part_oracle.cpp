@@ -1,17 +1,13 @@
 #include "part_oracle.hpp"
 
 #include <BRepBndLib.hxx>
-#include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass3d_SolidClassifier.hxx>
-#include <BRepExtrema_DistShapeShape.hxx>
 #include <BRepGProp.hxx>
-#include <BRep_Builder.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
 #include <IntCurvesFace_ShapeIntersector.hxx>
 #include <Precision.hxx>
 #include <TopExp_Explorer.hxx>
-#include <TopoDS_Compound.hxx>
 #include <gp_Lin.hxx>
 
 #include <cmath>
@@ -19,6 +15,8 @@
 #include <memory>
 #include <optional>
 #include <random>
+
+#include "cadhost/occt/removal_check.hpp"
 
 namespace corvex::bench {
 namespace {
@@ -49,13 +47,7 @@ public:
     }
     // Distance from `point` to the nearest face (the classifier's ray can be misled).
     double distance(const gp_Pnt& point) const {
-        if (box_.IsVoid()) return 1e300;
-        BRep_Builder builder;
-        TopoDS_Compound faces;
-        builder.MakeCompound(faces);
-        for (TopExp_Explorer it(shape_, TopAbs_FACE); it.More(); it.Next()) builder.Add(faces, it.Current());
-        BRepExtrema_DistShapeShape measure(BRepBuilderAPI_MakeVertex(point).Vertex(), faces);
-        return measure.IsDone() ? measure.Value() : 0.0;
+        return box_.IsVoid() ? 1e300 : cadhost::occt::distanceToFaces(shape_, point);
     }
     bool near(const gp_Pnt& point) const { return !box_.IsVoid() && !box_.IsOut(point); }
     // A second opinion on a point the classifier put inside or outside: the parity of the faces

@@ -4,9 +4,9 @@
 #include "cadhost/occt/drawing_file.hpp"
 
 #include <BRepBuilderAPI_MakeEdge.hxx>
-#include <TopoDS_Edge.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopoDS_Edge.hxx>
 
 #include <algorithm>
 #include <map>
@@ -30,7 +30,7 @@ TopoDS_Shape emptySolidMarker() { return BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0)
 // nothing a file could hold and is left out. A solid is never left out: a queued cut that
 // fails is reported once, by whoever looked first, and the solid then holds the cuts made
 // before it, so a second look gives the part; if even that fails, the drawing is not written.
-// A solid cut away altogether is written as one point, which keeps it in its groups.
+// A solid cut away altogether is written as a mark that keeps it in its groups.
 TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
     const bool solid = entity.kind() == "Solid3D";
     TopoDS_Shape shape;

@@ -185,7 +185,6 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         if (!job.tools.empty()) jobs.push_back(std::move(job));
     }
     if (jobs.empty()) return true;  // no tool reaches the part
-    // The tools a job takes out, and the most they may remove; copied when cells run side by side.
     // What each job's result is checked against: points on the faces of the tools the
     // client asked for, within the cell.
     std::vector<CutEvidence> evidence;
@@ -194,6 +193,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         for (std::size_t t : job.tools) reaching.push_back(tools[t]);
         evidence.push_back(evidenceOf(cells_[job.cell].box, askedOf(reaching)));
     }
+    // The tools a job takes out, and the most they may remove; copied when cells run side by side.
     auto cutBy = [&](std::size_t j, PartShape& part, bool copies) {
         std::vector<CutTool> taken;
         for (std::size_t t : jobs[j].tools) {
@@ -207,7 +207,6 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         cells_.front().changed = true;
         return true;
     }
-
     // Each reached cell is cut on a copy of its state, and the copies are taken only when
     // every cell accepted its cut.
     std::vector<char> accepted(jobs.size(), 0);

@@ -7,13 +7,13 @@
 #include <BRepExtrema_DistShapeShape.hxx>
 #include <BRepTools.hxx>
 #include <BRepTopAdaptor_FClass2d.hxx>
+#include <BRep_Builder.hxx>
 #include <IntCurvesFace_Intersector.hxx>
 #include <Precision.hxx>
-#include <gp_Lin.hxx>
-#include <BRep_Builder.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
+#include <gp_Lin.hxx>
 
 #include <algorithm>
 #include <cmath>
@@ -33,15 +33,6 @@ constexpr double kOffsetV = 0.6180339887498949;
 // A direction along no axis nor diagonal, so that rays from machined points rarely run along
 // a face or through an edge.
 const gp_Dir kRay(0.5234, 0.3127, 0.7928);
-
-double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
-    BRep_Builder builder;
-    TopoDS_Compound faces;
-    builder.MakeCompound(faces);
-    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) builder.Add(faces, it.Current());
-    BRepExtrema_DistShapeShape distance(BRepBuilderAPI_MakeVertex(point).Vertex(), faces);
-    return distance.IsDone() ? distance.Value() : 0.0;
-}
 
 // Whether points lie inside a solid, by the parity of the faces a ray from each crosses. The
 // point classifier finds a good ray for every point by trying faces, about 1.3 ms a point on
@@ -95,6 +86,15 @@ private:
 };
 
 }  // namespace
+
+double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
+    BRep_Builder builder;
+    TopoDS_Compound faces;
+    builder.MakeCompound(faces);
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) builder.Add(faces, it.Current());
+    BRepExtrema_DistShapeShape distance(BRepBuilderAPI_MakeVertex(point).Vertex(), faces);
+    return distance.IsDone() ? distance.Value() : 0.0;
+}
 
 std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count) {
     if (within.IsVoid()) return {};

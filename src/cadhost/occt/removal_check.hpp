@@ -25,6 +25,10 @@ std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& withi
 // tolerance: material that the cut should have taken.
 std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points);
 
+// The distance from `point` to the nearest face of `shape` (0 when the kernel cannot tell): a
+// ray or a classifier can be misled near an edge, a distance cannot.
+double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point);
+
 // Whether every face the cut made lies within the part's box (enlarged by a tolerance).
 bool madeWithin(const std::vector<TopoDS_Face>& newFaces, const Bnd_Box& partBox);
 

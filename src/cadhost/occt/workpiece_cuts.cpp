@@ -89,13 +89,11 @@ void WorkpieceCuts::remakeFromValid() {
     part_ = PartCells(part.shape);
     lastValid_ = part.shape;
     fullyChecked_ = true;
-    if (failed.empty()) {
-        sinceValid_.clear();
-        return;
-    }
-    const automation::Error error = cutFailure(failed);
+    // Named before the cuts they point into are let go.
+    std::optional<automation::Error> error;
+    if (!failed.empty()) error = cutFailure(failed);
     sinceValid_.clear();
-    throw error;
+    if (error) throw *error;
 }
 
 double WorkpieceCuts::volume() {
