@@ -109,13 +109,15 @@ void report(const Job& job, const std::string& what, const std::string& repro) {
 
 void checkJob(const Job& job, int points, const std::string& repro, Tally& tally) {
     ++tally.jobs;
-    for (const auto& call : job.calls) tally.cuts += isCut(call.member);
+    int cuts = 0;
+    for (const auto& call : job.calls) cuts += isCut(call.member);
     std::vector<Run> runs;
     std::vector<std::unique_ptr<BenchSession>> sessions;  // kept alive with their drawings
     for (Mode mode : {Mode::Queued, Mode::Eager, Mode::Unremembered}) {
         sessions.push_back(std::make_unique<BenchSession>());
         runs.push_back(runJob(job, mode, *sessions.back()));
         ++tally.runs;
+        tally.cuts += cuts;  // a refusal is counted in each run, so are the cuts
         const std::string& failure = runs.back().failure;
         if (failure.empty()) continue;
         ++tally.failures;

@@ -14,16 +14,19 @@ namespace {
 
 // The face's share of the volume: the signed cone from `origin` over the face, as
 // BRepGProp::VolumeProperties integrates it for every face of a solid.
-double contributionOf(const TopoDS_Face& face, const gp_Pnt& origin) {
+// `accuracy` > 0 integrates adaptively to that relative error; 0 takes the kernel's quick rule.
+double contributionOf(const TopoDS_Face& face, const gp_Pnt& origin, double accuracy = 0) {
     BRepGProp_Face surface(face);
     BRepGProp_Vinert integral;
     integral.SetLocation(origin);
     TopoDS_Iterator wires(face);
     if (!wires.More()) {
-        integral.Perform(surface);  // a face bounded by its surface's own limits
+        if (accuracy > 0) integral.Perform(surface, accuracy);
+        else integral.Perform(surface);  // a face bounded by its surface's own limits
     } else {
         BRepGProp_Domain domain(face);
-        integral.Perform(surface, domain);
+        if (accuracy > 0) integral.Perform(surface, domain, accuracy);
+        else integral.Perform(surface, domain);
     }
     return integral.Mass();
 }
@@ -56,6 +59,15 @@ VolumeTally FaceVolumes::tally(const TopoDS_Shape& shape) {
         result.volume += contribution;
     }
     return result;
+}
+
+double FaceVolumes::accurateChange(const VolumeTally& tally, double accuracy) const {
+    if (!origin_) return tally.volume;
+    double change = 0;
+    for (const auto& face : tally.newFaces) change += contributionOf(face, *origin_, accuracy);
+    for (FaceContributions::Iterator it(known_); it.More(); it.Next())
+        if (!tally.faces.IsBound(it.Key())) change -= contributionOf(TopoDS::Face(it.Key()), *origin_, accuracy);
+    return change;
 }
 
 void FaceVolumes::startAt(const gp_Pnt& origin) {

@@ -30,6 +30,10 @@ public:
     VolumeTally tally(const TopoDS_Shape& shape);
     // `tally` becomes the known faces: those of the shape the part now has.
     void adopt(VolumeTally tally) { known_ = std::move(tally.faces); }
+    // How much `tally`'s shape holds more than the adopted one, from the faces it made and the
+    // faces it lost, each integrated to `accuracy` (relative): far dearer than `tally`, for
+    // when its quick figures are too close to call.
+    double accurateChange(const VolumeTally& tally, double accuracy) const;
     // After a motion no face is where it was.
     void forget();
 

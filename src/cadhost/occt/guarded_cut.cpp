@@ -1,7 +1,9 @@
 #include "cadhost/occt/guarded_cut.hpp"
 
 #include <BRepAdaptor_Surface.hxx>
+#include <BRepGProp.hxx>
 #include <BRep_Builder.hxx>
+#include <GProp_GProps.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
@@ -15,6 +17,7 @@
 #include <cmath>
 
 #include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/kept_boundary.hpp"
 #include "cadhost/occt/local_validity.hpp"
 #include "cadhost/occt/removal_check.hpp"
 #include "cadhost/occt/solid_ops.hpp"
@@ -35,6 +38,10 @@ constexpr std::size_t kPointsPerBoolean = 64;
 // A retry is rare, and it is where the kernel has already gone wrong once (a shifted turn once
 // left 2.4 mm3 uncut that twelve points missed): it is judged by four times as many points.
 constexpr std::size_t kRetryPointsPerTool = 12;
+// Points on the faces a cut took from the part, each of which must lie in a tool or on a face
+// the cut made (see kept_boundary.hpp); a retry is judged by four times as many.
+constexpr std::size_t kLostFacePoints = 32;
+constexpr std::size_t kRetryLostFacePoints = 128;
 
 SubtractionHook& subtractionHook() {
     static SubtractionHook hook;
@@ -52,6 +59,30 @@ double guardTolerance(double before, double toolVolume) {
 // already cut away, and the differential test found them wrong.
 double removalTolerance(double before, double toolVolume) {
     return guardTolerance(before, toolVolume) + 1e-6 * std::fabs(toolVolume);
+}
+
+// Whether a result's volume may follow from the cut: no more than before, no less than before
+// less what the tools may take. The quick integration of curved faces errs by up to about
+// 2e-4 of them (a path sweep's trimmed faces of extrusion), so a result just outside the
+// bounds is measured again, what it made and lost integrated adaptively, and the tools too.
+// Only the volume is settled so: where the material lies is checked after, as for any result
+// (results let through here once filled back part of an earlier cut).
+bool volumeAddsUp(const PartShape& part, const VolumeTally& tally, const std::vector<TopoDS_Shape>& tools,
+                  double removable, double tolerance) {
+    const double before = part.volume, after = tally.volume;
+    if (after < -tolerance) return false;
+    if (after <= before + tolerance && after >= before - removable) return true;
+    const double slack = 5e-4 * (removable + std::fabs(before - after)) + tolerance;
+    if (after > before + tolerance + slack || after < before - removable - slack) return false;
+    constexpr double kAccuracy = 1e-9;
+    const double change = part.faceVolumes.accurateChange(tally, kAccuracy);
+    double toolVolume = 0;
+    for (const auto& tool : tools) {
+        GProp_GProps properties;
+        BRepGProp::VolumeProperties(tool, properties, kAccuracy);
+        toolVolume += properties.Mass();
+    }
+    return change <= tolerance && -change <= toolVolume + removalTolerance(before, toolVolume);
 }
 
 // Every lump of a result must hold material: a lump turned inside out counts against the
@@ -139,9 +170,9 @@ CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& 
     // Finding points costs about as much as classifying them: of many tools, some spread
     // evenly through them are sampled.
     const std::size_t tools = std::min(asked.size(), kPointsPerBoolean / kPointsPerTool);
-    CutEvidence evidence{partBox, {}, {}};
+    CutEvidence evidence{partBox, asked, {}, {}};
     for (std::size_t k = 0; k < tools; ++k) {
-        auto points = pointsOnFaces(asked[k * asked.size() / tools], partBox, kRetryPointsPerTool);
+        auto points = pointsWithinTool(asked[k * asked.size() / tools], partBox, kRetryPointsPerTool);
         // The deepest few judge the first attempt; all of them judge a retry.
         const std::size_t first = std::min(points.size(), kPointsPerTool);
         evidence.toolPoints.insert(evidence.toolPoints.end(), points.begin(), points.begin() + first);
@@ -169,7 +200,7 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
             // The cheap checks first: the volume from the faces' contributions, then validity.
             VolumeTally tally = part.faceVolumes.tally(result);
             const double after = tally.volume;
-            if (after > before + tolerance || after < before - removable || after < -tolerance) return false;
+            if (!volumeAddsUp(part, tally, cutters, removable, tolerance)) return false;
             if (countSolids(result) == 0 || after <= tolerance) {
                 if (!toolsSwallow(part.shape, before, cutters)) return false;
             } else if (evidence.fullCheck ? !isValidShape(result)
@@ -179,7 +210,9 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
             // Then where the material is, which no volume shows.
             if (!madeWithin(tally.newFaces, evidence.partBox) || !everyLumpHasVolume(result, tally.faces, tolerance) ||
                 pointLeftInside(result, evidence.toolPoints) ||
-                (number > 0 && pointLeftInside(result, evidence.retryPoints))) {
+                (number > 0 && pointLeftInside(result, evidence.retryPoints)) ||
+                boundaryLostOutsideTools(part.shape, result, tally.newFaces, evidence.asked,
+                                         number > 0 ? kRetryLostFacePoints : kLostFacePoints)) {
                 count(counters.misplacedResults);
                 return false;
             }

@@ -37,12 +37,13 @@ struct CutTool {
     std::optional<gp_Ax1> turnedAbout;
 };
 
-// What a result is checked against besides its volume (see removal_check.hpp): a box the part
-// lies within, and points on the faces of the tools the client asked for, which the result
-// must not hold inside. Those tools may differ from the ones the Boolean takes out (merged
+// What a result is checked against besides its volume (see removal_check.hpp and
+// kept_boundary.hpp): a box the part lies within, the tools the client asked for, and points
+// on their faces, which the result must not hold inside. Those tools may differ from the ones the Boolean takes out (merged
 // into one, or remembered from an earlier cut), so that a wrong merge is caught too.
 struct CutEvidence {
     Bnd_Box partBox;
+    std::vector<TopoDS_Shape> asked;
     std::vector<gp_Pnt> toolPoints;
     std::vector<gp_Pnt> retryPoints;  // more of them, which a retry must pass as well
     bool fullCheck = false;  // the whole result checked by the kernel, not only where it changed

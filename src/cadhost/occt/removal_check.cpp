@@ -1,91 +1,77 @@
 #include "cadhost/occt/removal_check.hpp"
 
+#include "cadhost/occt/ray_caster.hpp"
+
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass3d_SolidClassifier.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
+#include <BRepGProp_Face.hxx>
 #include <BRepTools.hxx>
 #include <BRepTopAdaptor_FClass2d.hxx>
 #include <BRep_Builder.hxx>
-#include <IntCurvesFace_Intersector.hxx>
-#include <Precision.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
-#include <gp_Lin.hxx>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace corvex::cadhost::occt {
 namespace {
 
-// Samples sit this far from the result's boundary before they count as inside: the guard's
-// retry moves the tools by 1e-6, and a layer this thin left on a wall is no material.
-constexpr double kSurfaceBand = 1e-5;
 // A grid across each face's parameters, offset by irrational fractions so that no sample
 // falls on a seam, an edge or a face's middle, where machined faces meet most often.
 constexpr int kGrid = 3;
 constexpr double kOffsetU = 0.3819660112501051;  // 2 - golden ratio
 constexpr double kOffsetV = 0.6180339887498949;
-// A direction along no axis nor diagonal, so that rays from machined points rarely run along
-// a face or through an edge.
-const gp_Dir kRay(0.5234, 0.3127, 0.7928);
+// How far inside a tool its points are taken. On the face itself a point proves little: a
+// result that kept the tool's material as a lump of its own beside the part has the tool's
+// faces on its boundary, and passed.
+constexpr double kInwards = 1e-4;
 
-// Whether points lie inside a solid, by the parity of the faces a ray from each crosses. The
-// point classifier finds a good ray for every point by trying faces, about 1.3 ms a point on
-// a terrain cell; one fixed, skew ray meets few faces' boxes, and only those are intersected.
-// A ray that touches an edge or grazes a face decides nothing.
-class RayCaster {
-public:
-    struct Crossings {
-        int count = 0;
-        bool decided = true;
-        bool onSurface = false;  // within the band of a face
-    };
-
-    explicit RayCaster(const TopoDS_Shape& solid) {
-        for (TopExp_Explorer it(solid, TopAbs_FACE); it.More(); it.Next()) {
-            Face face{TopoDS::Face(it.Current()), {}, nullptr};
-            BRepBndLib::Add(face.face, face.box, false);
-            face.box.Enlarge(kSurfaceBand);
-            faces_.push_back(std::move(face));
+// Points in the order they are judged: the deepest first, then, among those at least half as
+// deep, each farthest from the ones taken (a floor's nine points tie on depth, and three of
+// them side by side once missed the half of a cut that was not made), then the rest by depth.
+std::vector<gp_Pnt> spreadDeepestFirst(std::vector<std::pair<double, gp_Pnt>> found) {
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<gp_Pnt> order;
+    if (found.empty()) return order;
+    std::size_t deep = 0;
+    while (deep < found.size() && found[deep].first >= 0.5 * found.front().first) ++deep;
+    std::vector<double> nearest(deep, 1e300);  // distance of each deep point to the ones taken
+    std::vector<bool> taken(deep, false);
+    for (std::size_t next = 0; order.size() < deep;) {
+        taken[next] = true;
+        order.push_back(found[next].second);
+        double farthest = -1;
+        for (std::size_t k = 0; k < deep; ++k) {
+            if (taken[k]) continue;
+            nearest[k] = std::min(nearest[k], found[k].second.Distance(order.back()));
+            if (nearest[k] > farthest) farthest = nearest[k], next = k;
         }
     }
-
-    Crossings cast(const gp_Pnt& point) {
-        Crossings crossings;
-        const gp_Lin ray(point, kRay);
-        for (auto& face : faces_) {
-            if (face.box.IsOut(ray)) continue;
-            if (!face.hits) face.hits = std::make_unique<IntCurvesFace_Intersector>(face.face, 1e-9);
-            face.hits->Perform(ray, -kSurfaceBand, Precision::Infinite());
-            if (!face.hits->IsDone()) {
-                crossings.decided = false;
-                continue;
-            }
-            for (int i = 1; i <= face.hits->NbPnt(); ++i) {
-                if (std::fabs(face.hits->WParameter(i)) <= kSurfaceBand) crossings.onSurface = true;
-                if (face.hits->State(i) != TopAbs_IN || face.hits->Transition(i) == IntCurveSurface_Tangent)
-                    crossings.decided = false;
-                ++crossings.count;
-            }
-        }
-        return crossings;
-    }
-
-private:
-    struct Face {
-        TopoDS_Face face;
-        Bnd_Box box;
-        std::unique_ptr<IntCurvesFace_Intersector> hits;  // made when a ray first meets its box
-    };
-    std::vector<Face> faces_;
-};
+    for (std::size_t k = deep; k < found.size(); ++k) order.push_back(found[k].second);
+    return order;
+}
 
 }  // namespace
+
+std::vector<FacePoint> gridOnFace(const TopoDS_Face& face) {
+    double u0, u1, v0, v1;
+    BRepTools::UVBounds(face, u0, u1, v0, v1);
+    BRepAdaptor_Surface surface(face);
+    BRepTopAdaptor_FClass2d inFace(face, 1e-9);
+    std::vector<FacePoint> points;
+    for (int i = 0; i < kGrid; ++i) {
+        for (int j = 0; j < kGrid; ++j) {
+            const gp_Pnt2d uv(u0 + (u1 - u0) * (i + kOffsetU) / kGrid, v0 + (v1 - v0) * (j + kOffsetV) / kGrid);
+            if (inFace.Perform(uv) == TopAbs_IN) points.push_back({uv, surface.Value(uv.X(), uv.Y())});
+        }
+    }
+    return points;
+}
 
 double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
     BRep_Builder builder;
@@ -96,33 +82,34 @@ double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
     return distance.IsDone() ? distance.Value() : 0.0;
 }
 
-std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count) {
+std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count) {
     if (within.IsVoid()) return {};
     double x0, y0, z0, x1, y1, z1;
     within.Get(x0, y0, z0, x1, y1, z1);
-    std::vector<std::pair<double, gp_Pnt>> found;  // how deep in the box, and where
-    for (TopExp_Explorer it(tool, TopAbs_FACE); it.More(); it.Next()) {
-        const TopoDS_Face& face = TopoDS::Face(it.Current());
-        double u0, u1, v0, v1;
-        BRepTools::UVBounds(face, u0, u1, v0, v1);
-        BRepAdaptor_Surface surface(face);
-        BRepTopAdaptor_FClass2d inFace(face, 1e-9);
-        for (int i = 0; i < kGrid; ++i) {
-            for (int j = 0; j < kGrid; ++j) {
-                const double u = u0 + (u1 - u0) * (i + kOffsetU) / kGrid;
-                const double v = v0 + (v1 - v0) * (j + kOffsetV) / kGrid;
-                if (inFace.Perform(gp_Pnt2d(u, v)) != TopAbs_IN) continue;
-                const gp_Pnt p = surface.Value(u, v);
+    std::vector<gp_Pnt> points;
+    for (TopExp_Explorer solids(tool, TopAbs_SOLID); solids.More() && points.size() < count; solids.Next()) {
+        std::vector<std::pair<double, gp_Pnt>> found;  // how deep in the box, and where
+        for (TopExp_Explorer it(solids.Current(), TopAbs_FACE); it.More(); it.Next()) {
+            const TopoDS_Face& face = TopoDS::Face(it.Current());
+            BRepGProp_Face surface(face);  // its normals follow the face's orientation: outwards
+            for (const FacePoint& on : gridOnFace(face)) {
+                gp_Pnt p;
+                gp_Vec outwards;
+                surface.Normal(on.uv.X(), on.uv.Y(), p, outwards);
+                if (outwards.Magnitude() <= 1e-12) continue;  // an apex or a pole
+                p.Translate(outwards.Normalized() * -kInwards);
                 const double depth = std::min({p.X() - x0, x1 - p.X(), p.Y() - y0, y1 - p.Y(), p.Z() - z0, z1 - p.Z()});
                 if (depth > 0) found.emplace_back(depth, p);
             }
         }
+        // A tool thinner than twice the step has no inside there: each point must be in it.
+        RayCaster rays(solids.Current());
+        for (const gp_Pnt& p : spreadDeepestFirst(std::move(found))) {
+            if (points.size() >= count) break;
+            const RayCaster::Crossings crossed = rays.cast(p);
+            if (crossed.decided && !crossed.onSurface && crossed.count % 2 == 1) points.push_back(p);
+        }
     }
-    const std::size_t taken = std::min(count, found.size());
-    std::partial_sort(found.begin(), found.begin() + taken, found.end(),
-                      [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<gp_Pnt> points;
-    for (std::size_t k = 0; k < taken; ++k) points.push_back(found[k].second);
     return points;
 }
 

@@ -2,24 +2,30 @@
 // The check of a subtraction made apart from the Boolean that made it (internal). A volume
 // check bounds a cut from one side only: a Boolean that removes too little, or nothing, passes
 // it, and one that adds an inside-out lump can even keep the total volume in bounds. So a
-// result is also asked where it is: every point on a tool's faces that lies in the part must
-// be on the result's boundary or outside it, never inside (a tool's surface is where the cut
-// leaves new faces, or it lay in the air); the faces the cut made must lie within the part's
-// box; and every lump must hold material.
+// result is also asked where it is: no point just inside a tool may lie inside the result;
+// the faces the cut made must lie within the part's box; and every lump must hold material.
 #include <Bnd_Box.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
+#include <gp_Pnt2d.hxx>
 
 #include <optional>
 #include <vector>
 
 namespace corvex::cadhost::occt {
 
-// Up to `count` points on the faces of `tool`, in their interiors, that lie within `within`,
-// the deepest in it first: a tool that meets the part is most surely in it there (a slot's
-// floor rather than its walls above the part), and points in the air prove nothing.
-std::vector<gp_Pnt> pointsOnFaces(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count);
+// Points across a face's parameters, in its interior, off its seams and middle.
+struct FacePoint {
+    gp_Pnt2d uv;
+    gp_Pnt point;
+};
+std::vector<FacePoint> gridOnFace(const TopoDS_Face& face);
+
+// Up to `count` points just inside `tool`, beneath its faces, that lie within `within`, the
+// deepest in it first: a tool that meets the part is most surely in it there (a slot's floor
+// rather than its walls above the part), and points in the air prove nothing.
+std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count);
 
 // The first of `points` that lies inside `result`, clear of its boundary by more than a small
 // tolerance: material that the cut should have taken.

@@ -90,6 +90,23 @@ TEST_F(GuardedSubtraction, ASpoiledFirstAttemptIsRetriedAndTheCutStillMade) {
     }
 }
 
+// A cut beside a pocket whose result fills the pocket back in: the volume adds up (nothing
+// removed), and no point of the tool's faces lies inside. Only the pocket's lost faces, which
+// lie in no tool, show it.
+TEST_F(GuardedSubtraction, AResultThatFillsAHoleBesideTheToolIsRetried) {
+    drawing->setEagerSubtraction(true);
+    auto part = box(0, 0, -20, 100, 100, 0);
+    part->Boolean(Variant::int32(2), obj(box(20, 20, -5, 30, 30, 5)));
+    setSubtractionHookForTesting([](const TopoDS_Shape& result, int attempt) {
+        if (attempt > 0) return result;
+        return BRepAlgoAPI_Cut(untouched({}), BRepPrimAPI_MakeBox(gp_Pnt(30, 20, -5), gp_Pnt(40, 30, 5)).Shape()).Shape();
+    });
+    resetKernelCounters();
+    part->Boolean(Variant::int32(2), obj(box(30, 20, -5, 40, 30, 5)));
+    EXPECT_GE(kernelCounters().guardRetries, 1);
+    EXPECT_REL(volume(part), 200000 - 1000, 1e-9);
+}
+
 TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePart) {
     drawing->setEagerSubtraction(true);
     auto part = box(0, 0, -20, 100, 100, 0);
