@@ -40,6 +40,13 @@ private:
 
     mutable WorkpieceCuts cuts_;
     std::optional<SweepOrigin> sweep_;
+    // For the common part of a workpiece and another solid, as long as neither this solid nor
+    // the workpiece has changed but by cuts: the workpiece's stamp then, and the other solid.
+    struct InterferenceOrigin {
+        std::uint64_t workpiece;
+        TopoDS_Shape with;
+    };
+    std::optional<InterferenceOrigin> interference_;
     CutLedger ledger_;
 };
 

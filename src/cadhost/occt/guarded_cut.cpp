@@ -155,6 +155,19 @@ std::optional<std::vector<TopoDS_Shape>> turnedAboutOwnAxes(const std::vector<Cu
     return turned;
 }
 
+// The tools with every common part replaced by the whole solid it was taken with (see
+// CutTool::sameCut). None when no tool is a common part.
+std::optional<std::vector<TopoDS_Shape>> commonPartsTakenWhole(const std::vector<CutTool>& tools) {
+    std::vector<TopoDS_Shape> whole;
+    bool any = false;
+    for (const auto& tool : tools) {
+        whole.push_back(tool.sameCut ? *tool.sameCut : tool.shape);
+        any = any || tool.sameCut;
+    }
+    if (!any) return std::nullopt;
+    return whole;
+}
+
 }  // namespace
 
 void setSubtractionHookForTesting(SubtractionHook hook) { subtractionHook() = std::move(hook); }
@@ -229,7 +242,8 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
     if (attempt(shapes, 0, 0) || attempt(shapes, 1e-7, 1)) return true;
     // A turn turned about its axis is the very solid asked for, so it is tried before a shift.
     if (auto turned = turnedAboutOwnAxes(tools); turned && attempt(*turned, 0, 2)) return true;
-    if (attempt(shifted(shapes), 0, 3)) return true;
+    if (auto whole = commonPartsTakenWhole(tools); whole && attempt(*whole, 0, 3)) return true;
+    if (attempt(shifted(shapes), 0, 4)) return true;
     count(counters.guardFailures);
     return false;
 }

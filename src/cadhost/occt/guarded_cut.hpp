@@ -4,9 +4,10 @@
 // wiping out most of a workpiece, so a result is taken only when its volume shrank, by no more
 // than the tools' volume, it is a valid shape, and it is empty only when the tools swallowed
 // the part; and, since a volume bounds a cut from one side only, when the result holds no
-// material where the asked tools were (see removal_check.hpp). A refused result is retried
-// with a small fuzzy value, then with full turns turned about their own axes, then with the
-// tools shifted by 1e-6.
+// material where the asked tools were and the part's boundary away from the tools is kept
+// (see removal_check.hpp, kept_boundary.hpp). A refused result is retried with a small fuzzy
+// value, then with full turns turned about their own axes, then with common parts taken whole,
+// then with the tools shifted by 1e-6.
 #include <Bnd_Box.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Ax1.hxx>
@@ -28,13 +29,17 @@ struct PartShape {
 };
 
 // A solid taken out of the part; the most it may remove; the client's tools it stands for when
-// it is their union (none: the solid itself), which the result is checked against; and, for a
-// full turn, its axis (turning it about that axis leaves the same solid).
+// it is their union (none: the solid itself), which the result is checked against; for a full
+// turn, its axis (turning it about that axis leaves the same solid); and, for the common part
+// of the part and another solid, that solid: the part has only lost material since the common
+// part was taken, so cutting the whole solid leaves the same part. The common part's faces lie
+// on the part's own, where the kernel is weakest.
 struct CutTool {
     TopoDS_Shape shape;
     double volume = 0;
     std::vector<TopoDS_Shape> asked;
     std::optional<gp_Ax1> turnedAbout;
+    std::optional<TopoDS_Shape> sameCut;
 };
 
 // What a result is checked against besides its volume (see removal_check.hpp and
@@ -63,7 +68,7 @@ bool unifyChecked(PartShape& part);
 
 // For tests: sees (and may replace) every result of a 3-D subtraction before the guard does.
 // `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the full turns
-// turned about their axes, 3 for the shifted one.
+// turned about their axes, 3 for the common parts taken whole, 4 for the shifted one.
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 

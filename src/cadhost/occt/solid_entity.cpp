@@ -47,6 +47,7 @@ std::shared_ptr<Solid3D> SolidEntity::CheckInterference(const Variant& other, co
             return nullptr;
         }
         auto solid = std::make_shared<SolidEntity>(common);
+        solid->interference_ = InterferenceOrigin{cuts_.stamp(), tool->shape()};
         drawing.add(solid);
         entry.result(Variant::object(solid));
         return solid;
@@ -69,12 +70,14 @@ Variant SolidEntity::Centroid() {
 
 void SolidEntity::transform(const gp_Trsf& motion) {
     cuts_.transform(motion);
+    interference_.reset();
     ledger_.placement = motion * ledger_.placement;
     if (sweep_) sweep_ = movedSweep(*sweep_, motion);
 }
 
 void SolidEntity::replaceShape(TopoDS_Shape shape) {
     cuts_.replace(std::move(shape));
+    interference_.reset();
     ledger_.complete = false;
     sweep_.reset();
 }
@@ -84,6 +87,8 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     cut.tool = tool.shape();
     cut.sweep = tool.sweepOrigin();
     cut.toolVolume = tool.volume();
+    if (tool.interference_ && tool.interference_->workpiece == cuts_.stamp()) cut.sameCut = tool.interference_->with;
+    interference_.reset();
     if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.tool, ledger_.placement.Inverted()));
     cut.call = drawing.currentCall.empty() ? describe() + ".Boolean with " + tool.describe() : drawing.currentCall;
     cuts_.subtract(std::move(cut), drawing.eagerSubtraction);

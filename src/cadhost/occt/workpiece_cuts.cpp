@@ -4,6 +4,7 @@
 #include <Standard_Failure.hxx>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "automation/error.hpp"
@@ -43,15 +44,23 @@ automation::Error cutFailure(const std::vector<const QueuedCut*>& failed) {
 }
 
 // A cut as the guarded subtraction takes it.
-CutTool toolOf(const QueuedCut& cut) {
+// `exact`: the part is the one each earlier cut was asked of, none left out, so that a common
+// part may be taken out as the whole solid it was taken with.
+CutTool toolOf(const QueuedCut& cut, bool exact = true) {
     CutTool tool{cut.tool, cut.toolVolume, {}, std::nullopt};
     if (cut.sweep && cut.sweep->turn) tool.turnedAbout = cut.sweep->axis;
+    if (exact) tool.sameCut = cut.sameCut;
     return tool;
+}
+
+std::uint64_t newStamp() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
 }
 
 }  // namespace
 
-WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(shape), lastValid_(std::move(shape)) {}
+WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(shape), lastValid_(std::move(shape)), stamp_(newStamp()) {}
 
 void WorkpieceCuts::flush() {
     if (queue_.empty()) return;
@@ -84,11 +93,12 @@ void WorkpieceCuts::remakeFromValid() {
     for (const auto& cut : sinceValid_) {
         CutEvidence evidence = evidenceOf(box, {cut.tool});
         evidence.fullCheck = true;
-        if (!subtractChecked(part, {toolOf(cut)}, evidence)) failed.push_back(&cut);
+        if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back(&cut);
     }
     part_ = PartCells(part.shape);
     lastValid_ = part.shape;
     fullyChecked_ = true;
+    stamp_ = newStamp();  // with a cut left out, it may hold more than it did
     // Named before the cuts they point into are let go.
     std::optional<automation::Error> error;
     if (!failed.empty()) error = cutFailure(failed);
@@ -112,6 +122,7 @@ void WorkpieceCuts::replace(TopoDS_Shape shape) {
     lastValid_ = std::move(shape);
     sinceValid_.clear();
     fullyChecked_ = true;
+    stamp_ = newStamp();
 }
 
 void WorkpieceCuts::transform(const gp_Trsf& motion) {
@@ -121,7 +132,9 @@ void WorkpieceCuts::transform(const gp_Trsf& motion) {
     for (auto& cut : sinceValid_) {
         cut.tool = movedShape(cut.tool, motion);
         if (cut.sweep) cut.sweep = movedSweep(*cut.sweep, motion);
+        if (cut.sameCut) cut.sameCut = movedShape(*cut.sameCut, motion);
     }
+    stamp_ = newStamp();
 }
 
 void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
@@ -135,7 +148,7 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
     // the kernel cannot make has to be found and named.
     std::vector<const QueuedCut*> failed;
     for (const auto& cut : cuts) {
-        if (part_.subtract({toolOf(cut)})) {
+        if (part_.subtract({toolOf(cut, failed.empty())})) {
             part_.tidy();
             fullyChecked_ = false;
             sinceValid_.push_back(cut);

@@ -7,6 +7,7 @@
 // out in one guarded Boolean. The result is the one each cut at its call would have given.
 #include <gp_Trsf.hxx>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ struct QueuedCut {
     TopoDS_Shape tool;
     std::optional<SweepOrigin> sweep;
     double toolVolume = 0;
+    // When `tool` is the common part of this workpiece and another solid: that solid, which
+    // cut from the workpiece leaves the same part (see CutTool::sameCut).
+    std::optional<TopoDS_Shape> sameCut;
     std::string call;  // the client call that made the cut, for a failure found later
 };
 
@@ -41,6 +45,10 @@ public:
     void replace(TopoDS_Shape shape);
     void transform(const gp_Trsf& motion);  // settles first
 
+    // Tells this workpiece, as it is now, from any other and from itself once moved or
+    // replaced: until then it only loses material.
+    std::uint64_t stamp() const { return stamp_; }
+
 private:
     void flush();
     void carryOut(std::vector<QueuedCut> cuts);
@@ -57,6 +65,7 @@ private:
     bool fullyChecked_ = true;
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
+    std::uint64_t stamp_;
 };
 
 }  // namespace corvex::cadhost::occt

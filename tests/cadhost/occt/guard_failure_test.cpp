@@ -13,6 +13,7 @@
 #include <TopoDS_Compound.hxx>
 #include <BRep_Builder.hxx>
 
+#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -105,6 +106,33 @@ TEST_F(GuardedSubtraction, AResultThatFillsAHoleBesideTheToolIsRetried) {
     part->Boolean(Variant::int32(2), obj(box(30, 20, -5, 40, 30, 5)));
     EXPECT_GE(kernelCounters().guardRetries, 1);
     EXPECT_REL(volume(part), 200000 - 1000, 1e-9);
+}
+
+// The common part of a workpiece and a tool lies on the workpiece's own faces, where the
+// kernel is weakest; cutting the whole tool leaves the same part, so long as the workpiece has
+// only lost material since the common part was taken. Moved (even by nothing), it may not.
+TEST_F(GuardedSubtraction, ACommonPartThatWillNotCutIsTakenOutAsTheWholeToolItCameFrom) {
+    for (bool moved : {false, true}) {
+        drawing->setEagerSubtraction(true);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        part->Boolean(Variant::int32(2), obj(box(0, 0, -1, 10, 10, 5)));
+        auto common = part->CheckInterference(obj(box(40, 40, -5, 60, 60, 5)), Variant::boolean(true));
+        if (moved) part->Move(pt(0, 0, 0), pt(0, 0, 0));
+        std::vector<int> attempts;
+        setSubtractionHookForTesting([&attempts](const TopoDS_Shape& result, int attempt) {
+            attempts.push_back(attempt);
+            return attempt == 3 ? result : halfCut(result);
+        });
+        if (moved) {
+            EXPECT_THROW(part->Boolean(Variant::int32(2), obj(common)), automation::Error);
+            EXPECT_REL(volume(part), 200000 - 100, 1e-9);
+        } else {
+            part->Boolean(Variant::int32(2), obj(common));
+            EXPECT_REL(volume(part), 200000 - 100 - 2000, 1e-9);
+        }
+        EXPECT_EQ(std::count(attempts.begin(), attempts.end(), 3), moved ? 0 : 1);
+        setSubtractionHookForTesting(nullptr);
+    }
 }
 
 TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePart) {
