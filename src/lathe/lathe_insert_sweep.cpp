@@ -1,7 +1,8 @@
 // The lathe insert sweep: the insert's own outline, placed with its tool point at the end
 // point, revolved about the spindle axis and turned out of the workpiece. A region that
 // crosses the axis cannot be revolved, so the part below it is cut away with a rectangle and
-// corner circles that reach the axis are left out.
+// corner circles that reach the axis are left out. A corner radius of 0 or less is a sharp
+// corner, as in the tool solid: no circle is drawn for it.
 #include <vector>
 
 #include "automation/arithmetic.hpp"
@@ -30,6 +31,8 @@ struct PlacedCircle {
     double x, y, radius;
     // A circle that touches or crosses the axis cannot be revolved whole.
     bool aboveAxis() const { return y > radius; }
+    // Drawn only when it has a size and can be revolved (not NaN either).
+    bool drawn() const { return radius > 0 && aboveAxis(); }
 };
 
 PlacedCircle placedCircle(const Variant& ToolRadii, std::int32_t k, double endX, double endY) {
@@ -86,7 +89,7 @@ void corvex4::LatheInsert(std::int16_t NumPoints, std::int16_t NumRad, const Var
     if (!circular) {
         const std::int16_t lastCircle = lathe::int16Of(NumRad - 1);
         for (std::int32_t k = 0; k <= lastCircle; ++k)
-            if (placedCircle(ToolRadii, k, endX, endY).aboveAxis()) count = lathe::int16Of(count + 1);
+            if (placedCircle(ToolRadii, k, endX, endY).drawn()) count = lathe::int16Of(count + 1);
     }
 
     const Variant rectangleVertices = below ? clippingRectangle(sp, endX, endY) : Variant();
@@ -97,7 +100,7 @@ void corvex4::LatheInsert(std::int16_t NumPoints, std::int16_t NumRad, const Var
     Variant regions;
     if (circular) {
         const PlacedCircle circle = placedCircle(ToolRadii, 0, endX, endY);
-        if (!circle.aboveAxis()) return;  // nothing of it can be revolved: no cut
+        if (!circle.drawn()) return;  // no size, or nothing of it can be revolved: no cut
         insertCircle = modelSpace()->AddCircle(circleCentre(circle), Variant::real(circle.radius));
         regions = modelSpace()->AddRegion(Variant::variants({Variant::object(insertCircle)}));
     } else {
@@ -108,7 +111,7 @@ void corvex4::LatheInsert(std::int16_t NumPoints, std::int16_t NumRad, const Var
         const std::int16_t lastCircle = lathe::int16Of(NumRad - 1);
         for (std::int32_t k = 0; k <= lastCircle; ++k) {
             const PlacedCircle circle = placedCircle(ToolRadii, k, endX, endY);
-            if (!circle.aboveAxis()) continue;
+            if (!circle.drawn()) continue;
             corners.push_back(modelSpace()->AddCircle(circleCentre(circle), Variant::real(circle.radius)));
             entities.at(corners.size()) = Variant::object(corners.back());
         }
