@@ -23,6 +23,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// BadInput unless a file can be created at `path` (its directory exists and is writable), so
+// that a long session is not run for an output it cannot write.
+void checkWritableFile(const std::string& option, const std::string& path);
+// BadInput unless `directory` exists and files can be created in it.
+void checkWritableDirectory(const std::string& option, const std::string& directory);
+
 // The drawing in `path`, or a new empty one when `path` is empty. A file that cannot be read
 // as a drawing is bad input.
 std::shared_ptr<cadhost::occt::Drawing> openDrawing(const std::string& path,

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "automation/error.hpp"
 #include "cadhost/occt/embedded_host.hpp"
@@ -14,19 +16,34 @@ using Json = nlohmann::json;
 
 namespace {
 
+// Arrays nest no deeper than this: a client's arrays are points, lists of points, lists of
+// entities; a deeper value is a fault, and the conversions walk it by recursion.
+constexpr int kDeepestNesting = 32;
+
 bool isEntityReference(const Json& value) {
     return value.is_object() && value.size() == 1 && value.contains("entity") &&
            value["entity"].is_number_integer();
 }
 
+void checkNested(const Json& value, int depth) {
+    if (depth > kDeepestNesting)
+        throw BadInput("arrays nested deeper than " + std::to_string(kDeepestNesting) + " levels");
+    if (value.is_object()) {
+        if (!isEntityReference(value)) throw BadInput("an object stands only for an entity, as {\"entity\": 7}");
+        const Json& id = value["entity"];
+        // Ids are whole numbers the drawing hands out from 1; a larger one must not wrap.
+        const bool inRange = id.is_number_unsigned() ? id.get<std::uint64_t>() <= std::numeric_limits<int>::max()
+                                                     : id.get<std::int64_t>() >= 0 &&
+                                                           id.get<std::int64_t>() <= std::numeric_limits<int>::max();
+        if (!inRange) throw BadInput("the entity id " + id.dump() + " is out of range");
+    }
+    if (value.is_array())
+        for (const auto& item : value) checkNested(item, depth + 1);
+}
+
 }  // namespace
 
-void checkArgument(const Json& value) {
-    if (value.is_object() && !isEntityReference(value))
-        throw BadInput("an object stands only for an entity, as {\"entity\": 7}");
-    if (value.is_array())
-        for (const auto& item : value) checkArgument(item);
-}
+void checkArgument(const Json& value) { checkNested(value, 0); }
 
 Variant toVariant(const Json& value, const EntityLookup& entities) {
     switch (value.type()) {

@@ -15,14 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace occt = cadhost::occt;
 
-void checkWritableDirectory(const std::string& option, const fs::path& directory) {
-    std::error_code status;
-    if (!fs::is_directory(directory, status))
-        throw BadInput(option + ": the directory " + directory.string() + " does not exist");
-    if (::access(directory.c_str(), W_OK | X_OK) != 0)
-        throw BadInput(option + ": the directory " + directory.string() + " cannot be written");
-}
-
 // Reports a failed output and carries on with the next one.
 template <typename Write>
 bool writeReported(Write&& write) {
@@ -63,13 +55,6 @@ occt::PictureOptions PictureOptionText::parse() const {
                            std::to_string(occt::kPictureSideMin) + " to " +
                            std::to_string(occt::kPictureSideMax) + " pixels");
     return options;
-}
-
-void checkWritableFile(const std::string& option, const std::string& path) {
-    const fs::path file(path);
-    std::error_code status;
-    if (fs::is_directory(file, status)) throw BadInput(option + ": " + path + " is a directory");
-    checkWritableDirectory(option, file.has_parent_path() ? file.parent_path() : fs::path("."));
 }
 
 PictureOutputs::PictureOutputs() = default;

@@ -24,9 +24,6 @@ struct PictureOptionText {
     cadhost::occt::PictureOptions parse() const;
 };
 
-// BadInput unless a file can be created at `path` (its directory exists and is writable).
-void checkWritableFile(const std::string& option, const std::string& path);
-
 class PictureOutputs {
 public:
     PictureOutputs();

@@ -137,6 +137,8 @@ void RunCommand::addTo(CLI::App& app) {
 int RunCommand::run() const {
     // Everything the session needs is checked before the first call runs.
     const auto calls = readSessionFile(session_);
+    if (!output_.empty()) checkWritableFile("-o", output_);
+    if (!stl_.empty()) checkWritableFile("--stl", stl_);
     pictures_.prepare();
     auto journal = std::make_shared<cadhost::Journal>();
     if (trace_) {

@@ -1,5 +1,8 @@
 #include "session_reader.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <iostream>
 
@@ -44,8 +47,9 @@ SessionCall parseCall(const std::string& text, int line) {
     nlohmann::json call;
     try {
         call = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& error) {
-        // nlohmann's message starts with its own error code and says where; keep the where.
+    } catch (const nlohmann::json::exception& error) {
+        // A syntax error, or a number no double holds (1e309). nlohmann's message starts with
+        // its own error code; keep what follows.
         std::string what = error.what();
         auto detail = what.find("] ");
         throw BadInput("not JSON: " + (detail == std::string::npos ? what : what.substr(detail + 2)));
@@ -82,7 +86,13 @@ std::vector<SessionCall> readSession(std::istream& input, const std::string& sou
 }
 
 std::vector<SessionCall> readSessionFile(const std::string& path) {
-    if (path == "-") return readSession(std::cin, "standard input");
+    if (path == "-") {
+        // A closed standard input, or a directory, reads as no lines at all: that is no session.
+        struct stat status;
+        if (::fstat(STDIN_FILENO, &status) != 0) throw BadInput("Cannot read standard input: it is closed");
+        if (S_ISDIR(status.st_mode)) throw BadInput("Cannot read standard input: it is a directory");
+        return readSession(std::cin, "standard input");
+    }
     std::ifstream file(path);
     if (!file) throw BadInput("Cannot read the session " + path + ": no such file or not readable");
     return readSession(file, path);
