@@ -11,18 +11,35 @@ namespace corvex::cadhost::occt {
 
 using automation::Variant;
 
+namespace {
+
+void checkInRange(double number, const std::string& what) {
+    if (!std::isfinite(number)) throw automation::invalidArgument(what + " must be a finite number");
+    if (std::fabs(number) > kWorkingRange)
+        throw automation::invalidArgument(what + " is " + automation::shortestText(number) +
+                                          ", outside the working range of -1e6 to 1e6");
+}
+
+}  // namespace
+
 double numberArg(const Variant& value, const char* what) {
     double number = automation::toDouble(value);
-    if (!std::isfinite(number))
-        throw automation::invalidArgument(std::string(what) + " must be a finite number");
+    checkInRange(number, what);
     return number;
 }
 
 double positiveArg(const Variant& value, const char* what) {
-    double number = numberArg(value, what);
+    const double number = automation::toDouble(value);
+    const std::string name(what);
+    if (!std::isfinite(number)) throw automation::invalidArgument(name + " must be a finite number");
     if (number <= 0)
-        throw automation::invalidArgument(std::string(what) + " must be greater than 0, got " +
-                                          automation::shortestText(number));
+        throw automation::invalidArgument(name + " must be greater than 0, got " + automation::shortestText(number));
+    if (number <= kShortestLength)
+        throw automation::invalidArgument(name + " is " + automation::shortestText(number) +
+                                          ", not longer than the shortest length the model holds, 1e-7");
+    if (number > 2 * kWorkingRange)
+        throw automation::invalidArgument(name + " is " + automation::shortestText(number) +
+                                          ", longer than the working range's span of 2e6");
     return number;
 }
 
@@ -35,6 +52,7 @@ gp_Pnt pointArg(const Variant& value, const char* what) {
     }
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
         throw automation::invalidArgument(std::string(what) + " has a coordinate that is not finite");
+    for (double coordinate : {p.x, p.y, p.z}) checkInRange(coordinate, std::string(what) + "'s coordinate");
     return {p.x, p.y, p.z};
 }
 

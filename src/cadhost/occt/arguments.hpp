@@ -13,11 +13,19 @@ namespace corvex::cadhost::occt {
 
 class EntityBase;
 
-// A finite number; `what` names the argument in the error.
+// The model's working range. The kernel takes points closer than 1e-7 mm as one (its
+// confusion tolerance); a double holds about 16 digits, so beyond 1e6 mm a coordinate keeps
+// fewer than three digits below that tolerance, and the kernel's own arithmetic (intersections,
+// the writer's and reader's checks) has been seen to fail, crash or spin there. Every number
+// the host takes lies within +-1e6, and every length it takes is longer than 1e-7.
+inline constexpr double kWorkingRange = 1e6;
+inline constexpr double kShortestLength = 1e-7;
+
+// A finite number within the working range; `what` names the argument in the error.
 double numberArg(const automation::Variant& value, const char* what);
-// A finite number greater than 0.
+// A length: longer than kShortestLength, no longer than the working range's span.
 double positiveArg(const automation::Variant& value, const char* what);
-// A point of three finite coordinates.
+// A point of three coordinates within the working range.
 gp_Pnt pointArg(const automation::Variant& value, const char* what);
 // A non-zero direction.
 gp_Vec directionArg(const automation::Variant& value, const char* what);
