@@ -121,7 +121,7 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
         const std::string& failure = runs.back().failure;
         if (failure.empty()) continue;
         ++tally.failures;
-        const bool refusal = failure.find("does not add up") != std::string::npos;
+        const bool refusal = failure.find("even when retried") != std::string::npos;
         tally.refused += refusal;
         report(job, (refusal ? "refused cut: " : "reported failure: ") + failure, repro);
     }

@@ -201,41 +201,59 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
     const double before = part.volume;
     const double tolerance = guardTolerance(before, toolVolume);
     const double removable = toolVolume + removalTolerance(before, toolVolume);
+    std::string firstCause, lastCause;
+    // Tries one Boolean; on refusal says why in `lastCause`.
     auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number) -> bool {
         if (number > 0) count(counters.guardRetries);
         count(counters.booleans);
-        TopoDS_Shape result;
-        try {
-            result = runBoolean({part.shape}, cutters, BooleanOp::Subtraction, fuzzy);
-            if (subtractionHook()) result = subtractionHook()(result, number);
-            result = withoutSlivers(result, before);
-            if (result.IsNull()) return false;
-            // The cheap checks first: the volume from the faces' contributions, then validity.
-            VolumeTally tally = part.faceVolumes.tally(result);
-            const double after = tally.volume;
-            if (!volumeAddsUp(part, tally, cutters, removable, tolerance)) return false;
-            if (countSolids(result) == 0 || after <= tolerance) {
-                if (!toolsSwallow(part.shape, before, cutters)) return false;
-            } else if (evidence.fullCheck ? !isValidShape(result)
-                                          : !validWhereChanged(result, tally.newFaces) && !isValidShape(result)) {
-                return false;
+        const bool taken = [&]() -> bool {
+            TopoDS_Shape result;
+            try {
+                result = runBoolean({part.shape}, cutters, BooleanOp::Subtraction, fuzzy);
+                if (subtractionHook()) result = subtractionHook()(result, number);
+                result = withoutSlivers(result, before);
+                if (result.IsNull()) return lastCause = "the kernel gave no result", false;
+                // The cheap checks first: the volume from the faces' contributions, then validity.
+                VolumeTally tally = part.faceVolumes.tally(result);
+                const double after = tally.volume;
+                if (!volumeAddsUp(part, tally, cutters, removable, tolerance))
+                    return lastCause = after > before ? "its volume grew"
+                                       : after < 0    ? "its volume was negative"
+                                                      : "it took more than the tools hold",
+                           false;
+                if (countSolids(result) == 0 || after <= tolerance) {
+                    if (!toolsSwallow(part.shape, before, cutters))
+                        return lastCause = "it was empty, though the tools do not hold the whole part", false;
+                } else if (evidence.fullCheck ? !isValidShape(result)
+                                              : !validWhereChanged(result, tally.newFaces) && !isValidShape(result)) {
+                    return lastCause = "it was not a valid solid", false;
+                }
+                // Then where the material is, which no volume shows.
+                const char* misplaced = nullptr;
+                if (!madeWithin(tally.newFaces, evidence.partBox))
+                    misplaced = "it made faces outside the part";
+                else if (!everyLumpHasVolume(result, tally.faces, tolerance))
+                    misplaced = "it held a lump turned inside out";
+                else if (pointLeftInside(result, evidence.toolPoints) ||
+                         (number > 0 && pointLeftInside(result, evidence.retryPoints)))
+                    misplaced = "it kept material inside the tools";
+                else if (boundaryLostOutsideTools(part.shape, result, tally.newFaces, evidence.asked,
+                                                  number > 0 ? kRetryLostFacePoints : kLostFacePoints))
+                    misplaced = "it filled in part of the workpiece beside the tools";
+                if (misplaced) {
+                    count(counters.misplacedResults);
+                    return lastCause = misplaced, false;
+                }
+                part.shape = result;
+                part.volume = after;
+                part.faceVolumes.adopt(std::move(tally));
+                return true;
+            } catch (const Standard_Failure&) {
+                return lastCause = "the kernel gave up", false;  // the next attempt may do
             }
-            // Then where the material is, which no volume shows.
-            if (!madeWithin(tally.newFaces, evidence.partBox) || !everyLumpHasVolume(result, tally.faces, tolerance) ||
-                pointLeftInside(result, evidence.toolPoints) ||
-                (number > 0 && pointLeftInside(result, evidence.retryPoints)) ||
-                boundaryLostOutsideTools(part.shape, result, tally.newFaces, evidence.asked,
-                                         number > 0 ? kRetryLostFacePoints : kLostFacePoints)) {
-                count(counters.misplacedResults);
-                return false;
-            }
-            part.shape = result;
-            part.volume = after;
-            part.faceVolumes.adopt(std::move(tally));
-            return true;
-        } catch (const Standard_Failure&) {
-            return false;  // the kernel gave up on this attempt; the next one may do
-        }
+        }();
+        if (!taken && firstCause.empty()) firstCause = lastCause;
+        return taken;
     };
     std::vector<TopoDS_Shape> shapes;
     for (const auto& tool : tools) shapes.push_back(tool.shape);
@@ -245,6 +263,7 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
     if (auto whole = commonPartsTakenWhole(tools); whole && attempt(*whole, 0, 3)) return true;
     if (attempt(shifted(shapes), 0, 4)) return true;
     count(counters.guardFailures);
+    part.refusal = firstCause == lastCause ? firstCause : firstCause + " (the last retry: " + lastCause + ")";
     return false;
 }
 

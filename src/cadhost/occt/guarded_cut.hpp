@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "cadhost/occt/face_volumes.hpp"
@@ -26,6 +27,7 @@ struct PartShape {
     TopoDS_Shape shape;
     double volume = 0;
     FaceVolumes faceVolumes;
+    std::string refusal;  // why the last subtraction refused its results, for the error
 };
 
 // A solid taken out of the part; the most it may remove; the client's tools it stands for when
@@ -59,7 +61,7 @@ CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& 
 
 // `part` minus every tool, as one Boolean, guarded and retried as above (full turns also turned
 // about their own axes). The tools' volumes bound what they may take. On success `part` holds
-// the result and true is returned; otherwise `part` is untouched.
+// the result and true is returned; otherwise only `part.refusal` changes: what was wrong.
 bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const CutEvidence& evidence);
 
 // Same-domain faces of `part` merged, kept only when the volume stays within the guard's

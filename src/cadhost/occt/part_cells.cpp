@@ -203,7 +203,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         return subtractChecked(part, taken, evidence[j]);
     };
     if (cells_.size() == 1) {  // one Boolean, which leaves the part as it was when refused
-        if (!cutBy(0, cells_.front().part, false)) return false;
+        if (!cutBy(0, cells_.front().part, false)) return refusal_ = cells_.front().part.refusal, false;
         cells_.front().changed = true;
         return true;
     }
@@ -215,7 +215,8 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         job.trial = cells_[job.cell].part;
         accepted[j] = cutBy(j, job.trial, true);
     });
-    if (std::find(accepted.begin(), accepted.end(), 0) != accepted.end()) return false;
+    if (auto refused = std::find(accepted.begin(), accepted.end(), 0); refused != accepted.end())
+        return refusal_ = jobs[refused - accepted.begin()].trial.refusal, false;
     for (auto& job : jobs) {
         Cell& cell = cells_[job.cell];
         cell.part = std::move(job.trial);

@@ -32,8 +32,10 @@ public:
     std::size_t cellCount() const { return cells_.size(); }
 
     // Takes every tool out of every cell it reaches, each cell by one guarded Boolean. All or
-    // nothing: when a cell refuses, every cell is left as it was and false is returned.
+    // nothing: when a cell refuses, every cell is left as it was and false is returned, and
+    // `refusal` says why.
     bool subtract(const std::vector<CutTool>& tools);
+    const std::string& refusal() const { return refusal_; }
     // Merges same-domain faces of the cells that gained many since their last merge, and
     // splits those that still hold too many faces.
     void tidy();
@@ -64,6 +66,7 @@ private:
     // part is never lost for want of a join. While there is one cell, it is the whole part.
     PartShape whole_;
     std::vector<CutTool> since_;
+    std::string refusal_;
 };
 
 }  // namespace corvex::cadhost::occt

@@ -191,9 +191,8 @@ TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanO
         Bnd_Box box;
         BRepBndLib::Add(a, box, false);
         if (!subtractChecked(part, {{b, solidVolume(b), {}, std::nullopt}}, evidenceOf(box, {b})))
-            throw automation::failure(
-                "the subtraction gave an invalid solid or a volume that does not add up, even when "
-                "retried; the solid was left as it was");
+            throw automation::failure("the subtraction was refused: " + part.refusal +
+                                      ", even when retried; the solid was left as it was");
         return part.shape;
     }
     TopoDS_Shape result = runBoolean({a}, {b}, operation, 0);

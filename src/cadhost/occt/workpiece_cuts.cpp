@@ -28,17 +28,24 @@ bool mergesWith(const QueuedCut& cut, const std::vector<QueuedCut>& queue) {
            });
 }
 
-// The cuts that could not be made, named by the calls that made them. Every other cut was
-// made: the calls after a failed one were told they succeeded, so their cuts are not lost.
-automation::Error cutFailure(const std::vector<const QueuedCut*>& failed) {
-    auto name = [](const QueuedCut& cut) {
-        return cut.call.empty() ? std::string("a subtraction") : "the subtraction made by " + cut.call;
-    };
-    std::string message = name(*failed.front());
-    for (std::size_t i = 1; i < failed.size(); ++i) message += (i + 1 == failed.size() ? " and " : ", ") + name(*failed[i]);
-    message += failed.size() == 1 ? " gave" : " each gave";
-    message += " an invalid solid or a volume that does not add up, even when retried; the solid was left as it was "
-               "before ";
+// A cut the kernel could not make, and why its last result was refused.
+struct FailedCut {
+    const QueuedCut* cut;
+    std::string refusal;
+};
+
+// The cuts that could not be made, named by the calls that made them, each with what was
+// wrong with the kernel's result. Every other cut was made: the calls after a failed one were
+// told they succeeded, so their cuts are not lost.
+automation::Error cutFailure(const std::vector<FailedCut>& failed) {
+    std::string message;
+    for (std::size_t i = 0; i < failed.size(); ++i) {
+        const QueuedCut& cut = *failed[i].cut;
+        if (i > 0) message += "; ";
+        message += cut.call.empty() ? std::string("a subtraction") : "the subtraction made by " + cut.call;
+        message += " was refused: " + (failed[i].refusal.empty() ? std::string("no result") : failed[i].refusal);
+    }
+    message += ", even when retried; the solid was left as it was before ";
     message += failed.size() == 1 ? "that cut" : "those cuts";
     return automation::failure(message);
 }
@@ -89,11 +96,11 @@ void WorkpieceCuts::remakeFromValid() {
     PartShape part{lastValid_, solidVolume(lastValid_), {}};
     Bnd_Box box;
     BRepBndLib::Add(lastValid_, box, false);
-    std::vector<const QueuedCut*> failed;
+    std::vector<FailedCut> failed;
     for (const auto& cut : sinceValid_) {
         CutEvidence evidence = evidenceOf(box, {cut.tool});
         evidence.fullCheck = true;
-        if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back(&cut);
+        if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back({&cut, part.refusal});
     }
     part_ = PartCells(part.shape);
     lastValid_ = part.shape;
@@ -146,14 +153,14 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
     }
     // One by one: either there is one cut, or the merged cut was refused and the cut that
     // the kernel cannot make has to be found and named.
-    std::vector<const QueuedCut*> failed;
+    std::vector<FailedCut> failed;
     for (const auto& cut : cuts) {
         if (part_.subtract({toolOf(cut, failed.empty())})) {
             part_.tidy();
             fullyChecked_ = false;
             sinceValid_.push_back(cut);
         } else {
-            failed.push_back(&cut);
+            failed.push_back({&cut, part_.refusal()});
         }
     }
     if (!failed.empty()) throw cutFailure(failed);

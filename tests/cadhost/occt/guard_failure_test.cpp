@@ -145,7 +145,7 @@ TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePar
         cut(part, 1);
         FAIL() << "a refused subtraction was reported as success";
     } catch (const automation::Error& error) {
-        EXPECT_THAT(error.description(), HasSubstr("line 12: ToolExtrudeLine"));
+        EXPECT_THAT(error.description(), HasSubstr("line 12: ToolExtrudeLine was refused: its volume was negative"));
     }
     setSubtractionHookForTesting(nullptr);
     EXPECT_REL(volume(part), 200000 - 100, 1e-9);
