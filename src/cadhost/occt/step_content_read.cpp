@@ -20,6 +20,7 @@
 #include "automation/error.hpp"
 #include "cadhost/occt/occt_output.hpp"
 #include "cadhost/occt/step_content.hpp"
+#include "cadhost/occt/step_text_check.hpp"
 #include "cadhost/occt/xcaf_document.hpp"
 
 namespace corvex::cadhost::occt {
@@ -196,6 +197,7 @@ StepContent readStepContent(const std::string& path,
                             const std::function<bool(const std::string&)>& isWhole) {
     quietOcctOutput();
     checkLooksLikeStep(path);
+    checkStepText(path);
     try {
         STEPCAFControl_Reader reader;
         reader.SetNameMode(Standard_True);

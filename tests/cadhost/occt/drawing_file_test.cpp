@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "automation/error.hpp"
@@ -359,6 +360,52 @@ TEST_F(DrawingFile, FilesThatAreNotDrawingsAreRefusedWithTheReason) {
     std::ofstream(path("damaged.step")) << "ISO-10303-21;\nHEADER;\nENDSEC;\nDATA;\n#1=FOO(;\n";
     expectRefused(path("damaged.step"), "STEP");
     expectRefused(directory.string(), "not a file");
+}
+
+// A damaged drawing is refused before the kernel's reader sees it: each of these crashed the
+// reader, spun in it, or loaded a solid empty and out of its group.
+TEST_F(DrawingFile, DamagedDrawingsAreRefusedNamingTheInstance) {
+    box(0, 0, 0, 10, 10, 10);
+    writeDrawing(*drawing, path("good.step"));
+    std::stringstream read;
+    read << std::ifstream(path("good.step")).rdbuf();
+    const std::string good = read.str();
+    // The instance that holds the first point of the first edge loop, and that loop.
+    const std::regex bound(R"(#(\d+) = FACE_BOUND\('',#(\d+),)");
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(good, found, bound));
+    const std::string face = found[1], loop = found[2];
+    const struct {
+        const char* name;
+        std::string from, to, reason;
+    } damages[] = {
+        {"a bound that refers to itself", "#" + face + " = FACE_BOUND('',#" + loop, "#" + face + " = FACE_BOUND('',#" + face,
+         "instance #" + face + " refers to itself"},
+        {"an undefined bound", "#" + face + " = FACE_BOUND('',#" + loop, "#" + face + " = FACE_BOUND('',#987654",
+         "refers to #987654, which the file does not define"},
+        {"a cycle", "#" + loop + " = EDGE_LOOP('',(", "#" + loop + " = EDGE_LOOP('',(#" + face + ",",
+         "through a cycle of references"},
+        {"an unquoted name", "PRODUCT('", "PRODUCT(Solid", "the bare word Solid"},
+        {"a number no double holds", "CARTESIAN_POINT('',(0.,", "CARTESIAN_POINT('',(1.E400,", "no double holds"},
+        {"a point out of range", "CARTESIAN_POINT('',(0.,", "CARTESIAN_POINT('',(2.E+07,", "outside the working range"},
+        {"a cut-short file", "END-ISO-10303-21;", "", "does not end with END-ISO-10303-21"},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        std::string text = good;
+        const auto at = text.find(damage.from);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, damage.from.size(), damage.to);
+        std::ofstream(path("damaged.step")) << text;
+        try {
+            readDrawing(path("damaged.step"));
+            ADD_FAILURE() << "read";
+        } catch (const automation::Error& error) {
+            EXPECT_NE(error.description().find(damage.reason), std::string::npos) << error.description();
+        }
+    }
+    std::ofstream(path("truncated.step")) << good.substr(0, good.size() / 2);
+    EXPECT_THROW(readDrawing(path("truncated.step")), automation::Error);
 }
 
 TEST_F(DrawingFile, NothingIsLeftBehindWhenTheDirectoryDoesNotExist) {
