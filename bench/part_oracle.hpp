@@ -3,7 +3,8 @@
 // the stock's box, each expected in the part exactly when it lies in the stock and in no tool
 // (classified by the kernel's point classifier against the stock and each tool alone), and
 // compared with where the part says it is. Points within a band of any surface prove nothing
-// and are left out; a disagreement counts only when the point is clear of every surface.
+// and are left out; a disagreement counts only when the point is clear of every surface, and
+// the classifier and the parity of rays each find it, for the part and for the stock and tools.
 #include <TopoDS_Shape.hxx>
 
 #include <cstdint>
