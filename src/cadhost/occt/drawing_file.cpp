@@ -17,6 +17,7 @@
 #include "cadhost/occt/entity_base.hpp"
 #include "cadhost/occt/entity_names.hpp"
 #include "cadhost/occt/replace_file.hpp"
+#include "cadhost/occt/written_file_check.hpp"
 #include "cadhost/occt/step_content.hpp"
 
 namespace corvex::cadhost::occt {
@@ -147,7 +148,7 @@ private:
 
 void writeDrawing(const Drawing& drawing, const std::string& path) {
     const StepContent content = contentOf(drawing.state());
-    replaceFile(path, [&](const std::string& temporary) { writeStepContent(content, temporary); });
+    replaceFile(path, [&](const std::string& temporary) { writeStepContent(content, temporary); }, checkStepWritten);
 }
 
 std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {

@@ -12,6 +12,7 @@
 #include "cadhost/occt/occt_output.hpp"
 #include "cadhost/occt/picture.hpp"
 #include "cadhost/occt/replace_file.hpp"
+#include "cadhost/occt/written_file_check.hpp"
 #include "cadhost/occt/xcaf_document.hpp"
 
 namespace corvex::cadhost::occt {
@@ -46,7 +47,7 @@ void writeGlb(const Drawing& drawing, const std::string& path) {
         } catch (const Standard_Failure& failure) {
             throw automation::failure("Cannot write " + path + ": " + failure.GetMessageString());
         }
-    });
+    }, checkGlbWritten);
 }
 
 }  // namespace corvex::cadhost::occt

@@ -12,13 +12,9 @@ void quietOcctOutput() {
     static std::once_flag once;
     std::call_once(once, [] {
         const Handle(Message_Messenger)& messenger = Message::DefaultMessenger();
+        // No printer at all: the kernel's own lines (a file it cannot write, a foreign file's
+        // warnings) are not for the runner's user, who gets an error of corvex's own.
         messenger->RemovePrinters(STANDARD_TYPE(Message_PrinterOStream));
-        // "cerr" is the printer's name for standard error. Alarms and failures only: the
-        // transfer's warnings about foreign files are not for the runner's user.
-        Handle(Message_PrinterOStream) errors =
-            new Message_PrinterOStream("cerr", Standard_False, Message_Alarm);
-        errors->SetToColorize(Standard_False);
-        messenger->AddPrinter(errors);
     });
 }
 

@@ -26,6 +26,7 @@
 #include "cadhost/occt/occt_output.hpp"
 #include "cadhost/occt/picture.hpp"
 #include "cadhost/occt/replace_file.hpp"
+#include "cadhost/occt/written_file_check.hpp"
 #include "cadhost/occt/virtual_display.hpp"
 
 namespace corvex::cadhost::occt {
@@ -214,7 +215,7 @@ void PictureRenderer::write(const Drawing& drawing, const std::string& path) {
             throw automation::failure("Cannot draw the picture " + path + ": " +
                                       failure.GetMessageString());
         }
-    });
+    }, checkPngWritten);
 }
 
 void PictureRenderer::openView(const std::string& path) {

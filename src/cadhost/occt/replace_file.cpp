@@ -1,5 +1,6 @@
 #include "cadhost/occt/replace_file.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -22,7 +23,29 @@ std::string temporaryBeside(const fs::path& target) {
 
 }  // namespace
 
-void replaceFile(const std::string& target, const std::function<void(const std::string&)>& write) {
+// Flushes the file to the disk: a full disk or a failing device may only say so here.
+void flushToDisk(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY);
+    if (descriptor < 0) throw automation::failure("the written file cannot be opened again");
+    const bool flushed = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    if (!flushed) throw automation::failure("the written file could not be flushed to the disk");
+}
+
+// The temporary file and whatever a writer made beside it from its name (the glTF writer
+// makes "name.bin.tmp" from "name.glb.tmp").
+void removeTemporaries(const fs::path& target, const fs::path& directory, const std::string& temporary) {
+    std::error_code status;
+    fs::remove(temporary, status);
+    const std::string prefix = target.stem().string() + "." + std::to_string(::getpid()) + ".";
+    for (const auto& entry : fs::directory_iterator(directory, status)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(prefix, 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
+            fs::remove(entry.path(), status);
+    }
+}
+
+void replaceFile(const std::string& target, const FileAction& write, const FileAction& verify) {
     const fs::path targetPath(target);
     if (target.empty()) throw automation::invalidArgument("No output file name given");
     const fs::path directory = targetPath.has_parent_path() ? targetPath.parent_path() : ".";
@@ -36,9 +59,15 @@ void replaceFile(const std::string& target, const std::function<void(const std::
     const std::string temporary = temporaryBeside(targetPath);
     try {
         write(temporary);
+        try {
+            flushToDisk(temporary);
+            if (verify) verify(temporary);
+        } catch (const automation::Error& error) {
+            throw automation::failure("Cannot write " + target + ": " + error.description());
+        }
         fs::rename(temporary, targetPath);
     } catch (const automation::Error& error) {
-        fs::remove(temporary, status);
+        removeTemporaries(targetPath, directory, temporary);
         // The writer only knew the temporary name; the user knows the target.
         std::string description = error.description();
         for (auto at = description.find(temporary); at != std::string::npos;
@@ -46,7 +75,7 @@ void replaceFile(const std::string& target, const std::function<void(const std::
             description.replace(at, temporary.size(), target);
         throw automation::Error(error.hr(), error.source(), description);
     } catch (const std::exception& failure) {
-        fs::remove(temporary, status);
+        removeTemporaries(targetPath, directory, temporary);
         throw automation::failure("Cannot write " + target + ": " + failure.what());
     }
 }

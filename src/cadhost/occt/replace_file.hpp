@@ -7,9 +7,12 @@
 
 namespace corvex::cadhost::occt {
 
-// Calls `write` with a temporary path beside `target`, then renames it to `target`.
-// Fails with an automation error, removing the temporary file, when the directory does not
-// exist, `write` throws, or the rename fails.
-void replaceFile(const std::string& target, const std::function<void(const std::string&)>& write);
+// Calls `write` with a temporary path beside `target`, flushes it to the disk, has `verify`
+// read it (a writer's success is not believed: on a full disk some reported success over a
+// truncated file), then renames it to `target`. Fails with an automation error, removing the
+// temporary file and any file the writer made beside it, when the directory does not exist,
+// `write` or `verify` throws, or the flush or the rename fails.
+using FileAction = std::function<void(const std::string&)>;
+void replaceFile(const std::string& target, const FileAction& write, const FileAction& verify);
 
 }  // namespace corvex::cadhost::occt

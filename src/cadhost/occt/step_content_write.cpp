@@ -60,7 +60,7 @@ void writeEmptyStep(const std::string& path) {
             "FILE_SCHEMA(('AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }'));\n"
             "ENDSEC;\nDATA;\nENDSEC;\nEND-ISO-10303-21;\n";
     file.close();
-    if (!file) throw automation::failure("Cannot write " + path);
+    if (!file) throw automation::failure("Cannot write " + path + ": the file could not be written (is the disk full?)");
 }
 
 }  // namespace
@@ -85,7 +85,7 @@ void writeStepContent(const StepContent& content, const std::string& path) {
             throw automation::failure("Cannot write " + path +
                                       ": the drawing could not be translated to STEP");
         if (writer.Write(path.c_str()) != IFSelect_RetDone)
-            throw automation::failure("Cannot write " + path);
+            throw automation::failure("Cannot write " + path + ": the STEP writer failed (is the disk full?)");
     } catch (const Standard_Failure& failure) {
         throw automation::failure("Cannot write " + path + ": " + failure.GetMessageString());
     }

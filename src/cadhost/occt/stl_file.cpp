@@ -15,6 +15,7 @@
 #include "cadhost/occt/entity_base.hpp"
 #include "cadhost/occt/occt_output.hpp"
 #include "cadhost/occt/replace_file.hpp"
+#include "cadhost/occt/written_file_check.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -61,7 +62,7 @@ void writeStl(const std::vector<std::shared_ptr<Entity>>& solids, const std::str
         } catch (const Standard_Failure& failure) {
             throw automation::failure("Cannot write " + path + ": " + failure.GetMessageString());
         }
-    });
+    }, checkStlWritten);
 }
 
 }  // namespace corvex::cadhost::occt
