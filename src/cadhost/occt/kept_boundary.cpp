@@ -4,15 +4,20 @@
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass3d_SolidClassifier.hxx>
 #include <BRepExtrema_DistShapeShape.hxx>
+#include <BRepTools.hxx>
 #include <BRepTopAdaptor_FClass2d.hxx>
 #include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
+#include <GeomAPI_ProjectPointOnSurf.hxx>
 #include <Geom_Surface.hxx>
+#include <IntCurvesFace_ShapeIntersector.hxx>
+#include <Precision.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopLoc_Location.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
+#include <gp_Lin.hxx>
 
 #include <memory>
 
@@ -60,11 +65,24 @@ public:
         return false;
     }
 
-    // Farther than the band from every tool's faces: a point that `hold` missed by a hair is
-    // on a tool all the same.
+    // Clear of every tool, asked again before a point is called lost: farther than the band
+    // from every tool's faces (a point `hold` missed by a hair is on a tool all the same), and
+    // outside by the parity of rays in three more directions. One ray has missed a face of a
+    // turned tool that others met.
     bool clearOf(const gp_Pnt& point) const {
-        for (const auto& solid : solids_)
-            if (!solid.box.IsOut(point) && distanceToFaces(solid.shape, point) <= kSurfaceBand) return false;
+        for (const auto& solid : solids_) {
+            if (solid.box.IsOut(point)) continue;
+            if (distanceToFaces(solid.shape, point) <= kSurfaceBand) return false;
+            IntCurvesFace_ShapeIntersector rays;
+            rays.Load(solid.shape, 1e-9);
+            int inside = 0;
+            for (const gp_Dir& direction : {gp_Dir(-0.6142, 0.7071, 0.3507), gp_Dir(0.2213, -0.8134, 0.5379),
+                                            gp_Dir(0.7071, 0.5025, -0.4977)}) {
+                rays.Perform(gp_Lin(point, direction), 0, Precision::Infinite());
+                inside += rays.IsDone() && rays.NbPnt() % 2 == 1;
+            }
+            if (inside > 0) return false;
+        }
         return true;
     }
 
@@ -83,7 +101,7 @@ class MadeFaces {
 public:
     explicit MadeFaces(const std::vector<TopoDS_Face>& faces) {
         for (const auto& face : faces) {
-            Made made{face, {}, nullptr};
+            Made made{face, {}, nullptr, 0, 0, 0, 0, nullptr};
             BRepBndLib::Add(face, made.box, false);
             made.box.Enlarge(kSurfaceBand);
             made_.push_back(std::move(made));
@@ -91,7 +109,9 @@ public:
     }
 
     // A face the Boolean split keeps its surface: the point's parameters on it decide, which
-    // is cheap. Otherwise the distance to each face near the point does.
+    // is cheap. Otherwise the point is projected on each face's surface near it, and its
+    // parameters there decide (the distance to a face was seen to miss a torus by 11 um), and
+    // last the distance to the face.
     bool holdPoint(const TopoDS_Face& from, const FacePoint& on) {
         TopLoc_Location fromLocation;
         const Handle(Geom_Surface)& fromSurface = BRep_Tool::Surface(from, fromLocation);
@@ -99,8 +119,17 @@ public:
             if (made.box.IsOut(on.point)) continue;
             TopLoc_Location location;
             if (BRep_Tool::Surface(made.face, location) != fromSurface || !(location == fromLocation)) continue;
-            if (!made.inFace) made.inFace = std::make_unique<BRepTopAdaptor_FClass2d>(made.face, 1e-9);
-            if (made.inFace->Perform(on.uv) != TopAbs_OUT) return true;
+            if (inside(made, on.uv)) return true;
+        }
+        for (auto& made : made_) {
+            if (made.box.IsOut(on.point)) continue;
+            GeomAPI_ProjectPointOnSurf projection(on.point, BRep_Tool::Surface(made.face));
+            for (int i = 1; i <= projection.NbPoints(); ++i) {
+                if (projection.Distance(i) > kSurfaceBand) continue;
+                double u, v;
+                projection.Parameters(i, u, v);
+                if (inside(made, gp_Pnt2d(u, v))) return true;
+            }
         }
         for (const auto& made : made_)
             if (!made.box.IsOut(on.point) && distanceToFace(made.face, on.point) <= kSurfaceBand) return true;
@@ -111,8 +140,28 @@ private:
     struct Made {
         TopoDS_Face face;
         Bnd_Box box;
-        std::unique_ptr<BRepTopAdaptor_FClass2d> inFace;
+        std::unique_ptr<BRepTopAdaptor_FClass2d> inFace;  // with the bounds and surface, made at first use
+        double u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+        Handle(Geom_Surface) surface;
     };
+    // Whether `uv` lies in the face, taken a period over where the surface is periodic: a
+    // projection on a torus gives parameters from 0 to 2 pi, a face may run from -1.5 to -0.4.
+    static bool inside(Made& made, const gp_Pnt2d& uv) {
+        if (!made.inFace) {
+            made.inFace = std::make_unique<BRepTopAdaptor_FClass2d>(made.face, 1e-9);
+            BRepTools::UVBounds(made.face, made.u0, made.u1, made.v0, made.v1);
+            made.surface = BRep_Tool::Surface(made.face);
+        }
+        const double u = intoRange(uv.X(), made.u0, made.u1, made.surface->IsUPeriodic() ? made.surface->UPeriod() : 0);
+        const double v = intoRange(uv.Y(), made.v0, made.v1, made.surface->IsVPeriodic() ? made.surface->VPeriod() : 0);
+        return made.inFace->Perform(gp_Pnt2d(u, v)) != TopAbs_OUT;
+    }
+    static double intoRange(double value, double low, double high, double period) {
+        if (period <= 0) return value;
+        while (value < low - 1e-9) value += period;
+        while (value > high + 1e-9 && value - period >= low - 1e-9) value -= period;
+        return value;
+    }
     std::vector<Made> made_;
 };
 
