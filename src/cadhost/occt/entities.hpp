@@ -43,7 +43,7 @@ private:
     // For the common part of a workpiece and another solid, as long as neither this solid nor
     // the workpiece has changed but by cuts: the workpiece's stamp then, and the other solid.
     struct InterferenceOrigin {
-        std::uint64_t workpiece;
+        std::uint64_t workpiece, cutsAsked;
         TopoDS_Shape with;
     };
     std::optional<InterferenceOrigin> interference_;

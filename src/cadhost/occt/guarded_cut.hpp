@@ -42,6 +42,9 @@ struct CutTool {
     std::vector<TopoDS_Shape> asked;
     std::optional<gp_Ax1> turnedAbout;
     std::optional<TopoDS_Shape> sameCut;
+    // The part holds the whole tool (a common part taken from it as it is): the cut must take
+    // the tool's whole volume, a check from the other side too.
+    bool removesAll = false;
 };
 
 // What a result is checked against besides its volume (see removal_check.hpp and

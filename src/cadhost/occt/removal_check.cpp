@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -86,8 +87,18 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
     if (within.IsVoid()) return {};
     double x0, y0, z0, x1, y1, z1;
     within.Get(x0, y0, z0, x1, y1, z1);
-    std::vector<gp_Pnt> points;
-    for (TopExp_Explorer solids(tool, TopAbs_SOLID); solids.More() && points.size() < count; solids.Next()) {
+    // A tool in several lumps (the common part of a workpiece and a path that crosses earlier
+    // cuts) is sampled a lump at a time, the largest first: a path cut that removed 0.19 of
+    // 1029 mm3 passed when every point fell in a sliver of a lump, which it had cut.
+    struct Lump {
+        TopoDS_Shape solid;
+        double size;                // its box's volume
+        std::vector<gp_Pnt> order;  // its points, in the order they are judged
+        std::size_t next = 0;
+        std::unique_ptr<RayCaster> rays;
+    };
+    std::vector<Lump> lumps;
+    for (TopExp_Explorer solids(tool, TopAbs_SOLID); solids.More(); solids.Next()) {
         std::vector<std::pair<double, gp_Pnt>> found;  // how deep in the box, and where
         for (TopExp_Explorer it(solids.Current(), TopAbs_FACE); it.More(); it.Next()) {
             const TopoDS_Face& face = TopoDS::Face(it.Current());
@@ -102,12 +113,29 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
                 if (depth > 0) found.emplace_back(depth, p);
             }
         }
-        // A tool thinner than twice the step has no inside there: each point must be in it.
-        RayCaster rays(solids.Current());
-        for (const gp_Pnt& p : spreadDeepestFirst(std::move(found))) {
-            if (points.size() >= count) break;
-            const RayCaster::Crossings crossed = rays.cast(p);
-            if (crossed.decided && !crossed.onSurface && crossed.count % 2 == 1) points.push_back(p);
+        if (found.empty()) continue;
+        Bnd_Box box;
+        BRepBndLib::Add(solids.Current(), box, false);
+        double a0, b0, c0, a1, b1, c1;
+        box.Get(a0, b0, c0, a1, b1, c1);
+        lumps.push_back({solids.Current(), (a1 - a0) * (b1 - b0) * (c1 - c0), spreadDeepestFirst(std::move(found)), 0, nullptr});
+    }
+    std::sort(lumps.begin(), lumps.end(), [](const Lump& a, const Lump& b) { return a.size > b.size; });
+    std::vector<gp_Pnt> points;
+    for (bool more = true; more && points.size() < count;) {
+        more = false;
+        for (auto& lump : lumps) {
+            // A tool thinner than twice the step has no inside there: each point must be in it.
+            while (lump.next < lump.order.size() && points.size() < count) {
+                const gp_Pnt& p = lump.order[lump.next++];
+                if (!lump.rays) lump.rays = std::make_unique<RayCaster>(lump.solid);
+                const RayCaster::Crossings crossed = lump.rays->cast(p);
+                if (crossed.decided && !crossed.onSurface && crossed.count % 2 == 1) {
+                    points.push_back(p);
+                    more = true;
+                    break;
+                }
+            }
         }
     }
     return points;

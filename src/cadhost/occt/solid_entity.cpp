@@ -47,7 +47,7 @@ std::shared_ptr<Solid3D> SolidEntity::CheckInterference(const Variant& other, co
             return nullptr;
         }
         auto solid = std::make_shared<SolidEntity>(common);
-        solid->interference_ = InterferenceOrigin{cuts_.stamp(), tool->shape()};
+        solid->interference_ = InterferenceOrigin{cuts_.stamp(), cuts_.cutsAsked(), tool->shape()};
         drawing.add(solid);
         entry.result(Variant::object(solid));
         return solid;
@@ -87,7 +87,10 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     cut.tool = tool.shape();
     cut.sweep = tool.sweepOrigin();
     cut.toolVolume = tool.volume();
-    if (tool.interference_ && tool.interference_->workpiece == cuts_.stamp()) cut.sameCut = tool.interference_->with;
+    if (tool.interference_ && tool.interference_->workpiece == cuts_.stamp()) {
+        cut.sameCut = tool.interference_->with;
+        cut.removesAll = tool.interference_->cutsAsked == cuts_.cutsAsked();
+    }
     interference_.reset();
     if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.tool, ledger_.placement.Inverted()));
     cut.call = drawing.currentCall.empty() ? describe() + ".Boolean with " + tool.describe() : drawing.currentCall;

@@ -57,6 +57,7 @@ CutTool toolOf(const QueuedCut& cut, bool exact = true) {
     CutTool tool{cut.tool, cut.toolVolume, {}, std::nullopt};
     if (cut.sweep && cut.sweep->turn) tool.turnedAbout = cut.sweep->axis;
     if (exact) tool.sameCut = cut.sameCut;
+    tool.removesAll = exact && cut.removesAll;
     return tool;
 }
 
@@ -119,6 +120,7 @@ double WorkpieceCuts::volume() {
 }
 
 void WorkpieceCuts::subtract(QueuedCut cut, bool eager) {
+    ++cutsAsked_;
     if (!mergesWith(cut, queue_)) ++separateTools_;
     queue_.push_back(std::move(cut));
     if (eager || queue_.size() >= kQueueLimit || separateTools_ >= kSeparateToolLimit) flush();

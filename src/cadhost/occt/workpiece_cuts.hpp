@@ -24,6 +24,9 @@ struct QueuedCut {
     // When `tool` is the common part of this workpiece and another solid: that solid, which
     // cut from the workpiece leaves the same part (see CutTool::sameCut).
     std::optional<TopoDS_Shape> sameCut;
+    // When `tool` is that common part and the workpiece has not been cut since it was taken:
+    // the cut must remove the whole of it.
+    bool removesAll = false;
     std::string call;  // the client call that made the cut, for a failure found later
 };
 
@@ -48,6 +51,8 @@ public:
     // Tells this workpiece, as it is now, from any other and from itself once moved or
     // replaced: until then it only loses material.
     std::uint64_t stamp() const { return stamp_; }
+    // How many cuts the workpiece has been asked for.
+    std::uint64_t cutsAsked() const { return cutsAsked_; }
 
 private:
     void flush();
@@ -66,6 +71,7 @@ private:
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
     std::uint64_t stamp_;
+    std::uint64_t cutsAsked_ = 0;
 };
 
 }  // namespace corvex::cadhost::occt

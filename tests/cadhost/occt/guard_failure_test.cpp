@@ -135,6 +135,31 @@ TEST_F(GuardedSubtraction, ACommonPartThatWillNotCutIsTakenOutAsTheWholeToolItCa
     }
 }
 
+// A common part taken from the workpiece as it is must come out whole: a result that leaves
+// a layer of it is refused by its volume already, before any point is judged. Any other tool
+// bounds the volume from one side only, and such a result is found by the points.
+TEST_F(GuardedSubtraction, ACommonPartMustBeTakenWhole) {
+    for (bool common : {true, false}) {
+        drawing->setEagerSubtraction(true);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        auto tool = box(40, 40, -5, 60, 60, 5);
+        if (common) tool = part->CheckInterference(obj(tool), Variant::boolean(true));
+        setSubtractionHookForTesting([](const TopoDS_Shape&, int) {
+            return BRepAlgoAPI_Cut(untouched({}), BRepPrimAPI_MakeBox(gp_Pnt(40, 40, -0.5), gp_Pnt(60, 60, 5)).Shape())
+                .Shape();
+        });
+        try {
+            part->Boolean(Variant::int32(2), obj(tool));
+            ADD_FAILURE() << "a layer left uncut passed";
+        } catch (const automation::Error& error) {
+            EXPECT_THAT(error.description(), HasSubstr(common ? "was refused: it took less than the whole tool"
+                                                              : "was refused: it kept material inside the tools"));
+        }
+        setSubtractionHookForTesting(nullptr);
+        EXPECT_REL(volume(part), 200000, 1e-9);
+    }
+}
+
 TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePart) {
     drawing->setEagerSubtraction(true);
     auto part = box(0, 0, -20, 100, 100, 0);
