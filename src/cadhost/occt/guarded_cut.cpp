@@ -182,18 +182,27 @@ KernelCounters& kernelCountersForUpdate() {
 KernelCounters kernelCounters() { return kernelCountersForUpdate(); }
 void resetKernelCounters() { kernelCountersForUpdate() = KernelCounters(); }
 
-CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& asked) {
-    // Finding points costs about as much as classifying them: of many tools, some spread
-    // evenly through them are sampled.
+namespace {
+
+// `perTool` points within each of the sampled tools, leaving out the first `skipped` of each.
+// Finding points costs about as much as classifying them: of many tools, some spread evenly
+// through them are sampled.
+std::vector<gp_Pnt> pointsWithinTools(const CutEvidence& evidence, std::size_t perTool, std::size_t skipped) {
+    const auto& asked = evidence.asked;
     const std::size_t tools = std::min(asked.size(), kPointsPerBoolean / kPointsPerTool);
-    CutEvidence evidence{partBox, asked, {}, {}};
+    std::vector<gp_Pnt> all;
     for (std::size_t k = 0; k < tools; ++k) {
-        auto points = pointsWithinTool(asked[k * asked.size() / tools], partBox, kRetryPointsPerTool);
-        // The deepest few judge the first attempt; all of them judge a retry.
-        const std::size_t first = std::min(points.size(), kPointsPerTool);
-        evidence.toolPoints.insert(evidence.toolPoints.end(), points.begin(), points.begin() + first);
-        evidence.retryPoints.insert(evidence.retryPoints.end(), points.begin() + first, points.end());
+        auto points = pointsWithinTool(asked[k * asked.size() / tools], evidence.partBox, perTool);
+        if (points.size() > skipped) all.insert(all.end(), points.begin() + skipped, points.end());
     }
+    return all;
+}
+
+}  // namespace
+
+CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& asked) {
+    CutEvidence evidence{partBox, asked, {}};
+    evidence.toolPoints = pointsWithinTools(evidence, kPointsPerTool, 0);
     return evidence;
 }
 
@@ -211,6 +220,13 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
                                   ? std::max(0.0, toolVolume * (1 - 1e-3) - tolerance)
                                   : 0.0;
     std::string firstCause, lastCause;
+    // The more points a retry is judged by, found when a retry first needs them: finding
+    // them for every cut cost the terrain job a tenth of its time.
+    std::optional<std::vector<gp_Pnt>> moreToolPoints;
+    auto retryPoints = [&]() -> const std::vector<gp_Pnt>& {
+        if (!moreToolPoints) moreToolPoints = pointsWithinTools(evidence, kRetryPointsPerTool, kPointsPerTool);
+        return *moreToolPoints;
+    };
     // Tries one Boolean; on refusal says why in `lastCause`.
     auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number) -> bool {
         if (number > 0) count(counters.guardRetries);
@@ -245,7 +261,7 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
                 else if (!everyLumpHasVolume(result, tally.faces, tolerance))
                     misplaced = "it held a lump turned inside out";
                 else if (pointLeftInside(result, evidence.toolPoints) ||
-                         (number > 0 && pointLeftInside(result, evidence.retryPoints)))
+                         (number > 0 && pointLeftInside(result, retryPoints())))
                     misplaced = "it kept material inside the tools";
                 else if (boundaryLostOutsideTools(part.shape, result, tally.newFaces, evidence.asked,
                                                   number > 0 ? kRetryLostFacePoints : kLostFacePoints))

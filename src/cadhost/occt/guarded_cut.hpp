@@ -54,8 +54,7 @@ struct CutTool {
 struct CutEvidence {
     Bnd_Box partBox;
     std::vector<TopoDS_Shape> asked;
-    std::vector<gp_Pnt> toolPoints;
-    std::vector<gp_Pnt> retryPoints;  // more of them, which a retry must pass as well
+    std::vector<gp_Pnt> toolPoints;  // a retry is judged by more, found when it needs them
     bool fullCheck = false;  // the whole result checked by the kernel, not only where it changed
 };
 
