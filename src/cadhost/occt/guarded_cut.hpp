@@ -49,8 +49,9 @@ struct CutTool {
 
 // What a result is checked against besides its volume (see removal_check.hpp and
 // kept_boundary.hpp): a box the part lies within, the tools the client asked for, and points
-// on their faces, which the result must not hold inside. Those tools may differ from the ones the Boolean takes out (merged
-// into one, or remembered from an earlier cut), so that a wrong merge is caught too.
+// just inside them, which the result must not hold inside. Those tools may differ from the
+// ones the Boolean takes out (merged into one, or remembered from an earlier cut), so that a
+// wrong merge is caught too.
 struct CutEvidence {
     Bnd_Box partBox;
     std::vector<TopoDS_Shape> asked;

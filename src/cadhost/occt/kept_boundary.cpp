@@ -1,9 +1,7 @@
 #include "cadhost/occt/kept_boundary.hpp"
 
 #include <BRepBndLib.hxx>
-#include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepClass3d_SolidClassifier.hxx>
-#include <BRepExtrema_DistShapeShape.hxx>
 #include <BRepTools.hxx>
 #include <BRepTopAdaptor_FClass2d.hxx>
 #include <BRep_Tool.hxx>
@@ -26,11 +24,6 @@
 
 namespace corvex::cadhost::occt {
 namespace {
-
-double distanceToFace(const TopoDS_Face& face, const gp_Pnt& point) {
-    BRepExtrema_DistShapeShape distance(BRepBuilderAPI_MakeVertex(point).Vertex(), face);
-    return distance.IsDone() ? distance.Value() : 0.0;
-}
 
 // The tools' solids, asked whether a point lies in or on one.
 class Tools {
@@ -132,7 +125,7 @@ public:
             }
         }
         for (const auto& made : made_)
-            if (!made.box.IsOut(on.point) && distanceToFace(made.face, on.point) <= kSurfaceBand) return true;
+            if (!made.box.IsOut(on.point) && distanceToFaces(made.face, on.point) <= kSurfaceBand) return true;
         return false;
     }
 

@@ -1,7 +1,5 @@
 #include "cadhost/occt/removal_check.hpp"
 
-#include "cadhost/occt/ray_caster.hpp"
-
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepBndLib.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
@@ -18,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+
+#include "cadhost/occt/ray_caster.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {

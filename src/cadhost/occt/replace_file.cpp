@@ -13,15 +13,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// "part.4711.step.tmp" for "part.step": the process id keeps two runs writing the same
-// target apart, and the name still ends in the target's extension plus ".tmp".
-std::string temporaryBeside(const fs::path& target) {
-    fs::path temporary = target.parent_path() / target.stem();
-    temporary += "." + std::to_string(::getpid()) + target.extension().string() + ".tmp";
-    return temporary.string();
-}
+// "part.4711" for "part.step": the process id keeps two runs writing the same target apart.
+std::string temporaryStem(const fs::path& target) { return target.stem().string() + "." + std::to_string(::getpid()); }
 
-}  // namespace
+// "part.4711.step.tmp" for "part.step": the name still ends in the target's extension plus ".tmp".
+std::string temporaryBeside(const fs::path& target) {
+    return (target.parent_path() / (temporaryStem(target) + target.extension().string() + ".tmp")).string();
+}
 
 // Flushes the file to the disk: a full disk or a failing device may only say so here.
 void flushToDisk(const std::string& path) {
@@ -37,13 +35,15 @@ void flushToDisk(const std::string& path) {
 void removeTemporaries(const fs::path& target, const fs::path& directory, const std::string& temporary) {
     std::error_code status;
     fs::remove(temporary, status);
-    const std::string prefix = target.stem().string() + "." + std::to_string(::getpid()) + ".";
+    const std::string prefix = temporaryStem(target) + ".";
     for (const auto& entry : fs::directory_iterator(directory, status)) {
         const std::string name = entry.path().filename().string();
         if (name.rfind(prefix, 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
             fs::remove(entry.path(), status);
     }
 }
+
+}  // namespace
 
 void replaceFile(const std::string& target, const FileAction& write, const FileAction& verify) {
     const fs::path targetPath(target);

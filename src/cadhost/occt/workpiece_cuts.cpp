@@ -103,14 +103,11 @@ void WorkpieceCuts::remakeFromValid() {
         evidence.fullCheck = true;
         if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back({&cut, part.refusal});
     }
-    part_ = PartCells(part.shape);
-    lastValid_ = part.shape;
-    fullyChecked_ = true;
-    stamp_ = newStamp();  // with a cut left out, it may hold more than it did
-    // Named before the cuts they point into are let go.
+    // Named before the cuts they point into are let go. A new stamp too: with a cut left out,
+    // the part may hold more than it did.
     std::optional<automation::Error> error;
     if (!failed.empty()) error = cutFailure(failed);
-    sinceValid_.clear();
+    replace(part.shape);
     if (error) throw *error;
 }
 
