@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <ctime>
 
 #include "cadhost/occt/embedded_host.hpp"
 #include "cadhost/occt/kept_boundary.hpp"
@@ -180,6 +181,21 @@ KernelCounters& kernelCountersForUpdate() {
     return counters;
 }
 KernelCounters kernelCounters() { return kernelCountersForUpdate(); }
+
+namespace {
+double processorSeconds(bool wholeProcess) {
+    timespec now{};
+    clock_gettime(wholeProcess ? CLOCK_PROCESS_CPUTIME_ID : CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+}  // namespace
+
+PlacementCheckTime::PlacementCheckTime(bool wholeProcess)
+    : wholeProcess_(wholeProcess), start_(processorSeconds(wholeProcess)) {}
+PlacementCheckTime::~PlacementCheckTime() {
+    std::atomic_ref<double>(kernelCountersForUpdate().placementCheckSeconds)
+        .fetch_add(processorSeconds(wholeProcess_) - start_, std::memory_order_relaxed);
+}
 void resetKernelCounters() { kernelCountersForUpdate() = KernelCounters(); }
 
 namespace {
@@ -201,6 +217,7 @@ std::vector<gp_Pnt> pointsWithinTools(const CutEvidence& evidence, std::size_t p
 }  // namespace
 
 CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& asked) {
+    PlacementCheckTime time;
     CutEvidence evidence{partBox, asked, {}};
     evidence.toolPoints = pointsWithinTools(evidence, kPointsPerTool, 0);
     return evidence;
@@ -255,6 +272,7 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
                     return lastCause = "it was not a valid solid", false;
                 }
                 // Then where the material is, which no volume shows.
+                PlacementCheckTime time;
                 const char* misplaced = nullptr;
                 if (!madeWithin(tally.newFaces, evidence.partBox))
                     misplaced = "it made faces outside the part";

@@ -77,6 +77,21 @@ bool unifyChecked(PartShape& part);
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 
+// Books the processor time from its making to its end as time spent checking where material
+// lies. `wholeProcess`: the time of every thread (for the kernel's own parallel checks, made
+// while nothing else runs); otherwise the calling thread's only (cells are cut side by side).
+class PlacementCheckTime {
+public:
+    explicit PlacementCheckTime(bool wholeProcess = false);
+    ~PlacementCheckTime();
+    PlacementCheckTime(const PlacementCheckTime&) = delete;
+    PlacementCheckTime& operator=(const PlacementCheckTime&) = delete;
+
+private:
+    bool wholeProcess_;
+    double start_;
+};
+
 // The process's tallies, kept by these functions (declared in embedded_host.hpp).
 struct KernelCounters;
 KernelCounters& kernelCountersForUpdate();

@@ -82,7 +82,11 @@ void WorkpieceCuts::flush() {
 const TopoDS_Shape& WorkpieceCuts::settled() {
     flush();
     if (!fullyChecked_) {
-        if (isValidShape(part_.shape())) {
+        const bool valid = [&] {
+            PlacementCheckTime time(true);
+            return isValidShape(part_.shape());
+        }();
+        if (valid) {
             lastValid_ = part_.shape();
             sinceValid_.clear();
             fullyChecked_ = true;
