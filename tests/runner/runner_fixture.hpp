@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,9 +31,10 @@ protected:
         ASSERT_NE(bin, nullptr) << "CORVEX_BIN names the directory of the corvex program";
         program = fs::path(bin) / "corvex";
         ASSERT_TRUE(fs::exists(program)) << program;
-        directory = fs::temp_directory_path() /
-                    ("corvex-runner-" + std::to_string(::getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // A parameterised test's name holds a slash, which would leave its parent behind.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        directory = fs::temp_directory_path() / ("corvex-runner-" + std::to_string(::getpid()) + "-" + name);
         fs::remove_all(directory);
         fs::create_directories(directory);
     }
