@@ -115,8 +115,9 @@ TEST_F(Runner, ASessionCutsASlotOutOfTheStock) {
     const Json drawing = inspect("cut.step");
     const int partId = drawing["groups"]["PART"][0];
     for (const Json& entity : drawing["entities"]) {
-        if (entity["id"] == partId)
+        if (entity["id"] == partId) {
             EXPECT_NEAR(entity["volume"].get<double>(), 100.0 * 50 * 20 - kSlotVolume, 1e-6);
+        }
     }
     EXPECT_GT(fs::file_size(path("part.stl")), 84u + 50u * 12u) << "more than the uncut box";
     EXPECT_EQ(fs::file_size(path("part.stl")) % 50, 84u % 50) << "binary STL: 84 + 50 per triangle";

@@ -149,7 +149,7 @@ TopoDS_Shape PartCells::replayedWhole(double cellsVolume) {
 }
 
 void PartCells::keepWhole() {
-    whole_ = PartShape{*joined_, volume(), {}};
+    whole_ = PartShape{.shape = *joined_, .volume = volume()};
     since_.clear();
 }
 

@@ -187,10 +187,10 @@ TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::v
 
 TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp operation) {
     if (operation == BooleanOp::Subtraction) {
-        PartShape part{a, solidVolume(a), {}};
+        PartShape part{.shape = a, .volume = solidVolume(a)};
         Bnd_Box box;
         BRepBndLib::Add(a, box, false);
-        if (!subtractChecked(part, {{b, solidVolume(b), {}, std::nullopt}}, evidenceOf(box, {b})))
+        if (!subtractChecked(part, {CutTool{.shape = b, .volume = solidVolume(b)}}, evidenceOf(box, {b})))
             throw automation::failure("the subtraction was refused: " + part.refusal +
                                       ", even when retried; the solid was left as it was");
         return part.shape;

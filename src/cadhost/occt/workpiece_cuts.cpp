@@ -54,7 +54,7 @@ automation::Error cutFailure(const std::vector<FailedCut>& failed) {
 // `exact`: the part is the one each earlier cut was asked of, none left out, so that a common
 // part may be taken out as the whole solid it was taken with.
 CutTool toolOf(const QueuedCut& cut, bool exact = true) {
-    CutTool tool{cut.tool, cut.toolVolume, {}, std::nullopt};
+    CutTool tool{.shape = cut.tool, .volume = cut.toolVolume};
     if (cut.sweep && cut.sweep->turn) tool.turnedAbout = cut.sweep->axis;
     if (exact) tool.sameCut = cut.sameCut;
     tool.removesAll = exact && cut.removesAll;
@@ -98,7 +98,7 @@ const TopoDS_Shape& WorkpieceCuts::settled() {
 }
 
 void WorkpieceCuts::remakeFromValid() {
-    PartShape part{lastValid_, solidVolume(lastValid_), {}};
+    PartShape part{.shape = lastValid_, .volume = solidVolume(lastValid_)};
     Bnd_Box box;
     BRepBndLib::Add(lastValid_, box, false);
     std::vector<FailedCut> failed;
@@ -217,7 +217,7 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
                         solids.push_back(cut->tool);
                         volume += cut->toolVolume;
                     }
-                    tools.push_back({fusedTree(solids, false), volume, solids, std::nullopt});
+                    tools.push_back({.shape = fusedTree(solids, false), .volume = volume, .asked = solids});
                 } else {
                     double volume = 0;
                     std::vector<TopoDS_Shape> asked;
