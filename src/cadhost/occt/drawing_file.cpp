@@ -17,8 +17,9 @@
 #include "cadhost/occt/entity_base.hpp"
 #include "cadhost/occt/entity_names.hpp"
 #include "cadhost/occt/replace_file.hpp"
-#include "cadhost/occt/written_file_check.hpp"
 #include "cadhost/occt/step_content.hpp"
+#include "cadhost/occt/step_read_back.hpp"
+#include "cadhost/occt/written_file_check.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -146,14 +147,23 @@ private:
 
 }  // namespace
 
+namespace {
+// Our own shapes' names are taken whole even where the writer made assemblies of them.
+bool isOurShape(const std::string& name) { return parseEntityName(name).has_value(); }
+}  // namespace
+
 void writeDrawing(const Drawing& drawing, const std::string& path) {
     const StepContent content = contentOf(drawing.state());
-    replaceFile(path, [&](const std::string& temporary) { writeStepContent(content, temporary); }, checkStepWritten);
+    replaceFile(
+        path, [&](const std::string& temporary) { writeStepContent(content, temporary); },
+        [&](const std::string& temporary) {
+            checkStepWritten(temporary);
+            checkStepReadsBack(content, temporary, isOurShape);
+        });
 }
 
 std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {
-    const StepContent content = readStepContent(
-        path, [](const std::string& name) { return parseEntityName(name).has_value(); });
+    const StepContent content = readStepContent(path, isOurShape);
     auto drawing = Drawing::create(std::move(journal));
     try {
         DrawingRebuilder(content, drawing->state()).rebuild();

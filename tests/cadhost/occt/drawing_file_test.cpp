@@ -1,5 +1,6 @@
 // Drawings through STEP files and back: solids by measurement, groups as layers, names and
 // ids, colours, visibility, every kind of curve; bad files; no half-written output.
+#include <BRepPrimAPI_MakeBox.hxx>
 #include <Image_AlienPixMap.hxx>
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "cadhost/occt/picture.hpp"
 #include "cadhost/occt/replace_file.hpp"
 #include "cadhost/occt/step_colour.hpp"
+#include "cadhost/occt/step_read_back.hpp"
 #include "cadhost/occt/written_file_check.hpp"
 #include "host_fixture.hpp"
 
@@ -458,6 +460,29 @@ TEST_F(DrawingFile, EveryKindOfOutputCutShortIsRefused) {
             cutShort(path(output.file), path("short"), fraction);
             EXPECT_THROW(output.check(path("short")), automation::Error) << fraction;
         }
+    }
+}
+
+TEST_F(DrawingFile, AFileThatDoesNotHoldWhatWasWrittenIsRefused) {
+    StepContent written;
+    written.items.push_back({BRepPrimAPI_MakeBox(10, 10, 10).Shape(), "a", std::nullopt, true});
+    written.items.push_back({BRepPrimAPI_MakeBox(gp_Pnt(20, 0, 0), 5, 5, 5).Shape(), "b", std::nullopt, true});
+    written.layers.push_back({"PART", {0, 1}});
+    writeStepContent(written, path("written.step"));
+    EXPECT_NO_THROW(checkStepReadsBack(written, path("written.step"), {}));
+
+    const std::function<void(StepContent&)> changes[] = {
+        [](StepContent& c) { c.items.pop_back(); },
+        [](StepContent& c) { c.items[1].shape = BRepPrimAPI_MakeBox(gp_Pnt(20, 0, 0), 5, 5, 5.001).Shape(); },
+        [](StepContent& c) { c.items[0].name = "c"; },
+        [](StepContent& c) { c.items[1].visible = false; },
+        [](StepContent& c) { c.layers[0].members = {0}; },
+        [](StepContent& c) { c.layers.push_back({"ROTARYA", {1}}); },
+    };
+    for (std::size_t k = 0; k < std::size(changes); ++k) {
+        StepContent expected = written;
+        changes[k](expected);
+        EXPECT_THROW(checkStepReadsBack(expected, path("written.step"), {}), automation::Error) << "change " << k;
     }
 }
 
