@@ -6,6 +6,7 @@
 
 #include "automation/coerce.hpp"
 #include "automation/error.hpp"
+#include "server/working_range_check.hpp"
 
 namespace corvex {
 namespace {
@@ -31,6 +32,7 @@ Variant callMember(corvex4& server, const Member& member, std::vector<Variant> a
                                         ", " + std::string(parameter.name) + ", of " +
                                         std::string(member.name) + ")");
         }
+        checkWorkingRange(member, i, arguments[i]);
     }
     return member.call(server, arguments);
 }

@@ -90,7 +90,7 @@ std::vector<Member> buildTable() {
         {"distance", 0x60030012, InvokeKind::Method, {{"x1", D}, {"y1", D}, {"x2", D}, {"y2", D}},
          ResultKind::Variant,
          [](corvex4& c, A a) { return c.distance(real(a[0]), real(a[1]), real(a[2]), real(a[3])); }},
-        {"setcolor", 0x60030013, InvokeKind::Method, {{"color", V}}, ResultKind::None,
+        {"setcolor", 0x60030013, InvokeKind::Method, {{"color", V, NumberRange::Any}}, ResultKind::None,
          [](corvex4& c, A a) { c.setcolor(a[0]); return none(); }},
         {"RotateAxis", 0x60030014, InvokeKind::Method, {{"Axis", I}, {"angle", D}}, ResultKind::None,
          [](corvex4& c, A a) { c.RotateAxis(int16(a[0]), real(a[1])); return none(); }},

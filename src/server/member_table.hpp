@@ -34,9 +34,14 @@ enum class ResultKind { None, Variant, Int16, String, Object };
 const char* paramKindName(ParamKind kind);
 const char* resultKindName(ResultKind kind);
 
+// Which numbers a parameter takes: those within the model's working range (coordinates,
+// lengths, angles, counts), refused before the call otherwise; or any (a colour's number).
+enum class NumberRange { Working, Any };
+
 struct Parameter {
     std::string_view name;
     ParamKind kind;
+    NumberRange range = NumberRange::Working;
 };
 
 // Arguments already converted to the declared kinds, in the member's order.

@@ -1,5 +1,6 @@
 // Late-bound calls: every member reachable by ID and by name, arguments converted to their
 // declared kinds before the member runs, and errors that say where they come from.
+#include <cmath>
 #include <set>
 
 #include "server/dispatch.hpp"
@@ -117,6 +118,40 @@ TEST_F(DispatchTest, ArgumentThatCannotBeConvertedStopsTheCallAndIsNamed) {
     EXPECT_NE(error.description().find("z"), std::string::npos);
     EXPECT_NE(error.description().find("ToolExtrudeLine"), std::string::npos);
     EXPECT_TRUE(journal->lines().empty());
+}
+
+TEST_F(DispatchTest, NumbersOutsideTheWorkingRangeAreRefusedBeforeAnyHostCall) {
+    startServer();
+    const auto p = slotAlongX(10, 50, 25, 6);
+    const Variant nan = Variant::real(std::nan(""));
+    const struct {
+        const char* member;
+        std::vector<Variant> arguments;
+        const char* named;
+    } cases[] = {
+        {"drill_path", {Variant::real(1e308), Variant::real(50), Variant::real(5), Variant::real(20), Variant::real(3)},
+         "x is 1E+308, outside the working range of -1e6 to 1e6 (argument 1 of drill_path)"},
+        {"MoveTool", {Variant::real(1), Variant::int32(2000000), Variant::real(0)}, "y is 2000000"},
+        {"MakeToolMill", {Variant::point(10, 50, -1e12), Variant::real(6), Variant::real(30), Variant::real(0)},
+         "item 3 of centerpoint is -1000000000000"},
+        {"ToolExtrudeLine", {p[0], p[1], p[2], p[3], p[4], Variant::real(-1e6 - 1)}, "z is -1000001"},
+        {"LatheArc", {Variant::doubles({20, 5, 3, 0, 90}), Variant::variants({Variant::real(20), nan}), Variant(),
+                      Variant(), Variant::point(20, 8, 0)},
+         "item 2 of Arc2 must be a finite number (argument 2 of LatheArc)"},
+        {"MakeRegion", {Variant::variants({Variant::point(0, 0, 0), Variant::point(0, 1e7, 0)})},
+         "item 2 of item 2 of PolyLine is 10000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.member);
+        const auto error = errorOf([&] { invoke(server, c.member, c.arguments); });
+        EXPECT_EQ(error.hr(), automation::hresult::kInvalidArgument);
+        EXPECT_NE(error.description().find(c.named), std::string::npos) << error.description();
+        EXPECT_TRUE(journal->lines().empty());
+    }
+    // The edges of the range pass; a colour's number is the member's to judge.
+    EXPECT_NO_THROW(invoke(server, "distance", {Variant::real(-1e6), Variant::real(0), Variant::real(1e6), Variant::real(0)}));
+    EXPECT_NE(errorOf([&] { invoke(server, "setcolor", {Variant::int32(16777215)}); }).description().find("not a colour"),
+              std::string::npos);
 }
 
 TEST_F(DispatchTest, SixteenBitArgumentsRoundHalfToEvenAndOverflow) {

@@ -8,18 +8,15 @@
 
 #include "automation/variant.hpp"
 #include "cadhost/model.hpp"
+#include "cadhost/working_range.hpp"
 
 namespace corvex::cadhost::occt {
 
 class EntityBase;
 
-// The model's working range. The kernel takes points closer than 1e-7 mm as one (its
-// confusion tolerance); a double holds about 16 digits, so beyond 1e6 mm a coordinate keeps
-// fewer than three digits below that tolerance, and the kernel's own arithmetic (intersections,
-// the writer's and reader's checks) has been seen to fail, crash or spin there. Every number
-// the host takes lies within +-1e6, and every length it takes is longer than 1e-7.
-inline constexpr double kWorkingRange = 1e6;
-inline constexpr double kShortestLength = 1e-7;
+// The model's working range (see working_range.hpp).
+using cadhost::kShortestLength;
+using cadhost::kWorkingRange;
 
 // A finite number within the working range; `what` names the argument in the error.
 double numberArg(const automation::Variant& value, const char* what);
