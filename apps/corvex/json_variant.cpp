@@ -16,10 +16,6 @@ using Json = nlohmann::json;
 
 namespace {
 
-// Arrays nest no deeper than this: a client's arrays are points, lists of points, lists of
-// entities; a deeper value is a fault, and the conversions walk it by recursion.
-constexpr int kDeepestNesting = 32;
-
 bool isEntityReference(const Json& value) {
     return value.is_object() && value.size() == 1 && value.contains("entity") &&
            value["entity"].is_number_integer();

@@ -23,6 +23,10 @@ using EntityLookup = std::function<std::shared_ptr<cadhost::Entity>(int id)>;
 // reference, a fractional entity id).
 void checkArgument(const nlohmann::json& value);
 
+// Arrays nest no deeper than this in an argument: a client's arrays are points, lists of
+// points, lists of entities; a deeper value is a fault, and the conversions walk it by recursion.
+inline constexpr int kDeepestNesting = 32;
+
 // Fails with an automation error for a reference to an entity the drawing does not hold.
 automation::Variant toVariant(const nlohmann::json& value, const EntityLookup& entities);
 

@@ -46,7 +46,16 @@ std::string memberFor(const std::string& name, std::size_t count) {
 SessionCall parseCall(const std::string& text, int line) {
     nlohmann::json call;
     try {
-        call = nlohmann::json::parse(text);
+        // Nesting is bounded while the line is parsed: copying or walking a value nested
+        // 50,000 deep, before any check, overflowed the stack.
+        call = nlohmann::json::parse(text, [](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
+            const bool opens = event == nlohmann::json::parse_event_t::array_start ||
+                               event == nlohmann::json::parse_event_t::object_start;
+            // The call's own array opens at depth 0, an argument's outermost array at depth 1.
+            if (opens && depth > kDeepestNesting)
+                throw BadInput("arrays nested deeper than " + std::to_string(kDeepestNesting) + " levels");
+            return true;
+        });
     } catch (const nlohmann::json::exception& error) {
         // A syntax error, or a number no double holds (1e309). nlohmann's message starts with
         // its own error code; keep what follows.

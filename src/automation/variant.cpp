@@ -32,8 +32,10 @@ std::int32_t Array::upperBound() const {
 }
 
 std::size_t Array::offset(std::int64_t index) const {
-    std::int64_t off = index - lowerBound_;
-    if (off < 0 || off >= static_cast<std::int64_t>(items_.size()))
+    // Taken apart unsigned: a caller's index may lie anywhere in 64 bits, and the difference
+    // of two signed ones may not fit in one.
+    const std::uint64_t off = static_cast<std::uint64_t>(index) - static_cast<std::uint64_t>(std::int64_t{lowerBound_});
+    if (index < lowerBound_ || off >= items_.size())
         throw subscriptOutOfRange("index " + std::to_string(index) + " is outside " +
                                   std::to_string(lowerBound_) + ".." +
                                   std::to_string(upperBound()));

@@ -50,7 +50,8 @@ TEST(Variant, RawAccessRaisesTypeMismatchForAnotherKind) {
 }
 
 TEST(Variant, PointAndDoublesAreDoubleArraysFromZero) {
-    const auto& a = Variant::point(1, 2, 3).asArray();
+    const Variant point = Variant::point(1, 2, 3);
+    const auto& a = point.asArray();
     EXPECT_EQ(a.elementType(), VarType::Double);
     EXPECT_EQ(a.lowerBound(), 0);
     EXPECT_EQ(a.upperBound(), 2);

@@ -15,7 +15,7 @@ struct Hostile {
 TEST_F(Runner, HostileSessionsAreBadInputBeforeAnythingRuns) {
     const std::string deep = "[\"MoveTool\", " + std::string(50000, '[') + std::string(50000, ']') + ", 1, 2]\n";
     const std::vector<Hostile> cases = {
-        {"deeply nested arguments", deep, "", "/dev/null", "session.jsonl:2: argument 1: arrays nested deeper than 32"},
+        {"deeply nested arguments", deep, "", "/dev/null", "session.jsonl:2: arrays nested deeper than 32"},
         {"a number no double holds", "[\"drill_path\", 1e309, 50, 5, 20, 3]\n", "", "/dev/null",
          "session.jsonl:2: not JSON: number overflow"},
         {"an entity id beyond 32 bits", "[\"MoveTool\", {\"entity\": 4294967299}, 0, 0]\n", "", "/dev/null",
