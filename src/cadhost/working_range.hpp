@@ -12,4 +12,10 @@ namespace corvex::cadhost {
 inline constexpr double kWorkingRange = 1e6;
 inline constexpr double kShortestLength = 1e-7;
 
+// How far the shapes made from numbers within the range may reach: a tool placed at 1e6 has a
+// radius beyond it, a bar may be 2e6 long. Nothing the host makes from such numbers reaches
+// 1e7, and the kernel was seen to fail only from about 1e12. A drawing's points are read
+// within this bound, so that every drawing corvex writes it also reads.
+inline constexpr double kFarthestReach = 1e7;
+
 }  // namespace corvex::cadhost

@@ -187,8 +187,8 @@ private:
         at_ += static_cast<std::size_t>(end - start);
         if (!std::isfinite(value) || (errno == ERANGE && std::fabs(value) > 1))
             failAt("has a number no double holds: " + std::string(start, std::min<std::size_t>(end - start, 40)));
-        if (pointCoordinates_ && std::fabs(value) > kWorkingRange)
-            failAt("is a point outside the working range of -1e6 to 1e6");
+        if (pointCoordinates_ && std::fabs(value) > cadhost::kFarthestReach)
+            failAt("is a point farther than 1e7, beyond the reach of any shape in the working range");
     }
 
     void skipString() {

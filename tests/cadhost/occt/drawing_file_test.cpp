@@ -393,7 +393,7 @@ TEST_F(DrawingFile, DamagedDrawingsAreRefusedNamingTheInstance) {
          "through a cycle of references"},
         {"an unquoted name", "PRODUCT('", "PRODUCT(Solid", "the bare word Solid"},
         {"a number no double holds", "CARTESIAN_POINT('',(0.,", "CARTESIAN_POINT('',(1.E400,", "no double holds"},
-        {"a point out of range", "CARTESIAN_POINT('',(0.,", "CARTESIAN_POINT('',(2.E+07,", "outside the working range"},
+        {"a point out of range", "CARTESIAN_POINT('',(0.,", "CARTESIAN_POINT('',(2.E+07,", "farther than 1e7"},
         {"a cut-short file", "END-ISO-10303-21;", "", "does not end with END-ISO-10303-21"},
     };
     for (const auto& damage : damages) {
