@@ -1,5 +1,6 @@
 #include "cadhost/occt/revolved_tori.hpp"
 
+#include <BRepTools.hxx>
 #include <BRepTools_Modification.hxx>
 #include <BRepTools_Modifier.hxx>
 #include <BRep_Tool.hxx>
@@ -71,19 +72,33 @@ std::optional<Torus> torusOf(const Handle(Geom_Surface)& surface) {
     return torus;
 }
 
+// The torus for a face of revolution, its shift chosen among those a period apart so that the
+// face's second parameter starts in [0, 2 pi). The kernel's quick box of a torus face whose
+// second parameter starts below 0 (on a left-handed frame) was flat along the axis: a ring's
+// side 3.3 mm wide got a box of no width, and every search pruned by boxes (distances, rays,
+// the Boolean's own) missed the face.
+std::optional<Torus> torusOfFace(const TopoDS_Face& face) {
+    TopLoc_Location location;
+    auto torus = torusOf(BRep_Tool::Surface(face, location));
+    if (!torus) return std::nullopt;
+    double u0, u1, v0, v1;
+    BRepTools::UVBounds(face, u0, u1, v0, v1);
+    const double period = 2 * M_PI;
+    torus->shift -= period * std::floor((v0 + torus->shift) / period + 1e-12);
+    return torus;
+}
+
 class RevolvedArcsAsTori : public BRepTools_Modification {
 public:
     Standard_Boolean NewSurface(const TopoDS_Face& F, Handle(Geom_Surface)& S, TopLoc_Location& L, Standard_Real& Tol,
                                 Standard_Boolean& RevWires, Standard_Boolean& RevFace) override {
         const Torus* torus = tori_.Seek(F);
         if (!torus) {
-            Handle(Geom_Surface) surface = BRep_Tool::Surface(F, L);
-            auto found = torusOf(surface);
+            auto found = torusOfFace(F);
             if (!found) return Standard_False;
             torus = tori_.Bound(F, *found);
-        } else {
-            BRep_Tool::Surface(F, L);
         }
+        BRep_Tool::Surface(F, L);
         S = torus->surface;
         Tol = BRep_Tool::Tolerance(F);
         RevWires = Standard_False;
@@ -117,10 +132,9 @@ public:
 
     bool anyTorus(const TopoDS_Shape& shape) {
         for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
-            TopLoc_Location location;
             const TopoDS_Face& face = TopoDS::Face(it.Current());
             if (tori_.IsBound(face)) return true;
-            if (auto torus = torusOf(BRep_Tool::Surface(face, location))) {
+            if (auto torus = torusOfFace(face)) {
                 tori_.Bind(face, *torus);
                 return true;
             }

@@ -5,8 +5,11 @@
 #include <TopExp_Explorer.hxx>
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "automation/error.hpp"
+#include "automation/number_text.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -28,14 +31,17 @@ double volumeOf(const TopoDS_Shape& shape, double accuracy) {
     return properties.Mass();
 }
 
-// The quick integration of curved faces read back as B-splines has differed by 5e-5 of a
-// turned part's volume where its faces agreed: a difference is measured again adaptively
-// before it counts.
-bool sameVolume(const TopoDS_Shape& written, const TopoDS_Shape& read) {
-    const auto close = [](double a, double b) { return std::fabs(a - b) <= 1e-7 * std::fabs(a) + 1e-9; };
-    if (close(volumeOf(written, 0), volumeOf(read, 0))) return true;
+// The volumes written and read when they differ, else none. A turned block's volume, integrated
+// adaptively, differed by 6e-5 of it after the file's round trip while fine meshes of the two
+// agreed: the kernel integrates the surfaces the file turns tori into less well. A thousandth
+// is a difference no such error makes, and any lost lump or face does.
+std::optional<std::pair<double, double>> volumesDiffer(const TopoDS_Shape& written, const TopoDS_Shape& read) {
+    const auto close = [](double a, double b) { return std::fabs(a - b) <= 1e-3 * std::fabs(a) + 1e-9; };
+    if (close(volumeOf(written, 0), volumeOf(read, 0))) return std::nullopt;
     constexpr double kAccuracy = 1e-9;
-    return close(volumeOf(written, kAccuracy), volumeOf(read, kAccuracy));
+    const double mine = volumeOf(written, kAccuracy), theirs = volumeOf(read, kAccuracy);
+    if (close(mine, theirs)) return std::nullopt;
+    return std::make_pair(mine, theirs);
 }
 
 }  // namespace
@@ -52,7 +58,10 @@ void checkStepReadsBack(const StepContent& written, const std::string& path,
         if (theirs.visible != mine.visible) differs(which + " changed its visibility");
         const int solids = solidsIn(mine.shape);
         if (solidsIn(theirs.shape) != solids) differs(which + " lost or gained solids");
-        if (solids > 0 && !sameVolume(mine.shape, theirs.shape)) differs(which + " changed its volume");
+        if (solids == 0) continue;
+        if (auto volumes = volumesDiffer(mine.shape, theirs.shape))
+            differs(which + " changed its volume from " + automation::shortestText(volumes->first) + " to " +
+                    automation::shortestText(volumes->second));
     }
     if (read.layers.size() != written.layers.size()) differs("its groups");
     for (std::size_t i = 0; i < written.layers.size(); ++i)

@@ -1,9 +1,20 @@
 // Turned cuts: full turns of profiles about one axis are queued and united as profiles, and
 // arcs turn into tori; the part must come out as cutting each turn at its call leaves it.
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepPrimAPI_MakeRevol.hxx>
+#include <ElCLib.hxx>
+#include <GC_MakeArcOfCircle.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
 #include <gtest/gtest.h>
 
 #include "cadhost/occt/embedded_host.hpp"
 #include "cadhost/occt/entities.hpp"
+#include "cadhost/occt/revolved_tori.hpp"
 #include "host_fixture.hpp"
 
 namespace corvex::cadhost::occt::testing {
@@ -67,6 +78,35 @@ TEST_F(TurnedCuts, ATurnedBandTakesItsAnalyticVolume) {
     const auto measure = measureSolid(*bar);
     EXPECT_TRUE(measure.valid);
     EXPECT_REL(measure.volume, M_PI * 15 * 15 * 100, 1e-9);
+}
+
+// A torus face's quick box, which distances, rays and the Boolean prune by, must hold the face:
+// on a left-handed frame with the second parameter starting below 0 the kernel's was flat.
+TEST(TurnedArcs, EveryToroidalFaceLiesInItsQuickBox) {
+    int tori = 0;
+    for (double start = -180; start < 180; start += 45) {
+        SCOPED_TRACE(start);
+        const double a = start * M_PI / 180, b = a + M_PI / 2;
+        const gp_Circ circle(gp_Ax2(gp_Pnt(50, 10, 0), gp_Dir(0, 0, 1)), 3);
+        const gp_Pnt p = ElCLib::Value(a, circle), q = ElCLib::Value(b, circle);
+        const TopoDS_Wire wire = BRepBuilderAPI_MakeWire(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(circle, a, b, true).Value()),
+                                                         BRepBuilderAPI_MakeEdge(q, p));
+        const TopoDS_Shape turned =
+            withToroidalFaces(BRepPrimAPI_MakeRevol(BRepBuilderAPI_MakeFace(wire), gp_Ax1(gp_Pnt(0, 0, 0), gp_Dir(1, 0, 0))).Shape());
+        for (TopExp_Explorer it(turned, TopAbs_FACE); it.More(); it.Next()) {
+            const TopoDS_Face& face = TopoDS::Face(it.Current());
+            if (BRepAdaptor_Surface(face).GetType() != GeomAbs_Torus) continue;
+            ++tori;
+            Bnd_Box quick, tight;
+            BRepBndLib::Add(face, quick, false);
+            BRepBndLib::AddOptimal(face, tight, false, false);
+            quick.Enlarge(1e-7);
+            double x0, y0, z0, x1, y1, z1;
+            tight.Get(x0, y0, z0, x1, y1, z1);
+            EXPECT_FALSE(quick.IsOut(gp_Pnt(x0, y0, z0)) || quick.IsOut(gp_Pnt(x1, y1, z1)));
+        }
+    }
+    EXPECT_EQ(tori, 8);
 }
 
 }  // namespace
