@@ -76,17 +76,19 @@ Run runJob(const Job& job, Mode mode, BenchSession& session) {
 }
 
 // Whether the drawing, written and read back, still holds PART with the same volume.
-bool survivesFile(const Run& run, const std::string& path) {
+// The run's drawing written and read back, when it holds PART as it was; else none.
+std::shared_ptr<occt::Drawing> survivesFile(const Run& run, const std::string& path) {
     try {
         occt::writeDrawing(*run.drawing, path);
         auto back = occt::readDrawing(path);
         double volume = 0;
         const auto members = back->groupMembers("PART");
         for (const auto& member : members) volume += occt::measureSolid(*member).volume;
-        return members.size() == run.part.size() && std::fabs(volume - run.volume) <= 1e-6 * std::fabs(run.volume) + 1e-6;
+        if (members.size() == run.part.size() && std::fabs(volume - run.volume) <= 1e-6 * std::fabs(run.volume) + 1e-6)
+            return back;
     } catch (const automation::Error&) {
-        return false;
     }
+    return nullptr;
 }
 
 struct Tally {
@@ -127,15 +129,29 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
     }
     const Run& queued = runs.front();
     if (queued.failure.empty()) {
-        for (const auto& member : queued.part) {
+        const std::string file = (std::filesystem::temp_directory_path() /
+                                  ("corvex-trust-" + std::to_string(::getpid()) + ".step")).string();
+        const auto written = survivesFile(queued, file);
+        std::filesystem::remove(file);
+        if (!written) {
+            ++tally.lost;
+            report(job, "lost part: the written drawing does not hold PART as it was", repro);
+        }
+        const auto writtenPart = written ? written->groupMembers("PART") : decltype(written->groupMembers("PART")){};
+        for (std::size_t k = 0; k < queued.part.size(); ++k) {
+            const auto& member = queued.part[k];
             const occt::CutLedger ledger = occt::cutLedgerOf(*member);
             if (!ledger.complete) {
                 ++tally.unjudged;
                 continue;
             }
             const TopoDS_Shape shape = dynamic_cast<const occt::EntityBase&>(*member).shape();
+            const TopoDS_Shape asWritten =
+                k < writtenPart.size()
+                    ? occt::movedShape(dynamic_cast<const occt::EntityBase&>(*writtenPart[k]).shape(), ledger.placement.Inverted())
+                    : TopoDS_Shape();
             const auto verdict = judgePart(occt::movedShape(shape, ledger.placement.Inverted()), ledger.stock,
-                                           ledger.tools, points, job.seed);
+                                           ledger.tools, points, job.seed, asWritten);
             if (!verdict.wrong()) continue;
             ++tally.wrong;
             report(job,
@@ -144,13 +160,6 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
                        std::to_string(verdict.sampledVolume) + " +- " + std::to_string(verdict.sampledError),
                    repro);
         }
-        const std::string file = (std::filesystem::temp_directory_path() /
-                                  ("corvex-trust-" + std::to_string(::getpid()) + ".step")).string();
-        if (!survivesFile(queued, file)) {
-            ++tally.lost;
-            report(job, "lost part: the written drawing does not hold PART as it was", repro);
-        }
-        std::filesystem::remove(file);
     }
     for (std::size_t m = 1; m < runs.size(); ++m) {
         if (!runs[m].failure.empty() || !queued.failure.empty()) continue;
