@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -87,7 +88,12 @@ private:
         const std::size_t start = ++at_;  // past '#'
         while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) ++at_;
         if (at_ == start || at_ - start > 18) fail("an instance name near offset " + std::to_string(start) + " is not a number");
-        return std::stoul(text_.substr(start, at_ - start));
+        const unsigned long number = std::stoul(text_.substr(start, at_ - start));
+        // The kernel's reader keeps instance names in an int: #2147483648 crashed it.
+        if (number > static_cast<unsigned long>(std::numeric_limits<int>::max()))
+            fail("the instance name #" + std::to_string(number) + " near offset " + std::to_string(start) +
+                 " is larger than the reader takes");
+        return number;
     }
 
     std::string keyword() {
@@ -131,19 +137,30 @@ private:
     }
 
     // The parameters up to and including the ')' that closes a list `depth` deep.
+    // Values are separated by commas: a value right after another (LINE('' #88,#89)) crashed
+    // the kernel's reader.
     void parameters(int depth) {
         if (depth > kDeepestList) failAt("nests lists deeper than " + std::to_string(kDeepestList));
+        bool first = true, afterValue = false;
         while (true) {
             skipSpace();
             if (at_ >= text_.size()) fail("it ends inside instance #" + std::to_string(current_) + ": the file is cut short");
             const char c = text_[at_];
             if (c == ')') {
+                if (!first && !afterValue) failAt("has an empty parameter");
                 ++at_;
                 return;
             }
             if (c == ',') {
+                if (!afterValue) failAt("has an empty parameter");
+                afterValue = false;
                 ++at_;
-            } else if (c == '(') {
+                continue;
+            }
+            if (afterValue) failAt("lacks a ',' between two parameters");
+            first = false;
+            afterValue = true;
+            if (c == '(') {
                 ++at_;
                 parameters(depth + 1);
             } else if (c == '\'') {

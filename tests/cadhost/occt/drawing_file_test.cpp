@@ -395,6 +395,10 @@ TEST_F(DrawingFile, DamagedDrawingsAreRefusedNamingTheInstance) {
         {"a number no double holds", "CARTESIAN_POINT('',(0.,", "CARTESIAN_POINT('',(1.E400,", "no double holds"},
         {"a point out of range", "CARTESIAN_POINT('',(0.,", "CARTESIAN_POINT('',(2.E+07,", "farther than 1e7"},
         {"a cut-short file", "END-ISO-10303-21;", "", "does not end with END-ISO-10303-21"},
+        {"values without a comma", "PRODUCT('", "PRODUCT('' '", "lacks a ',' between two parameters"},
+        {"an empty value", "PRODUCT('", "PRODUCT(,'", "has an empty parameter"},
+        {"a name no int holds", "#" + face + " = FACE_BOUND('',#" + loop, "#" + face + " = FACE_BOUND('',#2147483648",
+         "#2147483648"},
     };
     for (const auto& damage : damages) {
         SCOPED_TRACE(damage.name);
