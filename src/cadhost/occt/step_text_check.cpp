@@ -1,5 +1,8 @@
 #include "cadhost/occt/step_text_check.hpp"
 
+#include <RWStepAP214_ReadWriteModule.hxx>
+#include <TCollection_AsciiString.hxx>
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -9,6 +12,7 @@
 #include <limits>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "automation/error.hpp"
@@ -123,17 +127,28 @@ private:
                 record();
             }
         } else {
-            record();
+            // A type the reader does not know is kept as an unknown entity, and the instances
+            // that refer to it crashed the reader (VECXOR for VECTOR): those are refused, an
+            // unknown instance nothing refers to is left alone. The parts of a complex instance
+            // are known only together, so those are left to the reader.
+            if (!knownType(record())) unknown_.insert(current_);
         }
         expect(';', "its closing ';'");
     }
 
-    void record() {
+    // One record; its entity name.
+    std::string record() {
         const std::string name = keyword();
         if (name.empty()) failAt("has no entity name");
         pointCoordinates_ = name == "CARTESIAN_POINT";
         expect('(', "the '(' of its parameters");
         parameters(1);
+        return name;
+    }
+
+    static bool knownType(const std::string& name) {
+        static const Handle(RWStepAP214_ReadWriteModule) types = new RWStepAP214_ReadWriteModule;
+        return types->CaseStep(TCollection_AsciiString(name.c_str())) != 0;
     }
 
     // The parameters up to and including the ')' that closes a list `depth` deep.
@@ -232,6 +247,10 @@ private:
                     current_ = names[i];
                     failAt("refers to #" + std::to_string(target) + ", which the file does not define");
                 }
+                if (unknown_.count(target)) {
+                    current_ = names[i];
+                    failAt("refers to #" + std::to_string(target) + ", of a type the reader does not know");
+                }
             }
         }
         enum : char { kNew, kOnPath, kDone };
@@ -264,6 +283,7 @@ private:
     std::string text_, path_;
     std::size_t at_ = 0;
     unsigned long current_ = 0;
+    std::unordered_set<unsigned long> unknown_;  // instances of types the reader does not know
     bool pointCoordinates_ = false;
     std::unordered_map<unsigned long, std::size_t> defined_;  // instance name -> index
     std::vector<std::vector<unsigned long>> edges_;          // each instance's references

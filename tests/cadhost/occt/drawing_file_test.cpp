@@ -397,6 +397,7 @@ TEST_F(DrawingFile, DamagedDrawingsAreRefusedNamingTheInstance) {
         {"a cut-short file", "END-ISO-10303-21;", "", "does not end with END-ISO-10303-21"},
         {"values without a comma", "PRODUCT('", "PRODUCT('' '", "lacks a ',' between two parameters"},
         {"an empty value", "PRODUCT('", "PRODUCT(,'", "has an empty parameter"},
+        {"a type misspelt", "VECTOR('", "VECXOR('", "of a type the reader does not know"},
         {"a name no int holds", "#" + face + " = FACE_BOUND('',#" + loop, "#" + face + " = FACE_BOUND('',#2147483648",
          "#2147483648"},
     };
