@@ -9,8 +9,8 @@
 namespace corvex::cadhost::occt {
 
 // Reads the STEP file at `path` and fails with an automation error, saying what differs,
-// unless it holds `written`: the same shapes in order with their names and visibility, as
-// many solids each, of the same volume, and the same layers with the same members.
+// unless it holds `written`: the same shapes in order with their names, as many solids each,
+// of the same size of volume, and the same layers with the same members.
 // `isWhole` is the reader's (see readStepContent).
 void checkStepReadsBack(const StepContent& written, const std::string& path,
                         const std::function<bool(const std::string& name)>& isWhole);

@@ -480,7 +480,6 @@ TEST_F(DrawingFile, AFileThatDoesNotHoldWhatWasWrittenIsRefused) {
         [](StepContent& c) { c.items.pop_back(); },
         [](StepContent& c) { c.items[1].shape = BRepPrimAPI_MakeBox(gp_Pnt(20, 0, 0), 5, 5, 5.5).Shape(); },
         [](StepContent& c) { c.items[0].name = "c"; },
-        [](StepContent& c) { c.items[1].visible = false; },
         [](StepContent& c) { c.layers[0].members = {0}; },
         [](StepContent& c) { c.layers.push_back({"ROTARYA", {1}}); },
     };
