@@ -1,6 +1,8 @@
 // Reading: our own files hold one free shape per entity; files from other CAD programs often
 // hold assemblies, whose parts are read as items of their own, each placed by the chain of
 // locations above it.
+#include <Interface_Check.hxx>
+#include <Interface_CheckIterator.hxx>
 #include <Quantity_Color.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <Standard_Failure.hxx>
@@ -9,6 +11,7 @@
 #include <TDF_Tool.hxx>
 #include <TDataStd_Name.hxx>
 #include <TopLoc_Location.hxx>
+#include <XSControl_WorkSession.hxx>
 
 #include <algorithm>
 #include <cmath>
@@ -205,6 +208,16 @@ StepContent readStepContent(const std::string& path,
         reader.SetLayerMode(Standard_True);
         if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
             throw automation::failure(path + " is not a valid STEP file: it cannot be parsed");
+        // An instance whose values the reader could not take (a number where a reference
+        // belongs, as VECTOR('',293,1.)) is left half made, and translating it crashed.
+        const Interface_CheckIterator loaded = reader.ChangeReader().WS()->ModelCheckList(Standard_False);
+        for (loaded.Start(); loaded.More(); loaded.Next()) {
+            const Handle(Interface_Check)& check = loaded.Value();
+            // Number 0 is the model's global check, which an empty file fails for want of data.
+            if (loaded.Number() > 0 && !check.IsNull() && check->HasFailed())
+                throw automation::failure("Cannot read " + path + " as STEP: instance " + std::to_string(loaded.Number()) +
+                                          " in the file's order is malformed: " + check->Fail(1)->ToCString());
+        }
         XcafDocument document;
         Handle(TDocStd_Document) target = document.document();
         // A file with nothing to transfer is an empty drawing; a transfer that fails is not.

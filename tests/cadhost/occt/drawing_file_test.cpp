@@ -398,6 +398,7 @@ TEST_F(DrawingFile, DamagedDrawingsAreRefusedNamingTheInstance) {
         {"values without a comma", "PRODUCT('", "PRODUCT('' '", "lacks a ',' between two parameters"},
         {"an empty value", "PRODUCT('", "PRODUCT(,'", "has an empty parameter"},
         {"a type misspelt", "VECTOR('", "VECXOR('", "of a type the reader does not know"},
+        {"a number for a reference", "VECTOR('',#", "VECTOR('',", "not an Entity"},
         {"a name no int holds", "#" + face + " = FACE_BOUND('',#" + loop, "#" + face + " = FACE_BOUND('',#2147483648",
          "#2147483648"},
     };
