@@ -4,7 +4,7 @@
 // gave a wrong part, lost a part, disagreed between the modes, or had a cut refused, with the
 // cause and the job; exits 1 when any part was wrong or lost or the modes disagreed.
 // Usage: trust_bench [--jobs N] [--seed S] [--family F] [--points P] [--repro DIR] [--calls N]
-//                    [--smoke]
+//                    [--smoke]  (20 jobs, and the jobs kept from earlier runs)
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -170,6 +170,19 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
     }
 }
 
+// Jobs the random runs once found the kernel or the checks wrong on, each now judged right:
+// the smoke run takes them after its random ones.
+struct KeptJob {
+    const char* family;
+    std::uint64_t seed;
+};
+constexpr KeptJob kKeptJobs[] = {
+    {"paths", 6117},  // the quick volume of a path sweep's faces erred by 5e-3: measured again
+    {"paths", 6210},  // a tool point in a sliver thinner than 1e-4: asked of the tool's classifier
+    {"lathe", 8100},  // a ray missed a nearly flat cone: asked of three more rays
+    {"lathe", 5119},  // the part in memory hides a nearly flat cone from rays: asked as written
+};
+
 }  // namespace
 }  // namespace corvex::bench
 
@@ -187,7 +200,7 @@ int main(int argc, char** argv) {
     app.add_option("--repro", repro, "A folder for the session of every failing job");
     std::size_t calls = 0;
     app.add_option("--calls", calls, "Only the first N calls of each job (to find the call that goes wrong)");
-    app.add_flag("--smoke", smoke, "A short run: 20 jobs");
+    app.add_flag("--smoke", smoke, "A short run: 20 jobs, and the kept jobs earlier runs went wrong on");
     app.add_flag("--eager", eager, "Ignored: every job runs queued, eager and unremembered");
     CLI11_PARSE(app, argc, argv);
     if (smoke) jobs = 20;
@@ -201,6 +214,8 @@ int main(int argc, char** argv) {
         if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
         checkJob(job, points, repro, tally);
     }
+    if (smoke)
+        for (const KeptJob& kept : kKeptJobs) checkJob(randomJob(kept.family, kept.seed), points, repro, tally);
     std::printf("trust: %d jobs (%d runs, %d cuts) in %.1f s\n", tally.jobs, tally.runs, tally.cuts,
                 millisecondsSince(start) / 1000);
     std::printf("  wrong parts                 %d\n", tally.wrong);

@@ -73,7 +73,8 @@ bool unifyChecked(PartShape& part);
 
 // For tests: sees (and may replace) every result of a 3-D subtraction before the guard does.
 // `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the full turns
-// turned about their axes, 3 for the common parts taken whole, 4 for the shifted one.
+// turned about their axes, 3 for the common parts taken whole, 4 for the shifted one, 5 for
+// the tools (whole) restated from the kernel's text form.
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 

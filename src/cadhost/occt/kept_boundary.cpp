@@ -8,8 +8,6 @@
 #include <Bnd_Box.hxx>
 #include <GeomAPI_ProjectPointOnSurf.hxx>
 #include <Geom_Surface.hxx>
-#include <IntCurvesFace_ShapeIntersector.hxx>
-#include <Precision.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopLoc_Location.hxx>
@@ -66,15 +64,7 @@ public:
         for (const auto& solid : solids_) {
             if (solid.box.IsOut(point)) continue;
             if (distanceToFaces(solid.shape, point) <= kSurfaceBand) return false;
-            IntCurvesFace_ShapeIntersector rays;
-            rays.Load(solid.shape, 1e-9);
-            int inside = 0;
-            for (const gp_Dir& direction : {gp_Dir(-0.6142, 0.7071, 0.3507), gp_Dir(0.2213, -0.8134, 0.5379),
-                                            gp_Dir(0.7071, 0.5025, -0.4977)}) {
-                rays.Perform(gp_Lin(point, direction), 0, Precision::Infinite());
-                inside += rays.IsDone() && rays.NbPnt() % 2 == 1;
-            }
-            if (inside > 0) return false;
+            if (oddRaysFrom(solid.shape, point) > 0) return false;
         }
         return true;
     }

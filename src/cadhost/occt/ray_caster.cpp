@@ -1,6 +1,7 @@
 #include "cadhost/occt/ray_caster.hpp"
 
 #include <BRepBndLib.hxx>
+#include <IntCurvesFace_ShapeIntersector.hxx>
 #include <Precision.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
@@ -45,6 +46,18 @@ RayCaster::Crossings RayCaster::cast(const gp_Pnt& point) {
         }
     }
     return crossings;
+}
+
+int oddRaysFrom(const TopoDS_Shape& shape, const gp_Pnt& point) {
+    IntCurvesFace_ShapeIntersector rays;
+    rays.Load(shape, 1e-9);
+    int odd = 0;
+    for (const gp_Dir& direction :
+         {gp_Dir(-0.6142, 0.7071, 0.3507), gp_Dir(0.2213, -0.8134, 0.5379), gp_Dir(0.7071, 0.5025, -0.4977)}) {
+        rays.Perform(gp_Lin(point, direction), 0, Precision::Infinite());
+        odd += rays.IsDone() && rays.NbPnt() % 2 == 1;
+    }
+    return odd;
 }
 
 }  // namespace corvex::cadhost::occt

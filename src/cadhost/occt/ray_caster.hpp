@@ -38,4 +38,11 @@ private:
     std::vector<Face> faces_;
 };
 
+// How many of three more skew rays from `point` cross the faces of `shape` an odd number of
+// times: a second opinion, asked only where the first one has found a fault. One ray has
+// missed a face of a turned tool that others met, and one missed a nearly flat cone (the side
+// of a ring turned by a client's degrees, its apex 5e7 mm away), where the kernel's line and
+// cone intersection is ill-conditioned, though a point 5e-10 away met it.
+int oddRaysFrom(const TopoDS_Shape& shape, const gp_Pnt& point);
+
 }  // namespace corvex::cadhost::occt

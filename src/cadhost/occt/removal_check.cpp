@@ -141,8 +141,20 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
     return points;
 }
 
-std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points) {
+std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points,
+                                      const std::vector<TopoDS_Shape>& tools) {
     if (points.empty() || result.IsNull()) return std::nullopt;
+    // Asked only of a point the result holds, which a sound cut never does: classifying
+    // every point would cost each cut as much again.
+    auto inTools = [&](const gp_Pnt& point) {
+        for (const auto& tool : tools) {
+            for (TopExp_Explorer it(tool, TopAbs_SOLID); it.More(); it.Next()) {
+                BRepClass3d_SolidClassifier classifier(it.Current(), point, kSurfaceBand);
+                if (classifier.State() == TopAbs_IN) return true;
+            }
+        }
+        return false;
+    };
     for (TopExp_Explorer it(result, TopAbs_SOLID); it.More(); it.Next()) {
         const TopoDS_Shape& solid = it.Current();
         RayCaster rays(solid);
@@ -156,8 +168,11 @@ std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vec
                 classifier->Perform(point, kSurfaceBand);
                 inside = classifier->State() == TopAbs_IN;
             }
-            // Believed only when the point is also clear of every face.
-            if (inside && distanceToFaces(solid, point) > kSurfaceBand) return point;
+            // Believed only when the point is also clear of every face, and inside by most
+            // rays of three more.
+            if (inside && distanceToFaces(solid, point) > kSurfaceBand && oddRaysFrom(solid, point) >= 2 &&
+                inTools(point))
+                return point;
         }
     }
     return std::nullopt;

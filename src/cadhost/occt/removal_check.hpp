@@ -28,8 +28,11 @@ std::vector<FacePoint> gridOnFace(const TopoDS_Face& face);
 std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count);
 
 // The first of `points` that lies inside `result`, clear of its boundary by more than a small
-// tolerance: material that the cut should have taken.
-std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points);
+// tolerance, inside by the most of three more rays, and inside one of `tools` by the kernel's
+// classifier: material that the cut should have taken. The points were found inside the tools
+// by one ray, which has miscounted where a tool's wall ran within 1e-4 of an earlier cut's.
+std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points,
+                                      const std::vector<TopoDS_Shape>& tools);
 
 // The distance from `point` to the nearest face of `shape` (0 when the kernel cannot tell): a
 // ray or a classifier can be misled near an edge, a distance cannot.

@@ -201,8 +201,18 @@ TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanO
     return result;
 }
 
+namespace {
+std::function<TopoDS_Shape(const TopoDS_Shape&)>& commonHook() {
+    static std::function<TopoDS_Shape(const TopoDS_Shape&)> hook;
+    return hook;
+}
+}  // namespace
+
+void setCommonHookForTesting(std::function<TopoDS_Shape(const TopoDS_Shape&)> hook) { commonHook() = std::move(hook); }
+
 TopoDS_Shape solidCommon(const TopoDS_Shape& a, const TopoDS_Shape& b) {
     TopoDS_Shape result = runBoolean({a}, {b}, BooleanOp::Intersection, 0);
+    if (commonHook() && !result.IsNull()) result = commonHook()(result);
     if (result.IsNull()) throw automation::failure("the interference check failed in the geometry kernel");
     // Solids that only touch give a common part with no volume: that is no interference.
     if (countSolids(result) == 0 || solidVolume(result) <= 1e-12) return {};

@@ -6,6 +6,7 @@
 #include <gp_Pnt.hxx>
 #include <gp_Trsf.hxx>
 
+#include <functional>
 #include <vector>
 
 #include "cadhost/model.hpp"
@@ -44,5 +45,7 @@ TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::v
 TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp operation);
 // The common volume, or a null shape when the two do not share any volume.
 TopoDS_Shape solidCommon(const TopoDS_Shape& a, const TopoDS_Shape& b);
+// For tests: sees (and may replace) every common volume the kernel makes.
+void setCommonHookForTesting(std::function<TopoDS_Shape(const TopoDS_Shape&)> hook);
 
 }  // namespace corvex::cadhost::occt

@@ -50,12 +50,21 @@ automation::Error cutFailure(const std::vector<FailedCut>& failed) {
     return automation::failure(message);
 }
 
+// What a cut's result is checked against: for a common part of the workpiece and another
+// solid, that whole solid, so that a common part the kernel made short (a Boolean too) is
+// caught as well; else the tool itself. Only while `exact` (see toolOf): with an earlier cut
+// left out, the part may hold material of the whole solid that the common part did not.
+const TopoDS_Shape& askedSolid(const QueuedCut& cut, bool exact) {
+    return exact && cut.sameCut ? *cut.sameCut : cut.tool;
+}
+
 // A cut as the guarded subtraction takes it.
 // `exact`: the part is the one each earlier cut was asked of, none left out, so that a common
 // part may be taken out as the whole solid it was taken with.
 CutTool toolOf(const QueuedCut& cut, bool exact = true) {
     CutTool tool{.shape = cut.tool, .volume = cut.toolVolume};
     if (cut.sweep && cut.sweep->turn) tool.turnedAbout = cut.sweep->axis;
+    if (exact && cut.sameCut) tool.asked = {*cut.sameCut};
     if (exact) tool.sameCut = cut.sameCut;
     tool.removesAll = exact && cut.removesAll;
     return tool;
@@ -103,7 +112,7 @@ void WorkpieceCuts::remakeFromValid() {
     BRepBndLib::Add(lastValid_, box, false);
     std::vector<FailedCut> failed;
     for (const auto& cut : sinceValid_) {
-        CutEvidence evidence = evidenceOf(box, {cut.tool});
+        CutEvidence evidence = evidenceOf(box, {askedSolid(cut, failed.empty())});
         evidence.fullCheck = true;
         if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back({&cut, part.refusal});
     }
@@ -211,19 +220,20 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
                 if (g == 0) {
                     // Measured on a lathe job (turned rings): united first, they cut in about
                     // the time of one Boolean per cut; as tools of their own, in twice that.
-                    std::vector<TopoDS_Shape> solids;
+                    std::vector<TopoDS_Shape> solids, asked;
                     double volume = 0;
                     for (const auto* cut : group.cuts) {
                         solids.push_back(cut->tool);
+                        asked.push_back(askedSolid(*cut, true));
                         volume += cut->toolVolume;
                     }
-                    tools.push_back({.shape = fusedTree(solids, false), .volume = volume, .asked = solids});
+                    tools.push_back({.shape = fusedTree(solids, false), .volume = volume, .asked = asked});
                 } else {
                     double volume = 0;
                     std::vector<TopoDS_Shape> asked;
                     for (const auto* cut : group.cuts) {
                         volume += cut->toolVolume;
-                        asked.push_back(cut->tool);
+                        asked.push_back(askedSolid(*cut, true));
                     }
                     MergedSweep merged = mergedSweep(group.sweeps, keys[g]);
                     CutTool tool = toolOf(*group.cuts.front());

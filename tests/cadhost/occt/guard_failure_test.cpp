@@ -21,6 +21,7 @@
 
 #include "automation/error.hpp"
 #include "cadhost/occt/guarded_cut.hpp"
+#include "cadhost/occt/solid_ops.hpp"
 #include "host_fixture.hpp"
 
 namespace corvex::cadhost::occt::testing {
@@ -63,7 +64,10 @@ TopoDS_Shape addedAndHidden(const TopoDS_Shape& result) {
 
 class GuardedSubtraction : public HostTest {
 protected:
-    void TearDown() override { setSubtractionHookForTesting(nullptr); }
+    void TearDown() override {
+        setSubtractionHookForTesting(nullptr);
+        setCommonHookForTesting(nullptr);
+    }
     std::shared_ptr<Solid3D> cell(int i) {
         // Ten disjoint 10 x 10 x 1 cuts along the top of the block.
         return drawing->addBox({10.0 * i, 0, -1}, {10.0 * i + 10, 10, 5});
@@ -132,6 +136,22 @@ TEST_F(GuardedSubtraction, ACommonPartThatWillNotCutIsTakenOutAsTheWholeToolItCa
         }
         EXPECT_EQ(std::count(attempts.begin(), attempts.end(), 3), moved ? 0 : 1);
         setSubtractionHookForTesting(nullptr);
+    }
+}
+
+// The common part is a Boolean too: one the kernel made short would take out too little, and
+// its own volume would vouch for it. The result is judged against the whole tool instead.
+TEST_F(GuardedSubtraction, ACommonPartTheKernelMadeShortIsCaughtByTheWholeTool) {
+    for (bool eager : {true, false}) {
+        drawing->setEagerSubtraction(eager);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        setCommonHookForTesting([](const TopoDS_Shape& common) {
+            return BRepAlgoAPI_Cut(common, BRepPrimAPI_MakeBox(gp_Pnt(50, 40, -5), gp_Pnt(60, 60, 5)).Shape()).Shape();
+        });
+        auto common = part->CheckInterference(obj(box(40, 40, -5, 60, 60, 5)), Variant::boolean(true));
+        setCommonHookForTesting(nullptr);
+        part->Boolean(Variant::int32(2), obj(common));
+        EXPECT_REL(volume(part), 200000 - 2000, 1e-9) << (eager ? "eager" : "queued");
     }
 }
 

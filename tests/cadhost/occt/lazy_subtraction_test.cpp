@@ -107,9 +107,10 @@ TEST_F(LazySubtraction, AMergedSpanMayTakeNoMoreThanItsUnionsVolume) {
     auto part = box(0, 0, -20, 100, 100, 0);
     // The merged Boolean goes wrong on every attempt and also takes the 9600 mm3 under the
     // pocket: less than the strips' sum, more than their union. The cuts one by one are sound.
-    int spoiled = 0;
-    setSubtractionHookForTesting([&](const TopoDS_Shape& result, int) {
-        if (spoiled >= 3) return result;
+    int spoiled = 0, plainAttempts = 0;
+    setSubtractionHookForTesting([&](const TopoDS_Shape& result, int attempt) {
+        plainAttempts += attempt == 0;
+        if (plainAttempts > 1) return result;  // the merged cut's retries are over
         ++spoiled;
         return BRepAlgoAPI_Cut(result, BRepPrimAPI_MakeBox(gp_Pnt(10, 10, -8), gp_Pnt(90, 50, -5)).Shape()).Shape();
     });
@@ -117,7 +118,7 @@ TEST_F(LazySubtraction, AMergedSpanMayTakeNoMoreThanItsUnionsVolume) {
     // Nine overlapping strips, 5 deep: together 28800 mm3 of tools, their union only 16000.
     for (int i = 0; i < 9; ++i) subtract(part, prism(10 + 8 * i, 10, 26 + 8 * i, 50, -5, 5));
     EXPECT_REL(volume(part), 200000 - 16000, 1e-12);
-    EXPECT_EQ(spoiled, 3);
+    EXPECT_GE(spoiled, 3);
     EXPECT_EQ(kernelCounters().guardFailures, 1) << "the spoiled merged cut was believed";
     EXPECT_TRUE(measureSolid(*part).valid);
 }
