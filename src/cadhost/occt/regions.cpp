@@ -1,7 +1,10 @@
 #include "cadhost/occt/regions.hpp"
 
+#include <BRepCheck_Status.hxx>
+#include <BRepCheck_Wire.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
+#include <TopoDS_Edge.hxx>
 
 #include "automation/error.hpp"
 #include "cadhost/occt/region_errors.hpp"
@@ -10,6 +13,21 @@
 #include "cadhost/occt/region_planes.hpp"
 
 namespace corvex::cadhost::occt {
+namespace {
+
+// A boundary that crosses itself bounds no region: its lobes run opposite ways, and a solid
+// made from it came out inside out (a lathe insert whose points crossed: -1.06 mm3), which a
+// drawing then carried.
+void refuseCrossingBoundary(const TopoDS_Face& face) {
+    for (TopExp_Explorer wires(face, TopAbs_WIRE); wires.More(); wires.Next()) {
+        BRepCheck_Wire check(TopoDS::Wire(wires.Current()));
+        TopoDS_Edge first, second;
+        if (check.SelfIntersect(face, first, second) == BRepCheck_SelfIntersectingWire)
+            throw automation::invalidArgument("the curves cross one another, so they bound no region");
+    }
+}
+
+}  // namespace
 
 std::vector<TopoDS_Face> regionsFromCurves(const std::vector<TopoDS_Shape>& curves) {
     return withRegionErrors("making regions from curves", [&] {
@@ -22,6 +40,7 @@ std::vector<TopoDS_Face> regionsFromCurves(const std::vector<TopoDS_Shape>& curv
         faces.reserve(loops.size());
         for (const CurveLoop& loop : loops) {
             faces.push_back(upwardFace(loop.wire));
+            refuseCrossingBoundary(faces.back());
         }
         if (faces.size() == 1) {
             return faces;

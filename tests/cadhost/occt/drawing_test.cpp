@@ -35,13 +35,16 @@ TEST_F(DrawingRules, LatheStyleListKeepsTheOrderOfItsEntities) {
     EXPECT_REL(measureRegion(*regions[3]).area, M_PI * 0.16, 1e-9);
 }
 
-TEST_F(DrawingRules, EmptyEntriesAreSkippedAndOpenCurvesMakeNoRegion) {
+TEST_F(DrawingRules, EmptyEntriesAreSkippedAndOpenOrCrossingCurvesMakeNoRegion) {
     auto outline = rectangle(0, 0, 2, 2);
     auto regions = regionsOf(space->AddRegion(list({obj(outline), Variant(), Variant()})));
     EXPECT_EQ(regions.size(), 1u);
     auto open = space->AddPolyline(Variant::doubles({0, 0, 0, 1, 0, 0, 1, 1, 0}));
+    // A bow tie: its two lobes would run opposite ways, and a solid made of it inside out.
+    auto crossing = space->AddPolyline(Variant::doubles({0, 0, 0, 2, 2, 0, 2, 0, 0, 0, 2, 0, 0, 0, 0}));
     auto before = entityCount();
     EXPECT_THROW(space->AddRegion(list({obj(open)})), automation::Error);
+    EXPECT_THROW(space->AddRegion(list({obj(crossing)})), automation::Error);
     EXPECT_THROW(space->AddRegion(list({Variant()})), automation::Error);
     EXPECT_THROW(space->AddRegion(list({obj(box(0, 0, 0, 1, 1, 1))})), automation::Error);
     EXPECT_EQ(entityCount(), before + 1);
