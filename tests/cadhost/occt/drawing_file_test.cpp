@@ -220,10 +220,13 @@ TEST_F(DrawingFile, VisibilityComesBackWithTheColour) {
     auto hiddenOutline = rectangle(0, 0, 2, 2);
     auto hiddenLumps = box(0, 0, 0, 30, 10, 10);
     hiddenLumps->Boolean(Variant::int32(2), obj(box(10, -1, -1, 20, 11, 11)));
-    for (const auto& entity : std::vector<std::shared_ptr<Entity>>{hidden, hiddenGreen, hiddenOutline, hiddenLumps})
+    auto hiddenRegion = regionsOf(space->AddRegion(list({obj(rectangle(5, 5, 6, 6))}))).front();
+    for (const auto& entity :
+         std::vector<std::shared_ptr<Entity>>{hidden, hiddenGreen, hiddenOutline, hiddenLumps, hiddenRegion})
         entity->putVisible(Variant::boolean(false));
 
     auto read = roundTrip();
+    EXPECT_FALSE(entityVisible(*byId(*read, entityId(*hiddenRegion))));
     EXPECT_FALSE(entityVisible(*byId(*read, entityId(*hiddenOutline))));
     EXPECT_FALSE(entityVisible(*byId(*read, entityId(*hiddenLumps))));
     EXPECT_EQ(entityColour(*byId(*read, entityId(*hiddenLumps))), "3");
