@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "automation/variant.hpp"
-#include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
 #include "server/corvex4.hpp"
 
 namespace corvex::bench {

@@ -16,7 +16,7 @@
 #include <optional>
 #include <random>
 
-#include "cadhost/occt/removal_check.hpp"
+#include "cadhost/occt/cutting/removal_check.hpp"
 
 namespace corvex::bench {
 namespace {

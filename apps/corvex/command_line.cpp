@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "automation/error.hpp"
-#include "cadhost/occt/drawing_file.hpp"
+#include "cadhost/occt/files/drawing_file.hpp"
 
 namespace corvex::runner {
 

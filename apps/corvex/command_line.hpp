@@ -10,7 +10,7 @@
 #include <string>
 
 #include "cadhost/journal.hpp"
-#include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
 
 namespace corvex::runner {
 

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
 
 namespace corvex::runner {
 

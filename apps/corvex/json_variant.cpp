@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "automation/error.hpp"
-#include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
 #include "command_line.hpp"
 
 namespace corvex::runner {

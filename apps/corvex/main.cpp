@@ -10,7 +10,7 @@
 #include <iostream>
 
 #include "automation/error.hpp"
-#include "cadhost/occt/occt_output.hpp"
+#include "cadhost/occt/files/occt_output.hpp"
 #include "command_line.hpp"
 #include "contents_command.hpp"
 #include "render_command.hpp"

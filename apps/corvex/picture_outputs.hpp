@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "cadhost/occt/embedded_host.hpp"
-#include "cadhost/occt/picture.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
+#include "cadhost/occt/pictures/picture.hpp"
 
 namespace corvex::runner {
 

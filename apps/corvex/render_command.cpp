@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "automation/error.hpp"
-#include "cadhost/occt/picture.hpp"
+#include "cadhost/occt/pictures/picture.hpp"
 #include "command_line.hpp"
 
 namespace corvex::runner {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "automation/error.hpp"
-#include "cadhost/occt/drawing_file.hpp"
+#include "cadhost/occt/files/drawing_file.hpp"
 #include "command_line.hpp"
 #include "json_variant.hpp"
 #include "progress_bar.hpp"

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "automation/error.hpp"
-#include "cadhost/occt/drawing_file.hpp"
+#include "cadhost/occt/files/drawing_file.hpp"
 #include "command_line.hpp"
 
 namespace corvex::runner {

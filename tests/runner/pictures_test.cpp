@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "cadhost/occt/picture.hpp"
+#include "cadhost/occt/pictures/picture.hpp"
 #include "cadhost/occt/picture_helpers.hpp"
 
 namespace corvex::runner::testing {

@@ -13,7 +13,7 @@
 #include "automation/variant.hpp"
 #include "cadhost/connector.hpp"
 #include "cadhost/journal.hpp"
-#include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
 #include "error_of.hpp"
 #include "server/corvex4.hpp"
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "automation/variant.hpp"
-#include "cadhost/occt/embedded_host.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
 #include "cadhost/take.hpp"
 
 namespace corvex::cadhost::occt::testing {

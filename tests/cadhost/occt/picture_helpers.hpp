@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "cadhost/occt/picture.hpp"
+#include "cadhost/occt/pictures/picture.hpp"
 
 namespace corvex::cadhost::occt::testing {
 

@@ -1,0 +1,262 @@
+#include "cadhost/occt/cutting/workpiece_cuts.hpp"
+
+#include <BRepBndLib.hxx>
+#include <Standard_Failure.hxx>
+
+#include <algorithm>
+#include <atomic>
+#include <set>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/cutting/kernel_parallel.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+// A queue this long is carried out even if nobody looks: the merged tools, and what the
+// kernel has to hold at once, stay of a modest size.
+constexpr std::size_t kQueueLimit = 512;
+// Cuts that cannot be merged go into the Boolean as tools of their own, and each tool also
+// meets all the others: measured on a terrain job (a depth per cut), batches of about ten
+// took a third of the time of one Boolean per cut, and batches of thirty took more.
+constexpr std::size_t kSeparateToolLimit = 10;
+
+bool mergesWith(const QueuedCut& cut, const std::vector<QueuedCut>& queue) {
+    return cut.sweep && std::any_of(queue.begin(), queue.end(), [&](const QueuedCut& queued) {
+               return queued.sweep && mergeable(*queued.sweep, *cut.sweep);
+           });
+}
+
+// A cut the kernel could not make, and why its last result was refused.
+struct FailedCut {
+    const QueuedCut* cut;
+    std::string refusal;
+};
+
+// The cuts that could not be made, named by the calls that made them, each with what was
+// wrong with the kernel's result. Every other cut was made: the calls after a failed one were
+// told they succeeded, so their cuts are not lost.
+automation::Error cutFailure(const std::vector<FailedCut>& failed) {
+    std::string message;
+    for (std::size_t i = 0; i < failed.size(); ++i) {
+        const QueuedCut& cut = *failed[i].cut;
+        if (i > 0) message += "; ";
+        message += cut.call.empty() ? std::string("a subtraction") : "the subtraction made by " + cut.call;
+        message += " was refused: " + (failed[i].refusal.empty() ? std::string("no result") : failed[i].refusal);
+    }
+    message += ", even when retried; the solid was left as it was before ";
+    message += failed.size() == 1 ? "that cut" : "those cuts";
+    return automation::failure(message);
+}
+
+// What a cut's result is checked against: for a common part of the workpiece and another
+// solid, that whole solid, so that a common part the kernel made short (a Boolean too) is
+// caught as well; else the tool itself. Only while `exact` (see toolOf): with an earlier cut
+// left out, the part may hold material of the whole solid that the common part did not.
+const TopoDS_Shape& askedSolid(const QueuedCut& cut, bool exact) {
+    return exact && cut.sameCut ? *cut.sameCut : cut.tool;
+}
+
+// A cut as the guarded subtraction takes it.
+// `exact`: the part is the one each earlier cut was asked of, none left out, so that a common
+// part may be taken out as the whole solid it was taken with.
+CutTool toolOf(const QueuedCut& cut, bool exact = true) {
+    CutTool tool{.shape = cut.tool, .volume = cut.toolVolume};
+    if (cut.sweep && cut.sweep->turn) tool.turnedAbout = cut.sweep->axis;
+    if (exact && cut.sameCut) tool.asked = {*cut.sameCut};
+    if (exact) tool.sameCut = cut.sameCut;
+    tool.removesAll = exact && cut.removesAll;
+    return tool;
+}
+
+std::uint64_t newStamp() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+}  // namespace
+
+WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(shape), lastValid_(std::move(shape)), stamp_(newStamp()) {}
+
+void WorkpieceCuts::flush() {
+    if (queue_.empty()) return;
+    // Taken off the queue first: a failure is reported once, by whoever looked.
+    std::vector<QueuedCut> cuts;
+    cuts.swap(queue_);
+    separateTools_ = 0;
+    carryOut(std::move(cuts));
+}
+
+const TopoDS_Shape& WorkpieceCuts::settled() {
+    flush();
+    if (!fullyChecked_) {
+        const bool valid = [&] {
+            PlacementCheckTime time(true);
+            return isValidShape(part_.shape());
+        }();
+        if (valid) {
+            lastValid_ = part_.shape();
+            sinceValid_.clear();
+            fullyChecked_ = true;
+        } else {
+            remakeFromValid();
+        }
+    }
+    return part_.shape();
+}
+
+void WorkpieceCuts::remakeFromValid() {
+    PartShape part{.shape = lastValid_, .volume = solidVolume(lastValid_)};
+    Bnd_Box box;
+    BRepBndLib::Add(lastValid_, box, false);
+    std::vector<FailedCut> failed;
+    for (const auto& cut : sinceValid_) {
+        CutEvidence evidence = evidenceOf(box, {askedSolid(cut, failed.empty())});
+        evidence.fullCheck = true;
+        if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back({&cut, part.refusal});
+    }
+    // Named before the cuts they point into are let go. A new stamp too: with a cut left out,
+    // the part may hold more than it did.
+    std::optional<automation::Error> error;
+    if (!failed.empty()) error = cutFailure(failed);
+    replace(part.shape);
+    if (error) throw *error;
+}
+
+double WorkpieceCuts::volume() {
+    flush();
+    return part_.volume();
+}
+
+void WorkpieceCuts::subtract(QueuedCut cut, bool eager) {
+    ++cutsAsked_;
+    if (!mergesWith(cut, queue_)) ++separateTools_;
+    queue_.push_back(std::move(cut));
+    if (eager || queue_.size() >= kQueueLimit || separateTools_ >= kSeparateToolLimit) flush();
+}
+
+void WorkpieceCuts::replace(TopoDS_Shape shape) {
+    part_ = PartCells(shape);
+    lastValid_ = std::move(shape);
+    sinceValid_.clear();
+    fullyChecked_ = true;
+    stamp_ = newStamp();
+}
+
+void WorkpieceCuts::transform(const gp_Trsf& motion) {
+    flush();
+    part_.transform(motion);
+    lastValid_ = movedShape(lastValid_, motion);
+    for (auto& cut : sinceValid_) {
+        cut.tool = movedShape(cut.tool, motion);
+        if (cut.sweep) cut.sweep = movedSweep(*cut.sweep, motion);
+        if (cut.sameCut) cut.sameCut = movedShape(*cut.sameCut, motion);
+    }
+    stamp_ = newStamp();
+}
+
+void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
+    if (cuts.size() > 1 && carryOutMerged(cuts)) {
+        part_.tidy();
+        fullyChecked_ = false;
+        sinceValid_.insert(sinceValid_.end(), cuts.begin(), cuts.end());
+        return;
+    }
+    // One by one: either there is one cut, or the merged cut was refused and the cut that
+    // the kernel cannot make has to be found and named.
+    std::vector<FailedCut> failed;
+    for (const auto& cut : cuts) {
+        if (part_.subtract({toolOf(cut, failed.empty())})) {
+            part_.tidy();
+            fullyChecked_ = false;
+            sinceValid_.push_back(cut);
+        } else {
+            failed.push_back({&cut, part_.refusal()});
+        }
+    }
+    if (!failed.empty()) throw cutFailure(failed);
+}
+
+bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
+    // The cuts that merge (a span's prisms, one axis's turns), each group with its sweeps; the
+    // first group holds the solids of no known sweep, united among themselves.
+    struct Group {
+        std::vector<const SweepOrigin*> sweeps;
+        std::vector<const QueuedCut*> cuts;
+    };
+    std::vector<Group> groups(1);
+    for (const auto& cut : cuts) {
+        if (!cut.sweep) {
+            groups.front().cuts.push_back(&cut);
+            continue;
+        }
+        auto same = std::find_if(groups.begin() + 1, groups.end(),
+                                 [&](const Group& group) { return mergeable(*group.sweeps.front(), *cut.sweep); });
+        if (same == groups.end()) same = groups.insert(groups.end(), Group());
+        same->sweeps.push_back(&*cut.sweep);
+        same->cuts.push_back(&cut);
+    }
+    // What each group takes out: its merged solid, or its cuts one by one, and how much that
+    // may remove. A merged sweep's bound is its own volume, not the sum of the cuts' (which
+    // for overlapping slots is several times larger), so a cut that takes more is refused.
+    std::vector<std::vector<CutTool>> made(groups.size());
+    // Groups merge side by side (the unions work on copies, see fusedTree). A merge the kernel
+    // cannot make costs speed, never the cut: the solids then go in one by one. A group that
+    // repeats an earlier one's outlines elsewhere (the next layer of a pocket) waits for it,
+    // and then takes its union moved.
+    std::vector<int> first, repeats;
+    std::vector<std::optional<TranslationKey>> keys(groups.size());
+    std::set<std::string> seen;
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+        if (g > 0 && groups[g].cuts.size() > 1) keys[g] = mergeKey(groups[g].sweeps);
+        (keys[g] && !seen.insert(keys[g]->text).second ? repeats : first).push_back(g);
+    }
+    auto merge = [&](int g) {
+        const Group& group = groups[g];
+        auto& tools = made[g];
+        if (group.cuts.size() > 1) {
+            try {
+                if (g == 0) {
+                    // Measured on a lathe job (turned rings): united first, they cut in about
+                    // the time of one Boolean per cut; as tools of their own, in twice that.
+                    std::vector<TopoDS_Shape> solids, asked;
+                    double volume = 0;
+                    for (const auto* cut : group.cuts) {
+                        solids.push_back(cut->tool);
+                        asked.push_back(askedSolid(*cut, true));
+                        volume += cut->toolVolume;
+                    }
+                    tools.push_back({.shape = fusedTree(solids, false), .volume = volume, .asked = asked});
+                } else {
+                    double volume = 0;
+                    std::vector<TopoDS_Shape> asked;
+                    for (const auto* cut : group.cuts) {
+                        volume += cut->toolVolume;
+                        asked.push_back(askedSolid(*cut, true));
+                    }
+                    MergedSweep merged = mergedSweep(group.sweeps, keys[g]);
+                    CutTool tool = toolOf(*group.cuts.front());
+                    tool.shape = merged.solid;
+                    tool.volume = std::min(volume, merged.volume);
+                    tool.asked = std::move(asked);
+                    tools.push_back(std::move(tool));
+                }
+                return;
+            } catch (const automation::Error&) {
+            } catch (const Standard_Failure&) {
+            }
+        }
+        for (const auto* cut : group.cuts) tools.push_back(toolOf(*cut));
+    };
+    runSideBySide(static_cast<int>(first.size()), [&](int i) { merge(first[i]); });
+    runSideBySide(static_cast<int>(repeats.size()), [&](int i) { merge(repeats[i]); });
+    std::vector<CutTool> tools;
+    for (std::size_t g = 1; g <= made.size(); ++g) {  // the solids of no sweep last
+        const auto& group = made[g % made.size()];
+        tools.insert(tools.end(), group.begin(), group.end());
+    }
+    return part_.subtract(tools);
+}
+
+}  // namespace corvex::cadhost::occt

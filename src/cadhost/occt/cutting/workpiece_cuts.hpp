@@ -1,0 +1,77 @@
+#pragma once
+// A solid that cuts are taken from, with the cuts not yet carried out (internal).
+// A workpiece takes thousands of subtractions, and one Boolean per cut costs more with every
+// face the part gains. So a subtraction is queued, and the queue is carried out when someone
+// looks at the solid (or it grows long): prisms of the same height span merged into one by
+// uniting their regions in 2-D, other cut solids united among themselves, and the lot taken
+// out in one guarded Boolean. The result is the one each cut at its call would have given.
+#include <gp_Trsf.hxx>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cadhost/occt/cutting/part_cells.hpp"
+#include "cadhost/occt/cutting/sweep_merge.hpp"
+
+namespace corvex::cadhost::occt {
+
+struct QueuedCut {
+    TopoDS_Shape tool;
+    std::optional<SweepOrigin> sweep;
+    double toolVolume = 0;
+    // When `tool` is the common part of this workpiece and another solid: that solid, which
+    // cut from the workpiece leaves the same part (see CutTool::sameCut).
+    std::optional<TopoDS_Shape> sameCut;
+    // When `tool` is that common part and the workpiece has not been cut since it was taken:
+    // the cut must remove the whole of it.
+    bool removesAll = false;
+    std::string call;  // the client call that made the cut, for a failure found later
+};
+
+class WorkpieceCuts {
+public:
+    explicit WorkpieceCuts(TopoDS_Shape shape);
+
+    // The shape with every queued cut made, and valid by the kernel's full check. Fails with
+    // an automation::Error naming the calls whose cuts could not be made; the solid then
+    // holds every other cut.
+    const TopoDS_Shape& settled();
+    double volume();  // settles first
+
+    // Queues a cut; `eager` carries it (and anything queued) out at once.
+    void subtract(QueuedCut cut, bool eager);
+    bool pending() const { return !queue_.empty(); }
+    void discardPending() { queue_.clear(); }
+
+    void replace(TopoDS_Shape shape);
+    void transform(const gp_Trsf& motion);  // settles first
+
+    // Tells this workpiece, as it is now, from any other and from itself once moved or
+    // replaced: until then it only loses material.
+    std::uint64_t stamp() const { return stamp_; }
+    // How many cuts the workpiece has been asked for.
+    std::uint64_t cutsAsked() const { return cutsAsked_; }
+
+private:
+    void flush();
+    void carryOut(std::vector<QueuedCut> cuts);
+    bool carryOutMerged(const std::vector<QueuedCut>& cuts);
+    void remakeFromValid();
+
+    PartCells part_;
+    // A cut is checked where it changed the part, which is cheap; the whole part is checked
+    // by the kernel when someone looks at it. Should that fail, the part is made again from
+    // the last one that passed, every cut since checked in full, and a cut that still leaves
+    // the part invalid is left out and reported.
+    TopoDS_Shape lastValid_;
+    std::vector<QueuedCut> sinceValid_;
+    bool fullyChecked_ = true;
+    std::vector<QueuedCut> queue_;
+    std::size_t separateTools_ = 0;  // queued cuts that merge with no other
+    std::uint64_t stamp_;
+    std::uint64_t cutsAsked_ = 0;
+};
+
+}  // namespace corvex::cadhost::occt

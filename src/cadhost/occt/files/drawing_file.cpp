@@ -1,0 +1,176 @@
+// Drawings to and from STEP: the entities in drawing order as named, coloured shapes, and the
+// groups as layers. What STEP alone cannot carry back (which kind a loose edge was, a colour
+// text that is not just a colour) travels in the entity's name.
+#include "cadhost/occt/files/drawing_file.hpp"
+
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS_Edge.hxx>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/model/entities_from_shape.hpp"
+#include "cadhost/occt/model/entity_base.hpp"
+#include "cadhost/occt/model/entity_names.hpp"
+#include "cadhost/occt/files/replace_file.hpp"
+#include "cadhost/occt/files/step_content.hpp"
+#include "cadhost/occt/files/step_read_back.hpp"
+#include "cadhost/occt/files/written_file_check.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+// STEP keeps no empty shape, nor a layer of a lone point: a solid with nothing left is written
+// as a short edge under its name, which the reader takes back as the empty solid it names.
+TopoDS_Shape emptySolidMarker() { return BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0), gp_Pnt(1, 0, 0)).Edge(); }
+
+// What the file holds for an entity. A curve with no geometry (a line of no length) has
+// nothing a file could hold and is left out. A solid is never left out: a queued cut that
+// fails is reported once, by whoever looked first, and the solid then holds the cuts made
+// before it, so a second look gives the part; if even that fails, the drawing is not written.
+// A solid cut away altogether is written as a mark that keeps it in its groups.
+TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
+    const bool solid = entity.kind() == "Solid3D";
+    TopoDS_Shape shape;
+    try {
+        shape = entity.shape();
+    } catch (const automation::Error&) {
+        if (!solid) return {};
+        shape = entity.shape();
+    } catch (const Standard_Failure&) {
+        if (!solid) return {};
+        throw;
+    }
+    if (solid && !TopExp_Explorer(shape, TopAbs_SOLID).More()) return emptySolidMarker();
+    return shape;
+}
+
+StepItem itemOf(const EntityBase& entity, TopoDS_Shape shape) {
+    StepItem item;
+    item.shape = std::move(shape);
+    item.colour = colourOfText(entity.colour());
+    item.visible = entity.visible();
+    // An invisible shape is written with a colour even when it has none, so the file alone
+    // would not say BYLAYER.
+    const bool fileSaysColour =
+        textOfColour(item.colour) == entity.colour() && (item.visible || item.colour);
+    EntityName name{entity.kind(), entity.id(), {}};
+    if (!fileSaysColour) name.colour = entity.colour();
+    item.name = formatEntityName(name);
+    return item;
+}
+
+StepContent contentOf(const DrawingState& state) {
+    StepContent content;
+    std::map<const EntityBase*, std::size_t> itemOfEntity;
+    for (const auto& [id, entity] : state.entities) {
+        TopoDS_Shape shape = shapeOrNothing(*entity);
+        if (shape.IsNull()) continue;
+        itemOfEntity[entity.get()] = content.items.size();
+        content.items.push_back(itemOf(*entity, std::move(shape)));
+    }
+    for (const GroupData& group : state.groups) {
+        StepLayer layer{group.name, {}};
+        for (const auto& member : group.members) {
+            auto found = itemOfEntity.find(member.get());
+            if (found != itemOfEntity.end()) layer.members.push_back(found->second);
+        }
+        content.layers.push_back(std::move(layer));
+    }
+    return content;
+}
+
+// Rebuilds the drawing's entities from the file's items. Items this system named keep their
+// ids; anything else (parts from another CAD program, the second of two items claiming one
+// id, the further entities one item splits into) is numbered after the highest id named.
+class DrawingRebuilder {
+public:
+    DrawingRebuilder(const StepContent& content, DrawingState& state)
+        : content_(content), state_(state) {}
+
+    void rebuild() {
+        std::vector<std::optional<EntityName>> names;
+        int highest = 0;
+        for (const StepItem& item : content_.items) {
+            names.push_back(parseEntityName(item.name));
+            if (names.back()) highest = std::max(highest, names.back()->id);
+        }
+        nextFreeId_ = highest + 1;
+        for (std::size_t i = 0; i < content_.items.size(); ++i)
+            entitiesOfItem_.push_back(addItem(content_.items[i], names[i]));
+        for (const StepLayer& layer : content_.layers) addGroup(layer);
+    }
+
+private:
+    std::vector<std::shared_ptr<EntityBase>> addItem(const StepItem& item,
+                                                     const std::optional<EntityName>& name) {
+        std::vector<std::shared_ptr<EntityBase>> entities;
+        try {
+            entities = entitiesFromShape(item.shape, name ? name->kind : std::string());
+        } catch (const automation::Error& error) {
+            throw automation::failure(describe(item) + ": " + error.description());
+        } catch (const Standard_Failure& failure) {
+            throw automation::failure(describe(item) + ": " + failure.GetMessageString());
+        }
+        for (std::size_t k = 0; k < entities.size(); ++k) {
+            const bool keepsId = k == 0 && name && takenIds_.insert(name->id).second;
+            state_.restore(entities[k], keepsId ? name->id : nextFreeId_++);
+            entities[k]->setColour(name && name->colour ? *name->colour : textOfColour(item.colour));
+            entities[k]->setVisibleFlag(item.visible);
+        }
+        return entities;
+    }
+
+    void addGroup(const StepLayer& layer) {
+        GroupData& group = state_.group(layer.name);
+        for (std::size_t index : layer.members)
+            for (const auto& entity : entitiesOfItem_.at(index))
+                if (std::find(group.members.begin(), group.members.end(), entity) ==
+                    group.members.end())
+                    group.members.push_back(entity);
+    }
+
+    static std::string describe(const StepItem& item) {
+        return item.name.empty() ? std::string("an unnamed shape") : "the shape \"" + item.name + "\"";
+    }
+
+    const StepContent& content_;
+    DrawingState& state_;
+    int nextFreeId_ = 1;
+    std::set<int> takenIds_;
+    std::vector<std::vector<std::shared_ptr<EntityBase>>> entitiesOfItem_;
+};
+
+}  // namespace
+
+namespace {
+// Our own shapes' names are taken whole even where the writer made assemblies of them.
+bool isOurShape(const std::string& name) { return parseEntityName(name).has_value(); }
+}  // namespace
+
+void writeDrawing(const Drawing& drawing, const std::string& path) {
+    const StepContent content = contentOf(drawing.state());
+    replaceFile(
+        path, [&](const std::string& temporary) { writeStepContent(content, temporary); },
+        [&](const std::string& temporary) {
+            checkStepWritten(temporary);
+            checkStepReadsBack(content, temporary, isOurShape);
+        });
+}
+
+std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {
+    const StepContent content = readStepContent(path, isOurShape);
+    auto drawing = Drawing::create(std::move(journal));
+    try {
+        DrawingRebuilder(content, drawing->state()).rebuild();
+    } catch (const automation::Error& error) {
+        throw automation::failure("Cannot read " + path + ": " + error.description());
+    }
+    return drawing;
+}
+
+}  // namespace corvex::cadhost::occt

@@ -1,0 +1,41 @@
+#pragma once
+// Making and combining solids (internal). Every function fails with an automation::Error.
+#include <TopoDS_Shape.hxx>
+#include <TopoDS_Wire.hxx>
+#include <gp_Ax1.hxx>
+#include <gp_Pnt.hxx>
+#include <gp_Trsf.hxx>
+
+#include <vector>
+
+#include "cadhost/model.hpp"
+
+namespace corvex::cadhost::occt {
+
+TopoDS_Shape makeCylinder(const gp_Pnt& centre, double radius, double height);
+TopoDS_Shape makeBox(const gp_Pnt& corner0, const gp_Pnt& corner1);
+
+// The region's faces moved along their plane normal (the one with a non-negative Z).
+TopoDS_Shape extrudeRegion(const TopoDS_Shape& region, double height);
+// A full turn when |angle| >= 2*pi; otherwise the signed angle by the right-hand rule.
+TopoDS_Shape revolveRegion(const TopoDS_Shape& region, const gp_Ax1& axis, double angle);
+TopoDS_Shape sweepRegion(const TopoDS_Shape& region, const TopoDS_Shape& path);
+
+// The number of solids in a shape and its volume (0 for none).
+int countSolids(const TopoDS_Shape& shape);
+double solidVolume(const TopoDS_Shape& shape);
+bool isValidShape(const TopoDS_Shape& shape);
+
+int countFaces(const TopoDS_Shape& shape);
+
+// The shape after a rigid motion, placed by one transformation. Moving a shape by composing
+// locations makes a chain one link longer per move, and every later look at a face walks it:
+// after two thousand tool moves that was 3 ms a move.
+TopoDS_Shape movedShape(const TopoDS_Shape& shape, const gp_Trsf& motion);
+
+// One attempt of the kernel's Boolean of `arguments` with `tools` (a subtraction takes every
+// tool from every argument); a null shape when the kernel reports failure. Unguarded.
+TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::vector<TopoDS_Shape>& tools,
+                        BooleanOp operation, double fuzzy);
+
+}  // namespace corvex::cadhost::occt

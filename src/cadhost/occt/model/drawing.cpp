@@ -1,0 +1,144 @@
+#include <gp_Ax2.hxx>
+
+#include <BRepPrimAPI_MakeCylinder.hxx>
+
+#include "automation/coerce.hpp"
+#include "automation/error.hpp"
+#include "cadhost/occt/model/colour.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
+#include "cadhost/occt/model/entities.hpp"
+#include "cadhost/occt/model/groups.hpp"
+#include "cadhost/occt/model/guard.hpp"
+#include "cadhost/occt/model/model_space.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
+
+namespace corvex::cadhost::occt {
+
+Drawing::Drawing() : state_(std::make_shared<DrawingState>()) {}
+Drawing::~Drawing() = default;
+
+std::shared_ptr<Drawing> Drawing::create(std::shared_ptr<Journal> journal) {
+    std::shared_ptr<Drawing> drawing(new Drawing());
+    drawing->state_->journal = journal ? std::move(journal) : std::make_shared<Journal>();
+    return drawing;
+}
+
+void Drawing::setEagerSubtraction(bool eager) {
+    state_->eagerSubtraction = eager;
+    if (eager) settle();
+}
+bool Drawing::eagerSubtraction() const { return state_->eagerSubtraction; }
+void Drawing::setCurrentCall(std::string label) { state_->currentCall = std::move(label); }
+
+void Drawing::settle() {
+    for (const auto& [id, entity] : state_->entities)
+        if (auto* solid = dynamic_cast<SolidEntity*>(entity.get())) solid->shape();
+}
+
+Journal& Drawing::journal() { return *state_->journal; }
+std::shared_ptr<Journal> Drawing::sharedJournal() const { return state_->journal; }
+
+void Drawing::attachTo(const std::shared_ptr<cadhost::Application>& application) {
+    application_ = application;
+}
+
+std::shared_ptr<cadhost::Application> Drawing::Application() {
+    return hostCall(state_->journal.get(), describe(), "Application", {}, [&](JournalEntry& entry) {
+        auto application = application_.lock();
+        if (!application) throw automation::failure("the drawing is not open in an application");
+        entry.result(Variant::object(application));
+        return application;
+    });
+}
+
+std::shared_ptr<cadhost::ModelSpace> Drawing::ModelSpace() {
+    return hostCall(state_->journal.get(), describe(), "ModelSpace", {}, [&](JournalEntry& entry) {
+        auto space = std::make_shared<ModelSpaceImpl>(state_);
+        entry.result(Variant::object(space));
+        return std::shared_ptr<cadhost::ModelSpace>(space);
+    });
+}
+
+std::shared_ptr<cadhost::Groups> Drawing::Groups() {
+    return hostCall(state_->journal.get(), describe(), "Groups", {}, [&](JournalEntry& entry) {
+        auto groups = std::make_shared<GroupsImpl>(state_);
+        entry.result(Variant::object(groups));
+        return std::shared_ptr<cadhost::Groups>(groups);
+    });
+}
+
+void Drawing::SetVariable(const Variant& name, const Variant& value) {
+    hostCall(state_->journal.get(), describe(), "SetVariable", {name, value}, [&](JournalEntry&) {
+        if (name.type() != automation::VarType::String)
+            throw automation::typeMismatch("a system variable is named by text");
+        std::string upper = name.asString();
+        for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (upper != "CECOLOR")
+            throw automation::invalidArgument("unknown system variable \"" + name.asString() + "\"");
+        if (value.type() != automation::VarType::String)
+            throw automation::typeMismatch("CECOLOR takes text");
+        auto colour = normalColour(value.asString());
+        if (!colour)
+            throw automation::invalidArgument("\"" + value.asString() +
+                                              "\" is not a colour: use 0-256, BYLAYER, BYBLOCK, a colour name or RGB:r,g,b");
+        state_->variables[upper] = *colour;
+    });
+}
+
+std::vector<std::shared_ptr<Entity>> Drawing::entities() const {
+    std::vector<std::shared_ptr<Entity>> result;
+    result.reserve(state_->entities.size());
+    for (const auto& [id, entity] : state_->entities) result.push_back(entity);
+    return result;
+}
+
+std::vector<std::string> Drawing::groupNames() const {
+    std::vector<std::string> names;
+    for (const auto& group : state_->groups) names.push_back(group.name);
+    return names;
+}
+
+std::vector<std::shared_ptr<Entity>> Drawing::groupMembers(const std::string& name) const {
+    std::vector<std::shared_ptr<Entity>> members;
+    if (auto* group = state_->findGroup(name))
+        members.assign(group->members.begin(), group->members.end());
+    return members;
+}
+
+void Drawing::addToGroup(const std::string& name, const std::shared_ptr<Entity>& entity) {
+    auto base = std::dynamic_pointer_cast<EntityBase>(entity);
+    if (!base || base->deleted() || !state_->entities.count(base->id()) ||
+        state_->entities.at(base->id()) != base)
+        throw automation::invalidArgument("only a live entity of this drawing can join a group");
+    if (name.empty()) throw automation::invalidArgument("a group needs a name");
+    state_->group(name).members.push_back(base);
+}
+
+std::string Drawing::variable(const std::string& name) const {
+    std::string upper = name;
+    for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    auto it = state_->variables.find(upper);
+    return it == state_->variables.end() ? std::string() : it->second;
+}
+
+std::shared_ptr<Solid3D> Drawing::addBox(const std::array<double, 3>& corner0,
+                                         const std::array<double, 3>& corner1) {
+    auto solid = std::make_shared<SolidEntity>(
+        makeBox(gp_Pnt(corner0[0], corner0[1], corner0[2]), gp_Pnt(corner1[0], corner1[1], corner1[2])));
+    state_->add(solid);
+    return solid;
+}
+
+std::shared_ptr<Solid3D> Drawing::addAxisCylinder(const std::array<double, 3>& base, double radius,
+                                                  double length, int axis) {
+    if (!(radius > 0) || !(length > 0))
+        throw automation::invalidArgument("a cylinder needs a radius and a length greater than 0");
+    if (axis < 0 || axis > 2) throw automation::invalidArgument("the axis must be x, y or z");
+    static const gp_Dir directions[] = {gp::DX(), gp::DY(), gp::DZ()};
+    gp_Ax2 frame(gp_Pnt(base[0], base[1], base[2]), directions[axis]);
+    auto solid = std::make_shared<SolidEntity>(BRepPrimAPI_MakeCylinder(frame, radius, length).Shape());
+    state_->add(solid);
+    return solid;
+}
+
+}  // namespace corvex::cadhost::occt

@@ -1,0 +1,273 @@
+// A subtraction whose result the guard refuses is retried or reported, never taken as success.
+// A hook stands in for the kernel going wrong: it spoils the Boolean's results.
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepAlgoAPI_Cut.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Shell.hxx>
+#include <TopoDS_Solid.hxx>
+#include <gp.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepGProp.hxx>
+#include <GProp_GProps.hxx>
+#include <TopoDS_Compound.hxx>
+#include <BRep_Builder.hxx>
+
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/cutting/guarded_cut.hpp"
+#include "cadhost/occt/cutting/solid_boolean.hpp"
+#include "cadhost/occt/host_fixture.hpp"
+
+namespace corvex::cadhost::occt::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+double volumeOf(const TopoDS_Shape& shape) {
+    GProp_GProps properties;
+    BRepGProp::VolumeProperties(shape, properties);
+    return properties.Mass();
+}
+
+// The ways a Boolean has been seen to lie: a part turned inside out (negative volume), a
+// part that grew, and a part wiped out.
+TopoDS_Shape insideOut(const TopoDS_Shape& result) { return result.Reversed(); }
+TopoDS_Shape grown(const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(200, 100, 0)).Shape(); }
+TopoDS_Shape wipedOut(const TopoDS_Shape&) {
+    TopoDS_Compound nothing;
+    BRep_Builder().MakeCompound(nothing);
+    return nothing;
+}
+
+// And the ways a volume check alone cannot see, for the first cut (10 x 10 x 1 at the corner
+// of the block 100 x 100 x 20 below z = 0): nothing removed, half of it removed, and material
+// added outside the part with an inside-out lump that cancels its volume.
+TopoDS_Shape untouched(const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape(); }
+TopoDS_Shape halfCut(const TopoDS_Shape&) {
+    return BRepAlgoAPI_Cut(untouched({}), BRepPrimAPI_MakeBox(gp_Pnt(5, 0, -1), gp_Pnt(10, 10, 1)).Shape()).Shape();
+}
+TopoDS_Shape addedAndHidden(const TopoDS_Shape& result) {
+    BRep_Builder builder;
+    TopoDS_Compound lumps;
+    builder.MakeCompound(lumps);
+    builder.Add(lumps, result);
+    builder.Add(lumps, BRepPrimAPI_MakeBox(gp_Pnt(0, 0, 10), gp_Pnt(10, 10, 11)).Shape());
+    builder.Add(lumps, BRepPrimAPI_MakeBox(gp_Pnt(50, 50, 10), gp_Pnt(60, 60, 11)).Shape().Reversed());
+    return lumps;
+}
+
+class GuardedSubtraction : public HostTest {
+protected:
+    void TearDown() override {
+        setSubtractionHookForTesting(nullptr);
+        setCommonHookForTesting(nullptr);
+    }
+    std::shared_ptr<Solid3D> cell(int i) {
+        // Ten disjoint 10 x 10 x 1 cuts along the top of the block.
+        return drawing->addBox({10.0 * i, 0, -1}, {10.0 * i + 10, 10, 5});
+    }
+    void cut(const std::shared_ptr<Solid3D>& part, int i) { part->Boolean(Variant::int32(2), obj(cell(i))); }
+    // Spoils every result that holds cut number `from` or later (the block loses 100 a cut).
+    void spoilFrom(int from, TopoDS_Shape (*spoil)(const TopoDS_Shape&)) {
+        setSubtractionHookForTesting([from, spoil](const TopoDS_Shape& result, int) {
+            return volumeOf(result) < 200000 - 100 * from - 50 ? spoil(result) : result;
+        });
+    }
+};
+
+TEST_F(GuardedSubtraction, ASpoiledFirstAttemptIsRetriedAndTheCutStillMade) {
+    for (auto spoil : {insideOut, grown, wipedOut, untouched, halfCut, addedAndHidden}) {
+        auto part = box(0, 0, -20, 100, 100, 0);
+        setSubtractionHookForTesting([spoil](const TopoDS_Shape& result, int attempt) {
+            return attempt == 0 ? spoil(result) : result;
+        });
+        resetKernelCounters();
+        cut(part, 0);
+        EXPECT_REL(volume(part), 200000 - 100, 1e-9);
+        EXPECT_GE(kernelCounters().guardRetries, 1);
+        EXPECT_TRUE(measureSolid(*part).valid);
+    }
+}
+
+// A cut beside a pocket whose result fills the pocket back in: the volume adds up (nothing
+// removed), and no point of the tool's faces lies inside. Only the pocket's lost faces, which
+// lie in no tool, show it.
+TEST_F(GuardedSubtraction, AResultThatFillsAHoleBesideTheToolIsRetried) {
+    drawing->setEagerSubtraction(true);
+    auto part = box(0, 0, -20, 100, 100, 0);
+    part->Boolean(Variant::int32(2), obj(box(20, 20, -5, 30, 30, 5)));
+    setSubtractionHookForTesting([](const TopoDS_Shape& result, int attempt) {
+        if (attempt > 0) return result;
+        return BRepAlgoAPI_Cut(untouched({}), BRepPrimAPI_MakeBox(gp_Pnt(30, 20, -5), gp_Pnt(40, 30, 5)).Shape()).Shape();
+    });
+    resetKernelCounters();
+    part->Boolean(Variant::int32(2), obj(box(30, 20, -5, 40, 30, 5)));
+    EXPECT_GE(kernelCounters().guardRetries, 1);
+    EXPECT_REL(volume(part), 200000 - 1000, 1e-9);
+}
+
+// The common part of a workpiece and a tool lies on the workpiece's own faces, where the
+// kernel is weakest; cutting the whole tool leaves the same part, so long as the workpiece has
+// only lost material since the common part was taken. Moved (even by nothing), it may not.
+TEST_F(GuardedSubtraction, ACommonPartThatWillNotCutIsTakenOutAsTheWholeToolItCameFrom) {
+    for (bool moved : {false, true}) {
+        drawing->setEagerSubtraction(true);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        part->Boolean(Variant::int32(2), obj(box(0, 0, -1, 10, 10, 5)));
+        auto common = part->CheckInterference(obj(box(40, 40, -5, 60, 60, 5)), Variant::boolean(true));
+        if (moved) part->Move(pt(0, 0, 0), pt(0, 0, 0));
+        std::vector<int> attempts;
+        setSubtractionHookForTesting([&attempts](const TopoDS_Shape& result, int attempt) {
+            attempts.push_back(attempt);
+            return attempt == 3 ? result : halfCut(result);
+        });
+        if (moved) {
+            EXPECT_THROW(part->Boolean(Variant::int32(2), obj(common)), automation::Error);
+            EXPECT_REL(volume(part), 200000 - 100, 1e-9);
+        } else {
+            part->Boolean(Variant::int32(2), obj(common));
+            EXPECT_REL(volume(part), 200000 - 100 - 2000, 1e-9);
+        }
+        EXPECT_EQ(std::count(attempts.begin(), attempts.end(), 3), moved ? 0 : 1);
+        setSubtractionHookForTesting(nullptr);
+    }
+}
+
+// The common part is a Boolean too: one the kernel made short would take out too little, and
+// its own volume would vouch for it. The result is judged against the whole tool instead.
+TEST_F(GuardedSubtraction, ACommonPartTheKernelMadeShortIsCaughtByTheWholeTool) {
+    for (bool eager : {true, false}) {
+        drawing->setEagerSubtraction(eager);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        setCommonHookForTesting([](const TopoDS_Shape& common) {
+            return BRepAlgoAPI_Cut(common, BRepPrimAPI_MakeBox(gp_Pnt(50, 40, -5), gp_Pnt(60, 60, 5)).Shape()).Shape();
+        });
+        auto common = part->CheckInterference(obj(box(40, 40, -5, 60, 60, 5)), Variant::boolean(true));
+        setCommonHookForTesting(nullptr);
+        part->Boolean(Variant::int32(2), obj(common));
+        EXPECT_REL(volume(part), 200000 - 2000, 1e-9) << (eager ? "eager" : "queued");
+    }
+}
+
+// A common part taken from the workpiece as it is must come out whole: a result that leaves
+// a layer of it is refused by its volume already, before any point is judged. Any other tool
+// bounds the volume from one side only, and such a result is found by the points.
+TEST_F(GuardedSubtraction, ACommonPartMustBeTakenWhole) {
+    for (bool common : {true, false}) {
+        drawing->setEagerSubtraction(true);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        auto tool = box(40, 40, -5, 60, 60, 5);
+        if (common) tool = part->CheckInterference(obj(tool), Variant::boolean(true));
+        setSubtractionHookForTesting([](const TopoDS_Shape&, int) {
+            return BRepAlgoAPI_Cut(untouched({}), BRepPrimAPI_MakeBox(gp_Pnt(40, 40, -0.5), gp_Pnt(60, 60, 5)).Shape())
+                .Shape();
+        });
+        try {
+            part->Boolean(Variant::int32(2), obj(tool));
+            ADD_FAILURE() << "a layer left uncut passed";
+        } catch (const automation::Error& error) {
+            EXPECT_THAT(error.description(), HasSubstr(common ? "was refused: it took less than the whole tool"
+                                                              : "was refused: it kept material inside the tools"));
+        }
+        setSubtractionHookForTesting(nullptr);
+        EXPECT_REL(volume(part), 200000, 1e-9);
+    }
+}
+
+TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePart) {
+    drawing->setEagerSubtraction(true);
+    auto part = box(0, 0, -20, 100, 100, 0);
+    cut(part, 0);
+    spoilFrom(1, insideOut);
+    drawing->setCurrentCall("line 12: ToolExtrudeLine");
+    try {
+        cut(part, 1);
+        FAIL() << "a refused subtraction was reported as success";
+    } catch (const automation::Error& error) {
+        EXPECT_THAT(error.description(), HasSubstr("line 12: ToolExtrudeLine was refused: its volume was negative"));
+    }
+    setSubtractionHookForTesting(nullptr);
+    EXPECT_REL(volume(part), 200000 - 100, 1e-9);
+    EXPECT_TRUE(measureSolid(*part).valid);
+}
+
+TEST_F(GuardedSubtraction, AQueuedCutThatCannotBeMadeIsReportedByTheNextLookNamingItsCall) {
+    for (auto spoil : {insideOut, grown, wipedOut}) {
+        auto part = box(0, 0, -20, 100, 100, 0);
+        spoilFrom(3, spoil);
+        for (int i = 0; i < 6; ++i) {
+            drawing->setCurrentCall("line " + std::to_string(10 + i) + ": ToolExtrudeLine");
+            cut(part, i);  // queued: nothing fails yet
+        }
+        drawing->setCurrentCall("line 20: Centroid");
+        try {
+            part->Centroid();
+            FAIL() << "a refused subtraction was reported as success";
+        } catch (const automation::Error& error) {
+            // Every cut from the fourth on is spoiled: each is named, none passes as made.
+            for (const char* line : {"line 13: ToolExtrudeLine", "line 14: ToolExtrudeLine", "line 15: ToolExtrudeLine"})
+                EXPECT_THAT(error.description(), HasSubstr(line));
+            EXPECT_THAT(error.description(), ::testing::Not(HasSubstr("line 12")));
+        }
+        setSubtractionHookForTesting(nullptr);
+        // The part without the cuts that failed: cuts 0, 1 and 2 made.
+        EXPECT_REL(volume(part), 200000 - 300, 1e-9);
+        EXPECT_TRUE(measureSolid(*part).valid);
+        // Reported once: the next look sees the part as it is.
+        EXPECT_NO_THROW(part->Centroid());
+    }
+}
+
+// A face turned over where its plane passes through the part's volume origin changes no volume
+// and no edge: only the kernel's full check of the shell sees it.
+TopoDS_Shape wallTurnedOver(const TopoDS_Shape& result) {
+    BRep_Builder builder;
+    TopoDS_Shell shell;
+    builder.MakeShell(shell);
+    for (TopExp_Explorer it(result, TopAbs_FACE); it.More(); it.Next()) {
+        BRepAdaptor_Surface surface(TopoDS::Face(it.Current()));
+        const bool wall = surface.GetType() == GeomAbs_Plane && std::fabs(surface.Plane().Location().X() - 50) < 1e-9 &&
+                          surface.Plane().Axis().Direction().IsParallel(gp::DX(), 1e-9);
+        builder.Add(shell, wall ? it.Current().Reversed() : it.Current());
+    }
+    TopoDS_Solid solid;
+    builder.MakeSolid(solid);
+    builder.Add(solid, shell);
+    return solid;
+}
+
+TEST_F(GuardedSubtraction, APartThatFailsTheFullCheckWhenLookedAtIsMadeAgainFromTheLastValidOne) {
+    for (bool eager : {false, true}) {
+        drawing->setEagerSubtraction(eager);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        // The first attempt of every Boolean turns the slot's wall at X 50 over.
+        setSubtractionHookForTesting([](const TopoDS_Shape& result, int attempt) {
+            return attempt == 0 ? wallTurnedOver(result) : result;
+        });
+        resetKernelCounters();
+        part->Boolean(Variant::int32(2), obj(box(40, 40, -1, 50, 60, 5)));
+        const auto measure = measureSolid(*part);  // the look that checks the whole part
+        EXPECT_TRUE(measure.valid);
+        EXPECT_REL(measure.volume, 200000 - 10 * 20, 1e-9);
+        EXPECT_GE(kernelCounters().guardRetries, 1);
+        setSubtractionHookForTesting(nullptr);
+    }
+}
+
+TEST_F(GuardedSubtraction, ACutThatSwallowsThePartMayLeaveNothing) {
+    drawing->setEagerSubtraction(true);
+    auto part = box(0, 0, 0, 10, 10, 10);
+    part->Boolean(Variant::int32(2), obj(box(-1, -1, -1, 11, 11, 11)));
+    auto m = measureSolid(*part);
+    EXPECT_EQ(m.solids, 0);
+    EXPECT_NEAR(m.volume, 0, 1e-9);
+}
+
+}  // namespace
+}  // namespace corvex::cadhost::occt::testing
