@@ -4,7 +4,7 @@
 // gave a wrong part, lost a part, disagreed between the modes, or had a cut refused, with the
 // cause and the job; exits 1 when any part was wrong or lost or the modes disagreed.
 // Usage: trust_bench [--jobs N] [--seed S] [--family F] [--points P] [--repro DIR] [--calls N]
-//                    [--smoke]  (20 jobs, and the jobs kept from earlier runs)
+//                    [--smoke]  (20 jobs, and the jobs kept from earlier runs) [--print]
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -17,6 +17,7 @@
 #include "automation/error.hpp"
 #include "bench_session.hpp"
 #include "cadhost/occt/model/cut_ledger.hpp"
+#include "cadhost/occt/model/memory_bound.hpp"
 #include "cadhost/occt/files/drawing_file.hpp"
 #include "cadhost/occt/model/entity_base.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
@@ -202,9 +203,12 @@ int main(int argc, char** argv) {
     app.add_option("--calls", calls, "Only the first N calls of each job (to find the call that goes wrong)");
     app.add_flag("--smoke", smoke, "A short run: 20 jobs, and the kept jobs earlier runs went wrong on");
     app.add_flag("--eager", eager, "Ignored: every job runs queued, eager and unremembered");
+    bool print = false;
+    app.add_flag("--print", print, "Print each job's session for the runner instead of running it");
     CLI11_PARSE(app, argc, argv);
     if (smoke) jobs = 20;
 
+    corvex::cadhost::occt::boundProcessMemory();
     corvex::cadhost::occt::setCutLedgerEnabled(true);
     Tally tally;
     const auto start = std::chrono::steady_clock::now();
@@ -212,10 +216,15 @@ int main(int argc, char** argv) {
         const std::string& name = family.empty() ? jobFamilies()[n % jobFamilies().size()] : family;
         Job job = randomJob(name, seed + n / (family.empty() ? jobFamilies().size() : 1));
         if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
+        if (print) {
+            std::printf("%s", sessionText(job).c_str());
+            continue;
+        }
         checkJob(job, points, repro, tally);
     }
     if (smoke)
         for (const KeptJob& kept : kKeptJobs) checkJob(randomJob(kept.family, kept.seed), points, repro, tally);
+    if (print) return 0;
     std::printf("trust: %d jobs (%d runs, %d cuts) in %.1f s\n", tally.jobs, tally.runs, tally.cuts,
                 millisecondsSince(start) / 1000);
     std::printf("  wrong parts                 %d\n", tally.wrong);

@@ -11,6 +11,7 @@
 
 #include "automation/error.hpp"
 #include "cadhost/occt/files/occt_output.hpp"
+#include "cadhost/occt/model/memory_bound.hpp"
 #include "command_line.hpp"
 #include "contents_command.hpp"
 #include "render_command.hpp"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     using namespace corvex::runner;
     // Before any modelling: OpenCASCADE would otherwise print on our standard output.
     corvex::cadhost::occt::quietOcctOutput();
+    corvex::cadhost::occt::boundProcessMemory();
     CLI::App app{"Runs machining sessions of corvex4 on drawings held in this process.", "corvex"};
     app.require_subcommand(1);
     StockCommand stock;

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cmath>
 #include <ctime>
+#include <new>
 #include <sstream>
 
 #include "cadhost/occt/cutting/kernel_counters.hpp"
@@ -319,6 +320,10 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
                 return true;
             } catch (const Standard_Failure&) {
                 return lastCause = "the kernel gave up", false;  // the next attempt may do
+            } catch (const std::bad_alloc&) {
+                // The kernel's surface walking once took 18 GB on one pair of faces; under the
+                // process's memory bound it fails here, and the next attempt made the cut.
+                return lastCause = "the kernel ran out of memory", false;
             }
         }();
         if (!taken && firstCause.empty()) firstCause = lastCause;

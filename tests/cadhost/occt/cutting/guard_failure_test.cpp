@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
@@ -39,6 +40,7 @@ double volumeOf(const TopoDS_Shape& shape) {
 // part that grew, and a part wiped out.
 TopoDS_Shape insideOut(const TopoDS_Shape& result) { return result.Reversed(); }
 TopoDS_Shape grown(const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(200, 100, 0)).Shape(); }
+TopoDS_Shape outOfMemory(const TopoDS_Shape&) { throw std::bad_alloc(); }
 TopoDS_Shape wipedOut(const TopoDS_Shape&) {
     TopoDS_Compound nothing;
     BRep_Builder().MakeCompound(nothing);
@@ -82,7 +84,7 @@ protected:
 };
 
 TEST_F(GuardedSubtraction, ASpoiledFirstAttemptIsRetriedAndTheCutStillMade) {
-    for (auto spoil : {insideOut, grown, wipedOut, untouched, halfCut, addedAndHidden}) {
+    for (auto spoil : {insideOut, grown, wipedOut, untouched, halfCut, addedAndHidden, outOfMemory}) {
         auto part = box(0, 0, -20, 100, 100, 0);
         setSubtractionHookForTesting([spoil](const TopoDS_Shape& result, int attempt) {
             return attempt == 0 ? spoil(result) : result;
