@@ -148,6 +148,7 @@ OracleVerdict judgePart(const TopoDS_Shape& part, const TopoDS_Shape& stock, con
                 writtenSolid->insideByRays(point) == expectedByRays)
                 continue;  // the part as delivered is right here
         }
+        if (clear && verdict.disagreeing == 0) verdict.firstDisagreement = point;
         verdict.disagreeing += clear;
     }
     if (verdict.sampled > 0) {

@@ -6,6 +6,7 @@
 // and are left out; a disagreement counts only when the point is clear of every surface, and
 // the classifier and the parity of rays each find it, for the part and for the stock and tools.
 #include <TopoDS_Shape.hxx>
+#include <gp_Pnt.hxx>
 
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,7 @@ struct OracleVerdict {
     int disagreeing = 0;    // of those, where the part and the oracle differ
     double partVolume = 0;  // the part's own measure
     double sampledVolume = 0, sampledError = 0;  // the oracle's estimate and its standard error
+    gp_Pnt firstDisagreement;  // where the first disagreement is, in the part's frame
     bool wrong() const;     // any disagreement, or volumes apart by more than 5 standard errors
 };
 

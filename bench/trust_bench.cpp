@@ -92,6 +92,12 @@ std::shared_ptr<occt::Drawing> survivesFile(const Run& run, const std::string& p
     return nullptr;
 }
 
+std::string pointText(const gp_Pnt& point) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%.9g %.9g %.9g", point.X(), point.Y(), point.Z());
+    return text;
+}
+
 struct Tally {
     int jobs = 0, runs = 0, cuts = 0, wrong = 0, lost = 0, disagreeing = 0, refused = 0, failures = 0, unjudged = 0;
 };
@@ -157,7 +163,8 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
             ++tally.wrong;
             report(job,
                    "wrong part: " + std::to_string(verdict.disagreeing) + " of " + std::to_string(verdict.sampled) +
-                       " points disagree; volume " + std::to_string(verdict.partVolume) + ", sampled " +
+                       " points disagree (the first at " + pointText(verdict.firstDisagreement) + "); volume " +
+                       std::to_string(verdict.partVolume) + ", sampled " +
                        std::to_string(verdict.sampledVolume) + " +- " + std::to_string(verdict.sampledError),
                    repro);
         }
