@@ -144,7 +144,8 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
             ++tally.lost;
             report(job, "lost part: the written drawing does not hold PART as it was", repro);
         }
-        const auto writtenPart = written ? written->groupMembers("PART") : decltype(written->groupMembers("PART")){};
+        const std::vector<std::shared_ptr<cadhost::Entity>> writtenPart =
+            written ? written->groupMembers("PART") : std::vector<std::shared_ptr<cadhost::Entity>>{};
         for (std::size_t k = 0; k < queued.part.size(); ++k) {
             const auto& member = queued.part[k];
             const occt::CutLedger ledger = occt::cutLedgerOf(*member);

@@ -9,9 +9,8 @@
 
 namespace corvex::cadhost::occt {
 
-// a (op) b. A subtraction is guarded: the volume may only shrink, by no more than b's
-// volume, and the result must be valid; failing that it is retried with a fuzzy value and
-// then with b shifted by 1e-6, and otherwise fails, leaving nothing changed.
+// a (op) b. A subtraction is guarded as every cut of a workpiece is (see guarded_cut.hpp):
+// a result the checks refuse is retried, and otherwise it fails, leaving nothing changed.
 TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanOp operation);
 // The common volume, or a null shape when the two do not share any volume.
 TopoDS_Shape solidCommon(const TopoDS_Shape& a, const TopoDS_Shape& b);

@@ -50,14 +50,6 @@ automation::Error cutFailure(const std::vector<FailedCut>& failed) {
     return automation::failure(message);
 }
 
-// What a cut's result is checked against: for a common part of the workpiece and another
-// solid, that whole solid, so that a common part the kernel made short (a Boolean too) is
-// caught as well; else the tool itself. Only while `exact` (see toolOf): with an earlier cut
-// left out, the part may hold material of the whole solid that the common part did not.
-const TopoDS_Shape& askedSolid(const QueuedCut& cut, bool exact) {
-    return exact && cut.sameCut ? *cut.sameCut : cut.tool;
-}
-
 // A cut as the guarded subtraction takes it.
 // `exact`: the part is the one each earlier cut was asked of, none left out, so that a common
 // part may be taken out as the whole solid it was taken with.
@@ -112,7 +104,7 @@ void WorkpieceCuts::remakeFromValid() {
     BRepBndLib::Add(lastValid_, box, false);
     std::vector<FailedCut> failed;
     for (const auto& cut : sinceValid_) {
-        CutEvidence evidence = evidenceOf(box, {askedSolid(cut, failed.empty())});
+        CutEvidence evidence = evidenceOf(box, {cut.askedSolid(failed.empty())});
         evidence.fullCheck = true;
         if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back({&cut, part.refusal});
     }
@@ -224,7 +216,7 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
                     double volume = 0;
                     for (const auto* cut : group.cuts) {
                         solids.push_back(cut->tool);
-                        asked.push_back(askedSolid(*cut, true));
+                        asked.push_back(cut->askedSolid());
                         volume += cut->toolVolume;
                     }
                     tools.push_back({.shape = fusedTree(solids, false), .volume = volume, .asked = asked});
@@ -233,7 +225,7 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
                     std::vector<TopoDS_Shape> asked;
                     for (const auto* cut : group.cuts) {
                         volume += cut->toolVolume;
-                        asked.push_back(askedSolid(*cut, true));
+                        asked.push_back(cut->askedSolid());
                     }
                     MergedSweep merged = mergedSweep(group.sweeps, keys[g]);
                     CutTool tool = toolOf(*group.cuts.front());

@@ -28,6 +28,12 @@ struct QueuedCut {
     // the cut must remove the whole of it.
     bool removesAll = false;
     std::string call;  // the client call that made the cut, for a failure found later
+
+    // What the cut's result is checked against: for a common part, the whole solid it was
+    // taken with, so that a common part the kernel made short (a Boolean too) is caught as
+    // well; else the tool itself. Only while `exact`: with an earlier cut left out, the part
+    // may hold material of the whole solid that the common part did not.
+    const TopoDS_Shape& askedSolid(bool exact = true) const { return exact && sameCut ? *sameCut : tool; }
 };
 
 class WorkpieceCuts {

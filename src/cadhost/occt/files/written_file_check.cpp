@@ -16,12 +16,10 @@ void incompleteFile(const std::string& what) {
 
 namespace {
 
-[[noreturn]] void incomplete(const std::string& what) { incompleteFile(what); }
-
 std::uintmax_t sizeOf(const std::string& path) {
     std::error_code status;
     const auto size = std::filesystem::file_size(path, status);
-    if (status) incomplete("it cannot be found");
+    if (status) incompleteFile("it cannot be found");
     return size;
 }
 
@@ -32,7 +30,7 @@ std::array<char, N> bytesAt(const std::string& path, std::uintmax_t offset) {
     std::ifstream file(path, std::ios::binary);
     file.seekg(static_cast<std::streamoff>(offset));
     file.read(bytes.data(), N);
-    if (file.gcount() != static_cast<std::streamsize>(N)) incomplete("it is shorter than its header");
+    if (file.gcount() != static_cast<std::streamsize>(N)) incompleteFile("it is shorter than its header");
     return bytes;
 }
 
@@ -47,27 +45,27 @@ std::uint32_t littleEndian(const char* bytes) {
 void checkStepWritten(const std::string& path) {
     const std::string ending = "END-ISO-10303-21;";
     const auto size = sizeOf(path);
-    if (size < ending.size()) incomplete("it is empty");
+    if (size < ending.size()) incompleteFile("it is empty");
     const auto tail = bytesAt<64>(path, size > 64 ? size - 64 : 0);
     if (std::string(tail.data(), std::min<std::uintmax_t>(size, 64)).find(ending) == std::string::npos)
-        incomplete("it does not end with " + ending);
+        incompleteFile("it does not end with " + ending);
 }
 
 void checkStlWritten(const std::string& path) {
     const auto size = sizeOf(path);
-    if (size < 84) incomplete("it is shorter than an STL header");
+    if (size < 84) incompleteFile("it is shorter than an STL header");
     const std::uint32_t triangles = littleEndian(bytesAt<4>(path, 80).data());
     if (size != 84 + 50ull * triangles)
-        incomplete("it holds " + std::to_string(size) + " bytes for " + std::to_string(triangles) + " triangles");
+        incompleteFile("it holds " + std::to_string(size) + " bytes for " + std::to_string(triangles) + " triangles");
 }
 
 void checkGlbWritten(const std::string& path) {
     const auto size = sizeOf(path);
-    if (size < 12) incomplete("it is shorter than a glTF header");
+    if (size < 12) incompleteFile("it is shorter than a glTF header");
     const auto header = bytesAt<12>(path, 0);
-    if (std::memcmp(header.data(), "glTF", 4) != 0) incomplete("it does not start as binary glTF");
+    if (std::memcmp(header.data(), "glTF", 4) != 0) incompleteFile("it does not start as binary glTF");
     if (littleEndian(header.data() + 8) != size)
-        incomplete("it holds " + std::to_string(size) + " bytes of the " +
+        incompleteFile("it holds " + std::to_string(size) + " bytes of the " +
                    std::to_string(littleEndian(header.data() + 8)) + " its header says");
 }
 

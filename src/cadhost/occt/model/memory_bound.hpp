@@ -7,7 +7,8 @@
 namespace corvex::cadhost::occt {
 
 // Bounds the process's address space to half the machine's memory, and to 8 GB at most
-// (never raising a bound already set). Left alone under AddressSanitizer, which reserves far more than it uses.
+// (never raising a bound already set). Left alone under AddressSanitizer, which reserves far
+// more than it uses.
 void boundProcessMemory();
 
 }  // namespace corvex::cadhost::occt

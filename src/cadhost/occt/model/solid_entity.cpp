@@ -95,8 +95,7 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     interference_.reset();
     // The ledger keeps the whole solid a common part was taken from: it leaves the same part,
     // and it is the client's own, not a Boolean's.
-    if (ledger_.complete)
-        ledger_.tools.push_back(movedShape(cut.sameCut ? *cut.sameCut : cut.tool, ledger_.placement.Inverted()));
+    if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.askedSolid(), ledger_.placement.Inverted()));
     cut.call = drawing.currentCall.empty() ? describe() + ".Boolean with " + tool.describe() : drawing.currentCall;
     cuts_.subtract(std::move(cut), drawing.eagerSubtraction);
 }
