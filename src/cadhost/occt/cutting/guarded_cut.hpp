@@ -7,7 +7,8 @@
 // material where the asked tools were and the part's boundary away from the tools is kept
 // (see removal_check.hpp, kept_boundary.hpp). A refused result is retried with a small fuzzy
 // value, then with full turns turned about their own axes, then with common parts taken whole,
-// then with the tools shifted by 1e-6.
+// then with the tools shifted by 1e-6, then restated from the kernel's text form, then with a
+// larger fuzzy value.
 #include <Bnd_Box.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Ax1.hxx>
@@ -54,14 +55,15 @@ struct CutTool {
 // ones the Boolean takes out (merged into one, or remembered from an earlier cut), so that a
 // wrong merge is caught too.
 struct CutEvidence {
+    TopoDS_Shape part;  // before the cut: points in its material are the ones that prove a cut
     Bnd_Box partBox;
     std::vector<TopoDS_Shape> asked;
     std::vector<gp_Pnt> toolPoints;  // a retry is judged by more, found when it needs them
     bool fullCheck = false;  // the whole result checked by the kernel, not only where it changed
 };
 
-// The evidence for taking `asked` out of a part that lies within `partBox` (void: anywhere).
-CutEvidence evidenceOf(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& asked);
+// The evidence for taking `asked` out of `part`, which lies within `partBox` (void: anywhere).
+CutEvidence evidenceOf(const TopoDS_Shape& part, const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& asked);
 
 // `part` minus every tool, as one Boolean, guarded and retried as above (full turns also turned
 // about their own axes). The tools' volumes bound what they may take. On success `part` holds
@@ -75,7 +77,7 @@ bool unifyChecked(PartShape& part);
 // For tests: sees (and may replace) every result of a 3-D subtraction before the guard does.
 // `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the full turns
 // turned about their axes, 3 for the common parts taken whole, 4 for the shifted one, 5 for
-// the tools (whole) restated from the kernel's text form.
+// the tools (whole) restated from the kernel's text form, 6 for them with a larger fuzzy value.
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 

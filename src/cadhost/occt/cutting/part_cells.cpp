@@ -137,7 +137,7 @@ TopoDS_Shape PartCells::replayedWhole(double cellsVolume) {
     for (std::size_t first = 0; first < since_.size(); first += kReplayBatch) {
         const std::vector<CutTool> batch(since_.begin() + first,
                                          since_.begin() + std::min(since_.size(), first + kReplayBatch));
-        if (!subtractChecked(whole, batch, evidenceOf(box, askedOf(batch)))) break;
+        if (!subtractChecked(whole, batch, evidenceOf(whole.shape, box, askedOf(batch)))) break;
         if (first + kReplayBatch >= since_.size() &&
             std::fabs(whole.volume - cellsVolume) <= 1e-7 * std::fabs(cellsVolume) + 1e-9)
             return whole.shape;
@@ -191,7 +191,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
     for (const auto& job : jobs) {
         std::vector<CutTool> reaching;
         for (std::size_t t : job.tools) reaching.push_back(tools[t]);
-        evidence.push_back(evidenceOf(cells_[job.cell].box, askedOf(reaching)));
+        evidence.push_back(evidenceOf(cells_[job.cell].part.shape, cells_[job.cell].box, askedOf(reaching)));
     }
     // The tools a job takes out, and the most they may remove; copied when cells run side by side.
     auto cutBy = [&](std::size_t j, PartShape& part, bool copies) {

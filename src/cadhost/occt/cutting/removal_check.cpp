@@ -83,7 +83,8 @@ double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
     return distance.IsDone() ? distance.Value() : 0.0;
 }
 
-std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count) {
+std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count,
+                                     RayCaster* material) {
     if (within.IsVoid()) return {};
     double x0, y0, z0, x1, y1, z1;
     within.Get(x0, y0, z0, x1, y1, z1);
@@ -121,7 +122,10 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
         lumps.push_back({solids.Current(), (a1 - a0) * (b1 - b0) * (c1 - c0), spreadDeepestFirst(std::move(found)), 0, nullptr});
     }
     std::sort(lumps.begin(), lumps.end(), [](const Lump& a, const Lump& b) { return a.size > b.size; });
-    std::vector<gp_Pnt> points;
+    auto odd = [](const RayCaster::Crossings& crossed) {
+        return crossed.decided && !crossed.onSurface && crossed.count % 2 == 1;
+    };
+    std::vector<gp_Pnt> points, inAir;
     for (bool more = true; more && points.size() < count;) {
         more = false;
         for (auto& lump : lumps) {
@@ -129,15 +133,18 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
             while (lump.next < lump.order.size() && points.size() < count) {
                 const gp_Pnt& p = lump.order[lump.next++];
                 if (!lump.rays) lump.rays = std::make_unique<RayCaster>(lump.solid);
-                const RayCaster::Crossings crossed = lump.rays->cast(p);
-                if (crossed.decided && !crossed.onSurface && crossed.count % 2 == 1) {
-                    points.push_back(p);
-                    more = true;
-                    break;
+                if (!odd(lump.rays->cast(p))) continue;
+                if (material && !odd(material->cast(p))) {
+                    inAir.push_back(p);
+                    continue;
                 }
+                points.push_back(p);
+                more = true;
+                break;
             }
         }
     }
+    for (std::size_t k = 0; k < inAir.size() && points.size() < count; ++k) points.push_back(inAir[k]);
     return points;
 }
 

@@ -14,7 +14,7 @@ TopoDS_Shape solidBoolean(const TopoDS_Shape& a, const TopoDS_Shape& b, BooleanO
         PartShape part{.shape = a, .volume = solidVolume(a)};
         Bnd_Box box;
         BRepBndLib::Add(a, box, false);
-        if (!subtractChecked(part, {CutTool{.shape = b, .volume = solidVolume(b)}}, evidenceOf(box, {b})))
+        if (!subtractChecked(part, {CutTool{.shape = b, .volume = solidVolume(b)}}, evidenceOf(a, box, {b})))
             throw automation::failure("the subtraction was refused: " + part.refusal +
                                       ", even when retried; the solid was left as it was");
         return part.shape;

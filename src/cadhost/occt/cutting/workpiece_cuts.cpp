@@ -104,7 +104,7 @@ void WorkpieceCuts::remakeFromValid() {
     BRepBndLib::Add(lastValid_, box, false);
     std::vector<FailedCut> failed;
     for (const auto& cut : sinceValid_) {
-        CutEvidence evidence = evidenceOf(box, {cut.askedSolid(failed.empty())});
+        CutEvidence evidence = evidenceOf(part.shape, box, {cut.askedSolid(failed.empty())});
         evidence.fullCheck = true;
         if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back({&cut, part.refusal});
     }

@@ -182,6 +182,37 @@ TEST_F(GuardedSubtraction, ACommonPartMustBeTakenWhole) {
     }
 }
 
+// A tool whose floor lies in an earlier slot and whose wall takes 3 mm of the slot's side: its
+// deepest points are all in the slot's air, and a result that cut nothing holds none of them.
+// Points in the part's material are judged first. The last retry, with a larger fuzzy value,
+// is the one that cut such a wall when the kernel missed it every other way.
+TEST_F(GuardedSubtraction, AWallLeftBesideAnEarlierSlotIsFoundByPointsInTheMaterial) {
+    for (int firstClean : {7, 6}) {
+        drawing->setEagerSubtraction(true);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        part->Boolean(Variant::int32(2), obj(box(0, 30, -10, 100, 62, 5)));
+        setSubtractionHookForTesting([firstClean](const TopoDS_Shape& result, int attempt) {
+            if (attempt >= firstClean) return result;
+            return BRepAlgoAPI_Cut(untouched({}), BRepPrimAPI_MakeBox(gp_Pnt(0, 30, -10), gp_Pnt(100, 62, 5)).Shape())
+                .Shape();
+        });
+        auto tool = box(20, 35, -10, 80, 65, 20);
+        if (firstClean == 6) {
+            part->Boolean(Variant::int32(2), obj(tool));
+            EXPECT_REL(volume(part), 200000 - 32000 - 1800, 1e-9);
+        } else {
+            try {
+                part->Boolean(Variant::int32(2), obj(tool));
+                ADD_FAILURE() << "a wall left uncut passed";
+            } catch (const automation::Error& error) {
+                EXPECT_THAT(error.description(), HasSubstr("was refused: it kept material inside the tools"));
+            }
+            EXPECT_REL(volume(part), 200000 - 32000, 1e-9);
+        }
+        setSubtractionHookForTesting(nullptr);
+    }
+}
+
 TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePart) {
     drawing->setEagerSubtraction(true);
     auto part = box(0, 0, -20, 100, 100, 0);
