@@ -190,6 +190,7 @@ constexpr KeptJob kKeptJobs[] = {
     {"paths", 6210},  // a tool point in a sliver thinner than 1e-4: asked of the tool's classifier
     {"lathe", 8100},  // a ray missed a nearly flat cone: asked of three more rays
     {"lathe", 5119},  // the part in memory hides a nearly flat cone from rays: asked as written
+    {"lathe", 12106},  // rays through a cone 1.3e-7 rad from flat, a ring's side: squared to a plane
     {"paths", 11106},  // a path back beside an earlier slot left its wall: points in the material, fuzzier retry
 };
 

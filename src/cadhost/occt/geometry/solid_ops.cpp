@@ -30,6 +30,7 @@
 
 #include "automation/error.hpp"
 #include "cadhost/occt/geometry/revolved_tori.hpp"
+#include "cadhost/occt/geometry/squared_region.hpp"
 #include "cadhost/occt/geometry/translated_memo.hpp"
 
 namespace corvex::cadhost::occt {
@@ -90,7 +91,8 @@ TopoDS_Shape extrudeRegion(const TopoDS_Shape& region, double height) {
     return prism.Shape();
 }
 
-TopoDS_Shape revolveRegion(const TopoDS_Shape& region, const gp_Ax1& axis, double angle) {
+TopoDS_Shape revolveRegion(const TopoDS_Shape& given, const gp_Ax1& axis, double angle) {
+    const TopoDS_Shape region = regionSquaredToAxis(given, axis);
     const auto faces = facesOf(region);
     if (std::fabs(angle) < 1e-12) throw automation::invalidArgument("the angle of revolution must not be 0");
     const auto key = revolutionKey(faces, axis, angle);

@@ -17,7 +17,9 @@ TopoDS_Shape makeBox(const gp_Pnt& corner0, const gp_Pnt& corner1);
 
 // The region's faces moved along their plane normal (the one with a non-negative Z).
 TopoDS_Shape extrudeRegion(const TopoDS_Shape& region, double height);
-// A full turn when |angle| >= 2*pi; otherwise the signed angle by the right-hand rule.
+// A full turn when |angle| >= 2*pi; otherwise the signed angle by the right-hand rule. Lines
+// within 1e-6 rad of square or parallel to the axis are turned as exactly so (see
+// squared_region.hpp).
 TopoDS_Shape revolveRegion(const TopoDS_Shape& region, const gp_Ax1& axis, double angle);
 TopoDS_Shape sweepRegion(const TopoDS_Shape& region, const TopoDS_Shape& path);
 

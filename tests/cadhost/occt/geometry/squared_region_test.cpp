@@ -1,0 +1,68 @@
+// Ring sectors turned by a client's decimal degrees: their sides, 1e-7 rad off square or parallel
+// to the axis, must turn into exact planes and cylinders, not cones the kernel cannot
+// intersect reliably; sides slanted on purpose stay cones; the volume stays Pappus's.
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepGProp.hxx>
+#include <ElCLib.hxx>
+#include <GC_MakeArcOfCircle.hxx>
+#include <GProp_GProps.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cadhost/occt/geometry/solid_ops.hpp"
+
+namespace corvex::cadhost::occt::testing {
+namespace {
+
+constexpr double kClientDegree = 0.017453293;  // a decimal, as clients turn degrees to radians
+
+// The sector of the ring about (40, 8) between radii 3 and 5, from `start` to `end` degrees,
+// closed by two lines from the inner arc's ends to the outer arc's, as a lathe arc cut makes it.
+TopoDS_Shape ringSector(double start, double end) {
+    const double a = start * kClientDegree, b = end * kClientDegree;
+    const gp_Ax2 frame(gp_Pnt(40, 8, 0), gp_Dir(0, 0, 1));
+    const gp_Circ inner(frame, 3), outer(frame, 5);
+    BRepBuilderAPI_MakeWire wire;
+    wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(inner, a, b, true).Value()));
+    wire.Add(BRepBuilderAPI_MakeEdge(ElCLib::Value(b, inner), ElCLib::Value(b, outer)));
+    wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(outer, a, b, true).Value()));
+    wire.Add(BRepBuilderAPI_MakeEdge(ElCLib::Value(a, outer), ElCLib::Value(a, inner)));
+    return BRepBuilderAPI_MakeFace(wire.Wire());
+}
+
+// Pappus: 2 pi times the region's first moment about the axis (its Y).
+double turnedVolume(double start, double end) {
+    const double a = start * kClientDegree, b = end * kClientDegree;
+    const double area = (25.0 - 9.0) / 2 * (b - a);
+    const double moment = 8 * area + (125.0 - 27.0) / 3 * (std::cos(a) - std::cos(b));
+    return 2 * M_PI * moment;
+}
+
+TEST(SquaredRegion, SidesNearlySquareOrParallelTurnIntoPlanesAndCylinders) {
+    struct Case {
+        double start, end;
+        int cones;  // sides slanted on purpose
+    };
+    for (const Case& c : {Case{0, 90, 0}, Case{90, 180, 0}, Case{180, 270, 0}, Case{270, 360, 0},
+                          Case{270, 352.541744766053, 1}, Case{102.18942093177498, 192.18942093177498, 2}}) {
+        SCOPED_TRACE(std::to_string(c.start) + " to " + std::to_string(c.end));
+        const TopoDS_Shape solid = revolveRegion(ringSector(c.start, c.end), gp_Ax1(gp_Pnt(0, 0, 0), gp_Dir(1, 0, 0)), 2 * M_PI);
+        int cones = 0, faces = 0;
+        for (TopExp_Explorer it(solid, TopAbs_FACE); it.More(); it.Next(), ++faces)
+            cones += BRepAdaptor_Surface(TopoDS::Face(it.Current())).GetType() == GeomAbs_Cone;
+        EXPECT_EQ(faces, 4);
+        EXPECT_EQ(cones, c.cones);
+        EXPECT_TRUE(isValidShape(solid));
+        const double expected = turnedVolume(c.start, c.end);
+        EXPECT_NEAR(solidVolume(solid), expected, 1e-7 * expected);
+    }
+}
+
+}  // namespace
+}  // namespace corvex::cadhost::occt::testing
