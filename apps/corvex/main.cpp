@@ -3,6 +3,8 @@
 //   corvex inspect FILE.step
 //   corvex run SESSION [-d IN.step] [-o OUT.step] [--stl PART.stl] [--trace] [--keep-going] [--progress]
 //              [--png PICTURE.png] [--frames DIR --every N] [--glb FILE.glb] [--view V] [--size WxH]
+//   corvex gcode PROGRAM.nc (-d STOCK.step | --box X0 Y0 Z0 X1 Y1 Z1) (--tools TABLE | --tool DIA,LENGTH[,CORNER])
+//              [-o OUT.step] [--session CALLS.jsonl] [--tolerance MM] [--eager] [--progress] [outputs as for run]
 //   corvex render DRAWING.step -o PICTURE.png [--glb FILE.glb] [--view iso|top|front|right] [--size WxH]
 // Standard output carries data only (JSON); messages go to standard error.
 #include <CLI/CLI.hpp>
@@ -14,6 +16,7 @@
 #include "cadhost/occt/model/memory_bound.hpp"
 #include "command_line.hpp"
 #include "contents_command.hpp"
+#include "gcode_command.hpp"
 #include "render_command.hpp"
 #include "run_command.hpp"
 #include "stock_command.hpp"
@@ -29,10 +32,12 @@ int main(int argc, char** argv) {
     InspectCommand inspect;
     RunCommand run;
     RenderCommand render;
+    GcodeCommand gcode;
     stock.addTo(app);
     inspect.addTo(app);
     run.addTo(app);
     render.addTo(app);
+    gcode.addTo(app);
 
     if (argc <= 1) {
         std::cerr << app.help();
@@ -50,6 +55,7 @@ int main(int argc, char** argv) {
         if (inspect.chosen()) return inspect.run();
         if (run.chosen()) return run.run();
         if (render.chosen()) return render.run();
+        if (gcode.chosen()) return gcode.run();
     } catch (const BadInput& error) {
         std::cerr << "corvex: " << error.what() << std::endl;
         return kExitBadInput;

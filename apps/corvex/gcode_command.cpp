@@ -1,0 +1,144 @@
+#include "gcode_command.hpp"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/files/drawing_file.hpp"
+#include "command_line.hpp"
+#include "gcode/call_mapping.hpp"
+#include "gcode/interpreter.hpp"
+#include "session_runner.hpp"
+
+namespace corvex::runner {
+namespace {
+
+namespace occt = cadhost::occt;
+
+struct Plan {
+    gcode::CallPlan calls;
+    int blocks = 0;
+};
+
+// The program's calls, or BadInput naming the line that cannot be run.
+Plan planProgram(const std::string& path, const gcode::ToolSet& tools, double tolerance) {
+    const int initialTool = tools.everyNumber ? 1 : 0;
+    std::ifstream file(path);
+    if (!file) throw BadInput("gcode: cannot read the program " + path);
+    try {
+        const auto blocks = gcode::readProgram(file);
+        if (file.bad()) throw BadInput("gcode: cannot read the program " + path);
+        const auto program = gcode::interpret(blocks, initialTool);
+        return {gcode::planCalls(program.motions, tools, initialTool, tolerance), program.blocksRun};
+    } catch (const gcode::ProgramError& error) {
+        throw BadInput(path + ": " + error.what());
+    }
+}
+
+// The tools: the table, or one tool that every T number stands for.
+gcode::ToolSet toolsFor(const std::string& tablePath, const std::string& oneTool) {
+    try {
+        if (!oneTool.empty()) return {{}, gcode::toolFromText(oneTool)};
+        std::ifstream file(tablePath);
+        if (!file) throw BadInput("gcode: cannot read the tool table " + tablePath);
+        return {gcode::readToolTable(file, tablePath), std::nullopt};
+    } catch (const gcode::ToolTableError& error) {
+        throw BadInput(std::string("gcode: ") + error.what());
+    }
+}
+
+// The calls as a session `corvex run` replays, written whole or not at all.
+void writeSession(const gcode::CallPlan& plan, const std::string& path) {
+    const std::filesystem::path target(path), partial(path + ".partial");
+    {
+        std::ofstream file(partial);
+        for (const auto& call : plan.calls) file << call.call.dump() << '\n';
+        file.flush();
+        if (!file) {
+            std::filesystem::remove(partial);
+            throw BadInput("gcode: cannot write the session " + path);
+        }
+    }
+    std::filesystem::rename(partial, target);
+}
+
+double partVolume(const occt::Drawing& drawing) {
+    double volume = 0;
+    for (const auto& member : drawing.groupMembers("PART"))
+        if (member->kind() == "Solid3D") volume += occt::measureSolid(*member).volume;
+    return volume;
+}
+
+}  // namespace
+
+void GcodeCommand::addTo(CLI::App& app) {
+    command_ = app.add_subcommand("gcode", "Machine an NC program (G-code) on a drawing's stock");
+    command_->add_option("program", program_, "The NC program")->required();
+    auto* drawing = command_->add_option("-d,--drawing", input_, "The drawing that holds the stock in group PART (STEP)");
+    auto* box = command_->add_option("--box", box_, "Or a new box of stock between two corners: X0 Y0 Z0 X1 Y1 Z1")
+                    ->expected(6)
+                    ->allow_extra_args(false);
+    drawing->excludes(box);
+    command_->add_option("-o,--output", output_, "Where to write the drawing afterwards (STEP)");
+    command_->add_option("--stl", stl_, "Where to write the solids of the group PART (binary STL)");
+    auto* table = command_->add_option("--tools", tools_, "The tool table: T1 P1 D6 Z30 lines, or JSON");
+    auto* one = command_->add_option("--tool", tool_, "One tool for the whole program: DIA,LENGTH[,CORNER]");
+    table->excludes(one);
+    command_->add_option("--session", session_, "Also write the calls made, as a session for corvex run");
+    command_->add_option("--tolerance", tolerance_, "How far an arc's chords may stray from it (mm)")
+        ->check(CLI::Range(1e-6, 10.0));
+    command_->add_flag("--trace", trace_, "Print every host operation on standard error");
+    command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
+    pictures_.addTo(*command_);
+    command_->add_flag("--eager", eager_,
+                       "Carry out every subtraction at its call (slower; a failing cut fails its own call)");
+}
+
+int GcodeCommand::run() const {
+    const auto started = std::chrono::steady_clock::now();
+    // Everything is checked, and every call planned, before the first one runs.
+    if (input_.empty() && box_.empty()) throw BadInput("gcode: give the stock with -d or --box");
+    if (tools_.empty() && tool_.empty()) throw BadInput("gcode: give the tools with --tools or --tool");
+    const Plan plan = planProgram(program_, toolsFor(tools_, tool_), tolerance_);
+    if (!output_.empty()) checkWritableFile("-o", output_);
+    if (!stl_.empty()) checkWritableFile("--stl", stl_);
+    if (!session_.empty()) checkWritableFile("--session", session_);
+    pictures_.prepare();
+    const auto journal = sessionJournal(trace_);
+    auto stock = openDrawing(input_, journal);
+    if (!box_.empty()) {
+        try {
+            stock->addToGroup("PART", stock->addBox({box_[0], box_[1], box_[2]}, {box_[3], box_[4], box_[5]}));
+        } catch (const automation::Error& error) {
+            throw BadInput("gcode: --box: " + error.description());
+        }
+    }
+    if (!session_.empty()) writeSession(plan.calls, session_);
+
+    SessionHost host(stock, journal);
+    host.drawing().setEagerSubtraction(eager_);
+    const double before = partVolume(host.drawing());
+    std::vector<SessionCall> calls;
+    for (const auto& call : plan.calls.calls)
+        calls.push_back({call.line, call.member(), std::vector<nlohmann::json>(call.call.begin() + 1, call.call.end())});
+    pictures_.watch(host.drawing());
+    bool allWorked = runCalls(calls, host, false, progress_, "program line");
+    const occt::Drawing& drawing = host.drawing();
+    allWorked &= writeOutput(output_, [&] { occt::writeDrawing(drawing, output_); });
+    allWorked &= writeOutput(stl_, [&] { occt::writeStl(solidsOfGroup(drawing, "PART"), stl_); });
+    allWorked &= pictures_.write(drawing);
+
+    std::string tools;
+    for (int number : plan.calls.toolsUsed) tools += (tools.empty() ? "T" : " T") + std::to_string(number);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::cerr << "corvex gcode: " << plan.blocks << " lines, " << plan.calls.moves << " moves, " << plan.calls.cuts
+              << " cuts, tools " << (tools.empty() ? "none" : tools) << ", removed " << std::fixed
+              << std::setprecision(3) << before - partVolume(drawing) << " mm3 in " << std::setprecision(1) << seconds
+              << " s" << std::endl;
+    return allWorked ? 0 : kExitFailed;
+}
+
+}  // namespace corvex::runner

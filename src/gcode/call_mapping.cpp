@@ -1,0 +1,168 @@
+#include "gcode/call_mapping.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "gcode/program_reader.hpp"
+
+namespace corvex::gcode {
+namespace {
+
+// The client's degrees-to-radians factor: ToolMillArc turns its angles by it, so an angle is
+// given as the radians wanted divided by it, and the arcs end where the lines meet them.
+constexpr double kClientDegree = 0.017453293;
+constexpr double kSame = 1e-9;
+
+using nlohmann::json;
+
+json point(double x, double y, double z) { return json::array({x, y, z}); }
+json point(const Point& p) { return point(p[0], p[1], p[2]); }
+
+class Planner {
+public:
+    Planner(const ToolSet& tools, double tolerance) : tools_(tools), tolerance_(tolerance) {}
+
+    void load(int line, int number, const Point& at);
+    void motion(const Motion& motion);
+    CallPlan plan;
+
+private:
+    void add(int line, json call, bool cut = false) {
+        plan.calls.push_back({line, std::move(call)});
+        plan.cuts += cut;
+    }
+    void moveTool(int line, const Point& to) { add(line, json::array({"MoveTool", to[0], to[1], to[2]})); }
+    void feed(int line, const Point& from, const Point& to);
+    void arc(const Motion& motion);
+    void chords(const Motion& motion, double sweep);
+    const Tool& tool(int line) const;
+
+    const ToolSet& tools_;
+    double tolerance_;
+    int loaded_ = 0;
+};
+
+const Tool& Planner::tool(int line) const {
+    const Tool* found = tools_.find(loaded_);
+    if (!found) throw ProgramError(line, "tool " + std::to_string(loaded_) + " is not in the tool table");
+    return *found;
+}
+
+void Planner::load(int line, int number, const Point& at) {
+    loaded_ = number;
+    const Tool& cutter = tool(line);
+    plan.toolsUsed.insert(number);
+    add(line, json::array({"MakeToolMill", point(at), cutter.diameter, cutter.length, cutter.corner}));
+}
+
+void Planner::feed(int line, const Point& from, const Point& to) {
+    const Tool& cutter = tool(line);
+    const double r = cutter.diameter / 2;
+    const double dx = to[0] - from[0], dy = to[1] - from[1], dz = to[2] - from[2];
+    const bool inPlan = std::hypot(dx, dy) > kSame;
+    if (!inPlan && dz > 0) {  // a lift
+    } else if (cutter.flat() && !inPlan) {
+        add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
+    } else if (cutter.flat() && std::fabs(dz) <= kSame) {
+        const double length = std::hypot(dx, dy);
+        const double rx = dy / length * r, ry = -dx / length * r;  // to the right of the move
+        const json first = point(from[0] + rx, from[1] + ry, 0);
+        add(line, json::array({"ToolExtrudeLine", first, point(to[0] + rx, to[1] + ry, 0), point(to[0] - rx, to[1] - ry, 0),
+                               point(from[0] - rx, from[1] - ry, 0), first, to[2]}), true);
+    } else {
+        add(line, json::array({"ToolExtrudePath", point(from), point(to)}));
+        add(line, json::array({"SubtractToolFromGroup"}), true);
+    }
+    moveTool(line, to);
+}
+
+void Planner::chords(const Motion& motion, double sweep) {
+    const int u = (motion.normal + 1) % 3, v = (motion.normal + 2) % 3;
+    const double radius = std::hypot(motion.from[u] - motion.centre[u], motion.from[v] - motion.centre[v]);
+    const double start = std::atan2(motion.from[v] - motion.centre[v], motion.from[u] - motion.centre[u]);
+    // The largest step whose chord strays no more than the tolerance from the arc.
+    const double step = tolerance_ < radius ? 2 * std::acos(1 - tolerance_ / radius) : M_PI / 2;
+    const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / step)));
+    Point at = motion.from;
+    for (int k = 1; k <= count; ++k) {
+        Point next = motion.to;
+        if (k < count) {
+            const double angle = start + sweep * k / count;
+            next[u] = motion.centre[u] + radius * std::cos(angle);
+            next[v] = motion.centre[v] + radius * std::sin(angle);
+            next[motion.normal] = motion.from[motion.normal] + (motion.to[motion.normal] - motion.from[motion.normal]) * k / count;
+        }
+        feed(motion.line, at, next);
+        at = next;
+    }
+}
+
+void Planner::arc(const Motion& motion) {
+    const int u = (motion.normal + 1) % 3, v = (motion.normal + 2) % 3;
+    const double a = std::atan2(motion.from[v] - motion.centre[v], motion.from[u] - motion.centre[u]);
+    const double b = std::atan2(motion.to[v] - motion.centre[v], motion.to[u] - motion.centre[u]);
+    const bool fullTurn = std::hypot(motion.to[u] - motion.from[u], motion.to[v] - motion.from[v]) <= kSame;
+    // The turn from a to b in the arc's own sense, in (0, 2 pi]; negative when clockwise.
+    double sweep = motion.clockwise ? a - b : b - a;
+    while (sweep <= kSame) sweep += 2 * M_PI;
+    if (fullTurn) sweep = 2 * M_PI;
+    if (motion.clockwise) sweep = -sweep;
+    const Tool& cutter = tool(motion.line);
+    const bool helix = std::fabs(motion.to[motion.normal] - motion.from[motion.normal]) > kSame;
+    if (motion.normal != 2 || helix || !cutter.flat()) return chords(motion, sweep);
+
+    const double r = cutter.diameter / 2, z = motion.from[2];
+    const double radius = std::hypot(motion.from[0] - motion.centre[0], motion.from[1] - motion.centre[1]);
+    const double outer = radius + r, inner = std::max(0.0, radius - r);
+    const double cx = motion.centre[0], cy = motion.centre[1];
+    if (fullTurn) {
+        if (inner <= kSame) add(motion.line, json::array({"drill_path", cx, cy, z, cutter.length, outer}), true);
+        else {
+            const json c = point(cx, cy, z), edge = point(cx + radius, cy, z);
+            add(motion.line, json::array({"ToolMillArc", c, edge, point(cx + inner, cy, z), point(cx + outer, cy, z),
+                                          point(cx + outer, cy, z), point(cx + inner, cy, z), outer, inner, 0.0, 0.0}), true);
+        }
+        return moveTool(motion.line, motion.to);
+    }
+    // Counter-clockwise from `from` degrees to `to` degrees, whichever way the tool turned.
+    const double first = (motion.clockwise ? a + sweep : a) / kClientDegree;
+    const double last = first + std::fabs(sweep) / kClientDegree;
+    auto at = [&](double rho, double degrees) {
+        return point(cx + rho * std::cos(degrees * kClientDegree), cy + rho * std::sin(degrees * kClientDegree), z);
+    };
+    add(motion.line, json::array({"ToolMillArc", point(cx, cy, z), at(radius, last), at(inner, first), at(outer, first),
+                                  at(outer, last), at(inner, last), outer, inner, first, last}), true);
+    // The ring sector ends square; the cutter's disc at the end is the end cap.
+    add(motion.line, json::array({"drill_path", motion.to[0], motion.to[1], z, cutter.length, r}), true);
+    moveTool(motion.line, motion.to);
+}
+
+void Planner::motion(const Motion& motion) {
+    switch (motion.kind) {
+        case MotionKind::ToolChange: return load(motion.line, motion.tool, motion.from);
+        case MotionKind::Rapid:
+            ++plan.moves;
+            if (loaded_ != 0) moveTool(motion.line, motion.to);
+            return;
+        case MotionKind::Feed: ++plan.moves; return feed(motion.line, motion.from, motion.to);
+        case MotionKind::Arc: ++plan.moves; return arc(motion);
+    }
+}
+
+}  // namespace
+
+CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance) {
+    Planner planner(tools, chordTolerance);
+    const int firstLine = motions.empty() ? 1 : motions.front().line;
+    planner.plan.calls.push_back({firstLine, nlohmann::json::array({"StartAcad"})});
+    // The tool in the spindle from the start is made where the tool first moves, unless the
+    // program changes it before that.
+    const auto firstMove = std::find_if(motions.begin(), motions.end(),
+                                        [](const Motion& m) { return m.kind != MotionKind::ToolChange; });
+    if (initialTool != 0 && firstMove != motions.end() && firstMove == motions.begin())
+        planner.load(firstMove->line, initialTool, firstMove->from);
+    for (const Motion& motion : motions) planner.motion(motion);
+    return std::move(planner.plan);
+}
+
+}  // namespace corvex::gcode

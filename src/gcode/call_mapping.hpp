@@ -1,0 +1,43 @@
+#pragma once
+// Motions turned into the corvex4 calls a client makes for them, with the tool from the table:
+//   rapid                                   MoveTool (cuts nothing)
+//   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool
+//   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
+//   feed straight up                        MoveTool (the tool's own column is already clear)
+//   any other feed; every feed of a ball    ToolExtrudePath, SubtractToolFromGroup, MoveTool
+//     or bull-nose cutter but a lift         (the sweep's end cap is cut with it)
+//   arc in XY at one Z, flat end mill       ToolMillArc (the ring sector), drill_path at its end
+//                                            (the end cap), MoveTool; a full circle: the ring
+//   helix, arc in G18/G19, ball or          chords within the tolerance, each a feed as above
+//     bull-nose arc
+//   tool change                             MakeToolMill at the tool's position
+#include <set>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "gcode/motions.hpp"
+#include "gcode/tool_table.hpp"
+
+namespace corvex::gcode {
+
+// One call: the program line it comes from, and the call as a session line holds it
+// (["MoveTool", 10, 20, 5]).
+struct ProgramCall {
+    int line = 0;
+    nlohmann::json call;
+    std::string member() const { return call.at(0).get<std::string>(); }
+};
+
+struct CallPlan {
+    std::vector<ProgramCall> calls;  // StartAcad first
+    int moves = 0, cuts = 0;
+    std::set<int> toolsUsed;
+};
+
+// `chordTolerance`: how far a chord may stray from the arc it stands for (mm). A motion whose
+// tool is not in `tools` is refused with its line (ProgramError).
+CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance);
+
+}  // namespace corvex::gcode

@@ -1,0 +1,165 @@
+// The G-code front end without a host: words read, modes applied, motions turned into calls,
+// and what it cannot carry out refused with the program line.
+#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "gcode/call_mapping.hpp"
+#include "gcode/interpreter.hpp"
+
+namespace corvex::gcode::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+Interpretation run(const std::string& text, int tool = 1) {
+    std::istringstream program(text);
+    return interpret(readProgram(program), tool);
+}
+
+std::string describe(const Motion& m) {
+    std::ostringstream out;
+    out.precision(9);
+    const char* kinds[] = {"G0", "G1", "ARC", "TOOL"};
+    auto at = [&](const Point& p) {
+        for (double value : p) out << " " << (std::fabs(value) < 1e-9 ? 0.0 : value);
+    };
+    out << kinds[static_cast<int>(m.kind)];
+    at(m.to);
+    if (m.kind == MotionKind::Arc) {
+        out << (m.clockwise ? " cw" : " ccw") << " c";
+        at(m.centre);
+    }
+    if (m.kind == MotionKind::ToolChange) out << " T" << m.tool;
+    return out.str();
+}
+
+std::vector<std::string> motionsOf(const std::string& text) {
+    std::vector<std::string> described;
+    for (const auto& motion : run(text).motions) described.push_back(describe(motion));
+    return described;
+}
+
+TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
+    struct Case {
+        const char* what;
+        const char* program;
+        std::vector<std::string> motions;
+    };
+    const Case cases[] = {
+        {"comments, block delete, markers, N words, lower case",
+         "%\nN10 G0 X1 (move) Y2 ; rest\n/G0 X50\ng1 z-1\n%\n", {"G0 1 2 0", "G1 1 2 -1"}},
+        {"inches and incremental moves", "G20 G91 G0 X1 Y1\nX1\n", {"G0 25.4 25.4 0", "G0 50.8 25.4 0"}},
+        {"work offsets set by G10 L2, G55 chosen, G53 for one block",
+         "G10 L2 P2 X100 Y50 Z-5\nG55 G0 X1 Y1 Z1\nG53 G0 X0\nG0 Y0\n",
+         {"G0 101 51 -4", "G0 0 51 -4", "G0 0 50 -4"}},
+        {"arcs by I J, by R (short and long way), clockwise and not",
+         "G0 X10 Y0\nG3 X0 Y10 I-10 J0\nG2 X10 Y0 R10\nG3 X0 Y10 R-10\n",
+         {"G0 10 0 0", "ARC 0 10 0 ccw c 0 0 0", "ARC 10 0 0 cw c 0 0 0", "ARC 0 10 0 ccw c 10 10 0"}},
+        {"absolute arc centres, a full circle, the XZ plane",
+         "G0 X5\nG90.1 G2 X5 Y0 I0 J0\nG18 G91.1 G3 X0 Z5 I-5 K0\n",
+         {"G0 5 0 0", "ARC 5 0 0 cw c 0 0 0", "ARC 0 0 5 ccw c 0 0 0"}},
+        {"a drilling cycle with G99 then G98, repeated at a new X",
+         "G0 Z10\nG99 G81 X1 Y1 Z-3 R2\nG98 X4\nG80\n",
+         {"G0 0 0 10", "G0 1 1 10", "G0 1 1 2", "G1 1 1 -3", "G0 1 1 2", "G0 4 1 2", "G1 4 1 -3", "G0 4 1 10"}},
+        {"a deep-hole cycle in pecks",
+         "G0 Z5\nG83 X0 Y0 Z-4 R1 Q2.5\n",
+         {"G0 0 0 5", "G0 0 0 1", "G1 0 0 -1.5", "G0 0 0 1", "G0 0 0 -1.25", "G1 0 0 -4", "G0 0 0 5"}},
+        {"home through a point, a tool change", "G0 X5 Y5 Z5\nG28 Z10\nT3 M6\n",
+         {"G0 5 5 5", "G0 5 5 10", "G0 5 5 0", "TOOL 5 5 0 T3"}},
+        {"the end of the program", "G0 X1\nM30\nG0 X2\n", {"G0 1 0 0"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(motionsOf(c.program), c.motions) << c.what;
+}
+
+TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"G0 X1\n#1=2\n", "program line 2: parameters"},
+        {"G0 X[1+2]\n", "program line 1: parameters and expressions"},
+        {"O100 sub\n", "program line 1: subroutines"},
+        {"G0 X1 (open\n", "program line 1: a comment is not closed"},
+        {"G0 X1\nG41 D1 G1 X5\n", "program line 2: cutter radius compensation"},
+        {"G0 X1 A90\n", "program line 1: rotary axes"},
+        {"M98 P100\n", "program line 1: M98 is not supported"},
+        {"G33 Z-5 K1\n", "program line 1: G33 is not supported"},
+        {"X5\n", "program line 1: axis words with no motion mode"},
+        {"G0 X0\nG2 X10 Y0 I3 J0\n", "program line 2: the arc's end is not on its circle"},
+        {"G0 X0\nG1 X1 X2\n", "program line 2: the word X is given twice"},
+        {"G81 X1 Y1 Z-2\n", "program line 1: a canned cycle needs its R and Z"},
+        {"M6\n", "program line 1: M6 with no tool selected"},
+    };
+    for (const auto& [program, message] : cases) {
+        try {
+            run(program);
+            ADD_FAILURE() << program << " was taken";
+        } catch (const ProgramError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(message)) << program;
+        }
+    }
+    try {
+        run("G0 X1\nG1 X2\n", 0);
+        ADD_FAILURE() << "a cut with no tool was taken";
+    } catch (const ProgramError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("program line 2: a cutting move with no tool"));
+    }
+}
+
+std::vector<std::string> membersFor(const std::string& text, const Tool& tool, double tolerance = 0.01) {
+    ToolSet tools{{{1, tool}}, std::nullopt};
+    const auto plan = planCalls(run(text, 0).motions, tools, 0, tolerance);
+    std::vector<std::string> members;
+    for (const auto& call : plan.calls) members.push_back(call.member());
+    return members;
+}
+
+TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
+    const Tool flat{6, 30, 0}, ball{6, 30, 3};
+    using V = std::vector<std::string>;
+    const V start{"StartAcad", "MakeToolMill"};
+    auto with = [&](V calls) {
+        V all = start;
+        all.insert(all.end(), calls.begin(), calls.end());
+        return all;
+    };
+    // A rapid, a plunge, a slot at one depth, a ramp, a lift, an arc and a full circle.
+    const std::string program = "T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 X30 Z-3\nG1 Z5\nG0 Z-3\nG2 X40 Y10 R5\nG2 X40 Y10 I-5 J0\n";
+    EXPECT_EQ(membersFor(program, flat),
+              with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "ToolExtrudePath",
+                    "SubtractToolFromGroup", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc", "drill_path",
+                    "MoveTool", "ToolMillArc", "MoveTool"}));
+    // A ball sweeps every feed but the lift, arcs in chords: a half turn of radius 5 within
+    // 0.01 mm takes 25 chords (each turns by at most 2 acos(1 - 0.01 / 5)).
+    const V ballCalls = membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\n", ball);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 2 + 25);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "drill_path"), 0);
+    // A helix is chorded for a flat end mill too; a looser tolerance takes fewer chords.
+    const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
+    EXPECT_EQ(std::count(helix.begin(), helix.end(), "ToolExtrudePath"), 16);
+    // A tool the table lacks is refused with the line that loads it.
+    try {
+        membersFor("T2 M6\n", flat);
+        ADD_FAILURE() << "a missing tool was taken";
+    } catch (const ProgramError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("program line 1: tool 2 is not in the tool table"));
+    }
+}
+
+TEST(GcodeProgram, ToolTablesInTextAndJsonAndOnTheCommandLine) {
+    std::istringstream text("T1 P1 D6.0 Z30 ;six\n\nT2 P2 D10 Z-40 ; ten\n"), json(R"({"tools": [{"number": 4, "diameter": 8, "length": 20, "corner": 4}]})");
+    const auto fromText = readToolTable(text, "tools.tbl");
+    ASSERT_EQ(fromText.size(), 2u);
+    EXPECT_EQ(fromText.at(2).diameter, 10);
+    EXPECT_EQ(fromText.at(2).length, 40);
+    const auto fromJson = readToolTable(json, "tools.json");
+    EXPECT_FALSE(fromJson.at(4).flat());
+    EXPECT_EQ(toolFromText("6,30,1").corner, 1);
+    for (const char* bad : {"6", "6,x", "6,30,4", "-6,30", "6,0"}) EXPECT_THROW(toolFromText(bad), ToolTableError) << bad;
+    std::istringstream noLength("T1 D6\n");
+    EXPECT_THROW(readToolTable(noLength, "t"), ToolTableError);
+}
+
+}  // namespace
+}  // namespace corvex::gcode::testing

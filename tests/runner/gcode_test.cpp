@@ -1,0 +1,74 @@
+// corvex gcode end to end: a reference program to its known volume, replayed from the session it
+// writes; arcs each way to the volumes their swept areas give; a program it cannot run refused
+// before any cut.
+#include <gmock/gmock.h>
+
+#include <cmath>
+
+#include "runner_fixture.hpp"
+
+namespace corvex::runner::testing {
+namespace {
+
+using Gcode = Runner;
+
+double partVolume(const Json& drawing) {
+    double volume = 0;
+    for (const auto& entity : drawing["entities"])
+        if (entity["kind"] == "Solid3D" && !entity["groups"].empty() && entity["groups"][0] == "PART")
+            volume += entity["volume"].get<double>();
+    return volume;
+}
+
+TEST_F(Gcode, TheReferencePocketCutsItsVolumeAndItsSessionReplaysToTheSamePart) {
+    const fs::path pocket = fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "gcode" / "pocket.nc";
+    const Outcome made = corvex("gcode '" + pocket.string() + "' --box 0 0 -20 100 100 0 --tool 6,30 -o part.step --session calls.jsonl");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_THAT(made.err, ::testing::HasSubstr("340 cuts, tools T1, removed 63922.743 mm3"));
+    EXPECT_NEAR(partVolume(inspect("part.step")), 200000 - 63922.743338823, 1e-6);
+    ASSERT_EQ(corvex("stock -o stock.step --group PART --box 0 0 -20 100 100 0").status, 0);
+    const Outcome replayed = corvex("run calls.jsonl -d stock.step -o replayed.step");
+    ASSERT_EQ(replayed.status, 0) << replayed.err;
+    EXPECT_NEAR(partVolume(inspect("replayed.step")), partVolume(inspect("part.step")), 1e-9);
+}
+
+// On the 100 x 50 x 20 block, a 6 mm end mill plunged 2 mm, then one arc about (25, 25): the part loses the depth times the swept area, a ring sector of width 6 plus the
+// cutter's disc (both half discs at its ends); a full turn is a ring, or a disc when its
+// radius is under the cutter's.
+TEST_F(Gcode, ArcsEachWayCutTheAreaTheCutterSweeps) {
+    makeStock();
+    struct Case {
+        const char* arc;
+        double area;
+    };
+    const Case cases[] = {
+        {"G0 X30 Y25 Z25\nG1 Z18\nG3 X25 Y30 R5", 2 * 3 * 5 * M_PI / 2 + 9 * M_PI},       // a quarter turn left
+        {"G0 X30 Y25 Z25\nG1 Z18\nG2 X25 Y30 R-5", 2 * 3 * 5 * 3 * M_PI / 2 + 9 * M_PI},  // three quarters right
+        {"G0 X30 Y25 Z25\nG1 Z18\nG2 X30 Y25 I-5 J0", M_PI * (64 - 4)},                   // a ring from 2 to 8
+        {"G0 X27 Y25 Z25\nG1 Z18\nG3 X27 Y25 I-2 J0", 25 * M_PI},                         // a disc of radius 2 + 3
+    };
+    for (const Case& c : cases) {
+        write("arc.nc", std::string("G21 G90 G17\nT1 M6\n") + c.arc + "\nG0 Z25\nM30\n");
+        const Outcome made = corvex("gcode arc.nc -d stock.step --tool 6,30 -o part.step");
+        ASSERT_EQ(made.status, 0) << c.arc << made.err;
+        EXPECT_NEAR(partVolume(inspect("part.step")), 100000 - 2 * c.area, 1e-6) << c.arc;
+    }
+}
+
+TEST_F(Gcode, AProgramItCannotRunIsRefusedWithItsLineBeforeAnyCut) {
+    makeStock();
+    write("comp.nc", "G21 G90\nT1 M6\nG0 X10 Y10 Z5\nG1 Z-1\nG41 D1 G1 X20\n");
+    const Outcome refused = corvex("gcode comp.nc -d stock.step --tool 6,30 -o part.step --session calls.jsonl");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_THAT(refused.err, ::testing::HasSubstr("comp.nc: program line 5: cutter radius compensation"));
+    EXPECT_FALSE(fs::exists(path("part.step")));
+    EXPECT_FALSE(fs::exists(path("calls.jsonl")));
+    write("tools.tbl", "T2 P2 D6 Z30\n");
+    write("slot.nc", "G21 G90\nT1 M6\nG0 X10 Y10 Z5\nG1 Z-1\n");
+    const Outcome missing = corvex("gcode slot.nc -d stock.step --tools tools.tbl");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_THAT(missing.err, ::testing::HasSubstr("program line 2: tool 1 is not in the tool table"));
+}
+
+}  // namespace
+}  // namespace corvex::runner::testing
