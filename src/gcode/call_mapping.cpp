@@ -146,6 +146,9 @@ void Planner::motion(const Motion& motion) {
             return;
         case MotionKind::Feed: ++plan.moves; return feed(motion.line, motion.from, motion.to);
         case MotionKind::Arc: ++plan.moves; return arc(motion);
+        case MotionKind::Turn:
+            ++plan.moves;
+            return add(motion.line, json::array({"RotateAxis", motion.axis, motion.degrees}));
     }
 }
 

@@ -11,6 +11,7 @@
 //   helix, arc in G18/G19, ball or          chords within the tolerance, each a feed as above
 //     bull-nose arc
 //   tool change                             MakeToolMill at the tool's position
+//   A, B or C alone (indexing)              RotateAxis by the change of angle
 #include <set>
 #include <string>
 #include <vector>

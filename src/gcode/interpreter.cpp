@@ -52,6 +52,7 @@ private:
     double scale_ = 1;         // millimetres per program unit
     bool absolute_ = true, arcAbsolute_ = false;
     std::array<Point, 6> offsets_{};
+    Point angles_{0, 0, 0};    // of the rotary axes A, B, C, in degrees
     int offset_ = 0;           // G54 .. G59
     int tool_ = 0, selected_ = 0;
     bool retractToInitial_ = true;  // G98
@@ -67,8 +68,6 @@ Machine::Words Machine::wordsOf(const Block& block) const {
         else if (!words.values.emplace(word.letter, word.value).second)
             refuse(std::string("the word ") + word.letter + " is given twice");
     }
-    for (char letter : {'A', 'B', 'C'})
-        if (words.has(letter)) refuse("rotary axes (A, B, C) are not supported yet");
     return words;
 }
 
@@ -280,6 +279,25 @@ bool Machine::run(const Block& block) {
         }
     }
     const bool arcWords = words.has('I') || words.has('J') || words.has('K') || words.has('R');
+    if (words.has('A') || words.has('B') || words.has('C')) {
+        // Indexing: the table turns while the tool stands still.
+        if (words.anyAxis() || arcWords || motion_ >= 20)
+            refuse("a rotary axis (A, B, C) turns alone here: simultaneous rotary motion is not supported");
+        for (int axis = 0; axis < 3; ++axis) {
+            const char letter = static_cast<char>('A' + axis);
+            if (!words.has(letter)) continue;
+            const double target = absolute_ ? words.values.at(letter) : angles_[axis] + words.values.at(letter);
+            Motion turn;
+            turn.line = line_;
+            turn.kind = MotionKind::Turn;
+            turn.from = turn.to = position_;
+            turn.axis = axis + 1;
+            turn.degrees = target - angles_[axis];
+            angles_[axis] = target;
+            if (turn.degrees != 0) result.motions.push_back(turn);
+        }
+        return true;
+    }
     if (!words.anyAxis() && !(motion && motion_ >= 730 && arcWords)) {
         if (motion && (motion_ == 20 || motion_ == 30) && arcWords) refuse("an arc needs its end (X, Y, Z)");
         return true;

@@ -8,7 +8,7 @@ namespace corvex::gcode {
 
 using Point = std::array<double, 3>;  // x, y, z
 
-enum class MotionKind { Rapid, Feed, Arc, ToolChange };
+enum class MotionKind { Rapid, Feed, Arc, ToolChange, Turn };
 
 struct Motion {
     int line = 0;
@@ -22,6 +22,9 @@ struct Motion {
     int normal = 2;
     bool clockwise = false;
     int tool = 0;  // ToolChange: the tool now in the spindle
+    // Turn: the rotary table indexes by `degrees` about axis 1 (A), 2 (B) or 3 (C).
+    int axis = 0;
+    double degrees = 0;
 };
 
 }  // namespace corvex::gcode

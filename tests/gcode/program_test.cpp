@@ -23,7 +23,7 @@ Interpretation run(const std::string& text, int tool = 1) {
 std::string describe(const Motion& m) {
     std::ostringstream out;
     out.precision(9);
-    const char* kinds[] = {"G0", "G1", "ARC", "TOOL"};
+    const char* kinds[] = {"G0", "G1", "ARC", "TOOL", "TURN"};
     auto at = [&](const Point& p) {
         for (double value : p) out << " " << (std::fabs(value) < 1e-9 ? 0.0 : value);
     };
@@ -34,6 +34,7 @@ std::string describe(const Motion& m) {
         at(m.centre);
     }
     if (m.kind == MotionKind::ToolChange) out << " T" << m.tool;
+    if (m.kind == MotionKind::Turn) out << " axis " << m.axis << " by " << m.degrees;
     return out.str();
 }
 
@@ -71,6 +72,8 @@ TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
         {"home through a point, a tool change", "G0 X5 Y5 Z5\nG28 Z10\nT3 M6\n",
          {"G0 5 5 5", "G0 5 5 10", "G0 5 5 0", "TOOL 5 5 0 T3"}},
         {"the end of the program", "G0 X1\nM30\nG0 X2\n", {"G0 1 0 0"}},
+        {"a rotary table indexed absolutely, then by increments", "G0 A90\nA180 B10\nG91 C-45\nA0\n",
+         {"TURN 0 0 0 axis 1 by 90", "TURN 0 0 0 axis 1 by 90", "TURN 0 0 0 axis 2 by 10", "TURN 0 0 0 axis 3 by -45"}},
     };
     for (const Case& c : cases) EXPECT_EQ(motionsOf(c.program), c.motions) << c.what;
 }
@@ -82,7 +85,7 @@ TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
         {"O100 sub\n", "program line 1: subroutines"},
         {"G0 X1 (open\n", "program line 1: a comment is not closed"},
         {"G0 X1\nG41 D1 G1 X5\n", "program line 2: cutter radius compensation"},
-        {"G0 X1 A90\n", "program line 1: rotary axes"},
+        {"G0 X1 A90\n", "program line 1: a rotary axis (A, B, C) turns alone here"},
         {"M98 P100\n", "program line 1: M98 is not supported"},
         {"G33 Z-5 K1\n", "program line 1: G33 is not supported"},
         {"X5\n", "program line 1: axis words with no motion mode"},

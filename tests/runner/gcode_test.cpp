@@ -55,6 +55,22 @@ TEST_F(Gcode, ArcsEachWayCutTheAreaTheCutterSweeps) {
     }
 }
 
+// The block on the A axis: the same 20 mm slot cut across the top, the front and the bottom
+// face as the table indexes, and the table turned back to 0 at the end.
+TEST_F(Gcode, AnIndexedProgramTurnsTheTableBetweenCuts) {
+    ASSERT_EQ(corvex("stock -o stock.step --group PART --group ROTARYA --box -20 -10 -10 20 10 10").status, 0);
+    const fs::path program = fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "gcode" / "indexed_slots.nc";
+    const Outcome made = corvex("gcode '" + program.string() + "' -d stock.step --tool 4,30 -o part.step");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const Json drawing = inspect("part.step");
+    EXPECT_NEAR(partVolume(drawing), 16000 - 3 * (20 * 4 + M_PI * 4), 1e-3);
+    for (const auto& entity : drawing["entities"])
+        if (entity["kind"] == "Solid3D" && entity["groups"].size() == 2) {
+            const std::vector<double> box = entity["bbox"], expected{-20, -10, -10, 20, 10, 10};
+            for (int k = 0; k < 6; ++k) EXPECT_NEAR(box[k], expected[k], 1e-4);
+        }
+}
+
 TEST_F(Gcode, AProgramItCannotRunIsRefusedWithItsLineBeforeAnyCut) {
     makeStock();
     write("comp.nc", "G21 G90\nT1 M6\nG0 X10 Y10 Z5\nG1 Z-1\nG41 D1 G1 X20\n");
