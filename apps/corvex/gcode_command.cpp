@@ -5,9 +5,11 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <sstream>
 
 #include "automation/error.hpp"
 #include "cadhost/occt/files/drawing_file.hpp"
+#include "cadhost/occt/model/tool_collision.hpp"
 #include "command_line.hpp"
 #include "gcode/call_mapping.hpp"
 #include "gcode/interpreter.hpp"
@@ -64,6 +66,60 @@ void writeSession(const gcode::CallPlan& plan, const std::string& path) {
     }
     std::filesystem::rename(partial, target);
 }
+
+// Warns of rapid moves that pass through the part, checked against the part as it is then.
+// The part only loses material, so a rapid that stays clear of the stock's box (or, once the
+// table has turned, of the sphere the stock turns within) is not checked further.
+class RapidCheck {
+public:
+    RapidCheck(const gcode::CallPlan& plan, occt::Drawing& drawing)
+        : plan_(plan), drawing_(drawing), bounds_(occt::groupBounds(drawing, "PART")) {}
+
+    std::string operator()(std::size_t index) {
+        const auto& call = plan_.calls[index];
+        if (call.member() == "RotateAxis" && bounds_) turnedBounds();
+        if (!call.rapid || !bounds_ || clear(*call.rapid)) return {};
+        try {
+            const auto& rapid = *call.rapid;
+            const occt::MillShape shape{rapid.tool.diameter / 2, rapid.tool.length, rapid.tool.corner};
+            const auto at = occt::materialOnTheWay(drawing_, "PART", rapid.from, rapid.to, shape);
+            if (!at) return {};
+            ++collisions;
+            std::ostringstream warning;
+            warning << std::setprecision(6) << "program line " << call.line
+                    << ": warning: the rapid move passes through the part (at " << (*at)[0] << " " << (*at)[1] << " "
+                    << (*at)[2] << ")";
+            return warning.str();
+        } catch (const automation::Error&) {
+            return {};  // a queued cut that cannot be made is reported by the calls themselves
+        }
+    }
+    int collisions = 0;
+
+private:
+    bool clear(const gcode::RapidMove& rapid) const {
+        const auto& b = *bounds_;
+        const double r = rapid.tool.diameter / 2;
+        for (int axis = 0; axis < 3; ++axis) {
+            const double low = std::min(rapid.from[axis], rapid.to[axis]) - (axis < 2 ? r : 0);
+            const double high = std::max(rapid.from[axis], rapid.to[axis]) + (axis < 2 ? r : rapid.tool.length);
+            if (high < b[axis] || low > b[axis + 3]) return true;
+        }
+        return false;
+    }
+    void turnedBounds() {
+        double reach = 0;
+        for (int corner = 0; corner < 8; ++corner) {
+            const auto& b = *bounds_;
+            reach = std::max(reach, std::hypot(b[corner & 1 ? 3 : 0], b[corner & 2 ? 4 : 1], b[corner & 4 ? 5 : 2]));
+        }
+        bounds_ = std::array<double, 6>{-reach, -reach, -reach, reach, reach, reach};
+    }
+
+    const gcode::CallPlan& plan_;
+    occt::Drawing& drawing_;
+    std::optional<std::array<double, 6>> bounds_;
+};
 
 double partVolume(const occt::Drawing& drawing) {
     double volume = 0;
@@ -125,7 +181,8 @@ int GcodeCommand::run() const {
     for (const auto& call : plan.calls.calls)
         calls.push_back({call.line, call.member(), std::vector<nlohmann::json>(call.call.begin() + 1, call.call.end())});
     pictures_.watch(host.drawing());
-    bool allWorked = runCalls(calls, host, false, progress_, "program line");
+    RapidCheck rapids(plan.calls, host.drawing());
+    bool allWorked = runCalls(calls, host, false, progress_, "program line", std::ref(rapids));
     const occt::Drawing& drawing = host.drawing();
     allWorked &= writeOutput(output_, [&] { occt::writeDrawing(drawing, output_); });
     allWorked &= writeOutput(stl_, [&] { occt::writeStl(solidsOfGroup(drawing, "PART"), stl_); });
@@ -135,7 +192,8 @@ int GcodeCommand::run() const {
     for (int number : plan.calls.toolsUsed) tools += (tools.empty() ? "T" : " T") + std::to_string(number);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::cerr << "corvex gcode: " << plan.blocks << " lines, " << plan.calls.moves << " moves, " << plan.calls.cuts
-              << " cuts, tools " << (tools.empty() ? "none" : tools) << ", removed " << std::fixed
+              << " cuts, tools " << (tools.empty() ? "none" : tools) << ", " << rapids.collisions
+              << (rapids.collisions == 1 ? " collision" : " collisions") << ", removed " << std::fixed
               << std::setprecision(3) << before - partVolume(drawing) << " mm3 in " << std::setprecision(1) << seconds
               << " s" << std::endl;
     return allWorked ? 0 : kExitFailed;

@@ -46,7 +46,7 @@ void reportFailure(const SessionCall& call, const automation::Error& error, cons
 }  // namespace
 
 bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool keepGoing, bool progressWanted,
-              const std::string& lineWord) {
+              const std::string& lineWord, const CallWarning& beforeCall) {
     corvex4 server(host.connector, host.messages);
     const EntityLookup lookup = [&](int id) { return host.entity(id); };
     ProgressBar progress(progressWanted, calls.size());
@@ -56,6 +56,10 @@ bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool kee
         progress.show(i, call.member);
         // A queued cut that fails later is reported under the call that made it.
         host.drawing().setCurrentCall(lineWord + " " + std::to_string(call.line) + ": " + call.member);
+        if (const std::string warning = beforeCall ? beforeCall(i) : std::string(); !warning.empty()) {
+            progress.clear();
+            std::cerr << warning << std::endl;
+        }
         try {
             std::vector<Variant> arguments;
             for (const auto& argument : call.arguments) arguments.push_back(toVariant(argument, lookup));

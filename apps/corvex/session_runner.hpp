@@ -35,8 +35,11 @@ std::shared_ptr<cadhost::Journal> sessionJournal(bool trace);
 // Runs the calls in order, each result a JSON line on standard output and each failure a line
 // on standard error that starts "`lineWord` N: member"; false when any failed. The cuts still
 // queued are made at the end, so that one that cannot be made is reported too.
+// `beforeCall`, when given, is asked before each call runs (by its index) for a warning to print
+// on standard error (none when empty).
+using CallWarning = std::function<std::string(std::size_t)>;
 bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool keepGoing, bool progressWanted,
-              const std::string& lineWord = "line");
+              const std::string& lineWord = "line", const CallWarning& beforeCall = {});
 
 // The solids of the group `name`; an automation error when it has none.
 std::vector<std::shared_ptr<cadhost::Entity>> solidsOfGroup(const cadhost::occt::Drawing& drawing,

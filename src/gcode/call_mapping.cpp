@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "gcode/program_reader.hpp"
 
@@ -40,6 +41,7 @@ private:
     const ToolSet& tools_;
     double tolerance_;
     int loaded_ = 0;
+    std::optional<Point> startedAt_ = Point{0, 0, 0};  // until the program first moves the tool
 };
 
 const Tool& Planner::tool(int line) const {
@@ -142,10 +144,14 @@ void Planner::motion(const Motion& motion) {
         case MotionKind::ToolChange: return load(motion.line, motion.tool, motion.from);
         case MotionKind::Rapid:
             ++plan.moves;
-            if (loaded_ != 0) moveTool(motion.line, motion.to);
+            if (loaded_ == 0) return;
+            moveTool(motion.line, motion.to);
+            // Where the tool stands before the program first moves it is not known.
+            if (motion.from != startedAt_) plan.calls.back().rapid = RapidMove{motion.from, motion.to, tool(motion.line)};
+            startedAt_.reset();
             return;
-        case MotionKind::Feed: ++plan.moves; return feed(motion.line, motion.from, motion.to);
-        case MotionKind::Arc: ++plan.moves; return arc(motion);
+        case MotionKind::Feed: ++plan.moves; startedAt_.reset(); return feed(motion.line, motion.from, motion.to);
+        case MotionKind::Arc: ++plan.moves; startedAt_.reset(); return arc(motion);
         case MotionKind::Turn:
             ++plan.moves;
             return add(motion.line, json::array({"RotateAxis", motion.axis, motion.degrees}));

@@ -1,6 +1,6 @@
 #pragma once
 // Motions turned into the corvex4 calls a client makes for them, with the tool from the table:
-//   rapid                                   MoveTool (cuts nothing)
+//   rapid                                   MoveTool (cuts nothing; checked for material in the way)
 //   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool
 //   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
 //   feed straight up                        MoveTool (the tool's own column is already clear)
@@ -12,6 +12,7 @@
 //     bull-nose arc
 //   tool change                             MakeToolMill at the tool's position
 //   A, B or C alone (indexing)              RotateAxis by the change of angle
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,9 +26,16 @@ namespace corvex::gcode {
 
 // One call: the program line it comes from, and the call as a session line holds it
 // (["MoveTool", 10, 20, 5]).
+// A rapid move, which cuts nothing: where the tool went, to check that no material was there.
+struct RapidMove {
+    Point from{}, to{};
+    Tool tool;
+};
+
 struct ProgramCall {
     int line = 0;
     nlohmann::json call;
+    std::optional<RapidMove> rapid;  // the MoveTool of a rapid
     std::string member() const { return call.at(0).get<std::string>(); }
 };
 

@@ -24,7 +24,7 @@ TEST_F(Gcode, TheReferencePocketCutsItsVolumeAndItsSessionReplaysToTheSamePart) 
     const fs::path pocket = fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "gcode" / "pocket.nc";
     const Outcome made = corvex("gcode '" + pocket.string() + "' --box 0 0 -20 100 100 0 --tool 6,30 -o part.step --session calls.jsonl");
     ASSERT_EQ(made.status, 0) << made.err;
-    EXPECT_THAT(made.err, ::testing::HasSubstr("340 cuts, tools T1, removed 63922.743 mm3"));
+    EXPECT_THAT(made.err, ::testing::HasSubstr("340 cuts, tools T1, 0 collisions, removed 63922.743 mm3"));
     EXPECT_NEAR(partVolume(inspect("part.step")), 200000 - 63922.743338823, 1e-6);
     ASSERT_EQ(corvex("stock -o stock.step --group PART --box 0 0 -20 100 100 0").status, 0);
     const Outcome replayed = corvex("run calls.jsonl -d stock.step -o replayed.step");
@@ -69,6 +69,19 @@ TEST_F(Gcode, AnIndexedProgramTurnsTheTableBetweenCuts) {
             const std::vector<double> box = entity["bbox"], expected{-20, -10, -10, 20, 10, 10};
             for (int k = 0; k < 6; ++k) EXPECT_NEAR(box[k], expected[k], 1e-4);
         }
+}
+
+// A rapid back along the slot just cut is clear; one down into the block is not, nor the lift
+// out of it, and each is reported with its line while the program goes on.
+TEST_F(Gcode, ARapidThroughThePartIsReportedWithItsLine) {
+    makeStock();
+    write("rapids.nc", "G21 G90\nT1 M6\nG0 X10 Y25 Z25\nG1 Z18\nG1 X40\nG0 X10\nG0 Z25\nG0 X50 Y25 Z15\nG0 Z25\nM30\n");
+    const Outcome made = corvex("gcode rapids.nc -d stock.step --tool 6,30 -o part.step");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_THAT(made.err, ::testing::HasSubstr("program line 8: warning: the rapid move passes through the part"));
+    EXPECT_THAT(made.err, ::testing::HasSubstr("program line 9: warning: the rapid move passes through the part"));
+    EXPECT_THAT(made.err, ::testing::Not(::testing::HasSubstr("program line 6:")));
+    EXPECT_THAT(made.err, ::testing::HasSubstr(", 2 collisions, "));
 }
 
 TEST_F(Gcode, AProgramItCannotRunIsRefusedWithItsLineBeforeAnyCut) {
