@@ -137,7 +137,20 @@ void GcodeCommand::addTo(CLI::App& app) {
     auto* box = command_->add_option("--box", box_, "Or a new box of stock between two corners: X0 Y0 Z0 X1 Y1 Z1")
                     ->expected(6)
                     ->allow_extra_args(false);
-    drawing->excludes(box);
+    auto* cylinder = command_->add_option("--cylinder", cylinder_,
+                                          "Or a new cylinder of stock from its base centre along --axis: CX CY CZ RADIUS LENGTH")
+                         ->expected(5)
+                         ->allow_extra_args(false);
+    auto* axis = command_->add_option("--axis", axis_, "The cylinder's axis")
+                     ->check(CLI::IsMember({"x", "y", "z"}, CLI::ignore_case));
+    auto* automatic = command_->add_option("--stock", stockAuto_,
+                                           "auto: a box of stock around the cutting moves' sweep, 1 mm wider every way")
+                          ->check(CLI::IsMember({"auto"}));
+    cylinder->needs(axis);
+    axis->needs(cylinder);
+    drawing->excludes(box, cylinder, automatic);
+    box->excludes(cylinder, automatic);
+    cylinder->excludes(automatic);
     command_->add_option("-o,--output", output_, "Where to write the drawing afterwards (STEP)");
     command_->add_option("--stl", stl_, "Where to write the solids of the group PART (binary STL)");
     auto* table = command_->add_option("--tools", tools_, "The tool table: T1 P1 D6 Z30 lines, or JSON");
@@ -153,10 +166,31 @@ void GcodeCommand::addTo(CLI::App& app) {
                        "Carry out every subtraction at its call (slower; a failing cut fails its own call)");
 }
 
+void GcodeCommand::addStock(occt::Drawing& drawing, const gcode::CallPlan& plan) const {
+    std::vector<double> box = box_;
+    if (!stockAuto_.empty()) {
+        if (!plan.cuttingBox) throw BadInput("gcode: --stock auto: the program makes no cutting move");
+        const auto& cut = *plan.cuttingBox;
+        box = {cut[0] - 1, cut[1] - 1, cut[2] - 1, cut[3] + 1, cut[4] + 1, cut[5] + 1};
+    }
+    try {
+        if (!box.empty()) {
+            drawing.addToGroup("PART", drawing.addBox({box[0], box[1], box[2]}, {box[3], box[4], box[5]}));
+        } else if (!cylinder_.empty()) {
+            const int axis = static_cast<int>(std::string("xyz").find(static_cast<char>(std::tolower(axis_.at(0)))));
+            drawing.addToGroup("PART", drawing.addAxisCylinder({cylinder_[0], cylinder_[1], cylinder_[2]}, cylinder_[3],
+                                                               cylinder_[4], axis));
+        }
+    } catch (const automation::Error& error) {
+        throw BadInput("gcode: the stock: " + error.description());
+    }
+}
+
 int GcodeCommand::run() const {
     const auto started = std::chrono::steady_clock::now();
     // Everything is checked, and every call planned, before the first one runs.
-    if (input_.empty() && box_.empty()) throw BadInput("gcode: give the stock with -d or --box");
+    if (input_.empty() && box_.empty() && cylinder_.empty() && stockAuto_.empty())
+        throw BadInput("gcode: give the stock with -d, --box, --cylinder or --stock auto");
     if (tools_.empty() && tool_.empty()) throw BadInput("gcode: give the tools with --tools or --tool");
     const Plan plan = planProgram(program_, toolsFor(tools_, tool_), tolerance_);
     if (!output_.empty()) checkWritableFile("-o", output_);
@@ -165,13 +199,7 @@ int GcodeCommand::run() const {
     pictures_.prepare();
     const auto journal = sessionJournal(trace_);
     auto stock = openDrawing(input_, journal);
-    if (!box_.empty()) {
-        try {
-            stock->addToGroup("PART", stock->addBox({box_[0], box_[1], box_[2]}, {box_[3], box_[4], box_[5]}));
-        } catch (const automation::Error& error) {
-            throw BadInput("gcode: --box: " + error.description());
-        }
-    }
+    addStock(*stock, plan.calls);
     if (!session_.empty()) writeSession(plan.calls, session_);
 
     SessionHost host(stock, journal);

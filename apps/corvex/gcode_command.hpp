@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cadhost/occt/model/embedded_host.hpp"
+#include "gcode/call_mapping.hpp"
 #include "picture_outputs.hpp"
 
 namespace corvex::runner {
@@ -19,9 +21,13 @@ public:
     int run() const;
 
 private:
+    // The stock --box, --cylinder or --stock auto asks for, in the group PART of `drawing`.
+    void addStock(cadhost::occt::Drawing& drawing, const gcode::CallPlan& plan) const;
+
     CLI::App* command_ = nullptr;
     std::string program_, input_, output_, stl_, tools_, tool_, session_;
-    std::vector<double> box_;
+    std::vector<double> box_, cylinder_;
+    std::string axis_, stockAuto_;
     double tolerance_ = 0.01;
     mutable PictureOutputs pictures_;
     bool trace_ = false, progress_ = false, eager_ = false;

@@ -34,6 +34,7 @@ private:
     }
     void moveTool(int line, const Point& to) { add(line, json::array({"MoveTool", to[0], to[1], to[2]})); }
     void feed(int line, const Point& from, const Point& to);
+    void sweeps(const Point& low, const Point& high, double radius);  // widens the cutting box
     void arc(const Motion& motion);
     void chords(const Motion& motion, double sweep);
     const Tool& tool(int line) const;
@@ -57,11 +58,24 @@ void Planner::load(int line, int number, const Point& at) {
     add(line, json::array({"MakeToolMill", point(at), cutter.diameter, cutter.length, cutter.corner}));
 }
 
+void Planner::sweeps(const Point& low, const Point& high, double radius) {
+    auto& box = plan.cuttingBox;
+    if (!box) box = std::array<double, 6>{low[0] - radius, low[1] - radius, low[2], high[0] + radius, high[1] + radius, high[2]};
+    for (int axis = 0; axis < 3; ++axis) {
+        const double grow = axis < 2 ? radius : 0;
+        (*box)[axis] = std::min((*box)[axis], low[axis] - grow);
+        (*box)[axis + 3] = std::max((*box)[axis + 3], high[axis] + grow);
+    }
+}
+
 void Planner::feed(int line, const Point& from, const Point& to) {
     const Tool& cutter = tool(line);
     const double r = cutter.diameter / 2;
     const double dx = to[0] - from[0], dy = to[1] - from[1], dz = to[2] - from[2];
     const bool inPlan = std::hypot(dx, dy) > kSame;
+    if (inPlan || dz < 0)  // a lift rises into air the tool has cleared
+        sweeps({std::min(from[0], to[0]), std::min(from[1], to[1]), std::min(from[2], to[2])},
+               {std::max(from[0], to[0]), std::max(from[1], to[1]), std::max(from[2], to[2])}, r);
     if (!inPlan && dz > 0) {  // a lift
     } else if (cutter.flat() && !inPlan) {
         add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
@@ -115,6 +129,8 @@ void Planner::arc(const Motion& motion) {
 
     const double r = cutter.diameter / 2, z = motion.from[2];
     const double radius = std::hypot(motion.from[0] - motion.centre[0], motion.from[1] - motion.centre[1]);
+    // The whole circle's box: an arc's own reaches no further.
+    sweeps({motion.centre[0] - radius, motion.centre[1] - radius, z}, {motion.centre[0] + radius, motion.centre[1] + radius, z}, r);
     const double outer = radius + r, inner = std::max(0.0, radius - r);
     const double cx = motion.centre[0], cy = motion.centre[1];
     if (fullTurn) {

@@ -12,6 +12,7 @@
 //     bull-nose arc
 //   tool change                             MakeToolMill at the tool's position
 //   A, B or C alone (indexing)              RotateAxis by the change of angle
+#include <array>
 #include <optional>
 #include <set>
 #include <string>
@@ -43,6 +44,8 @@ struct CallPlan {
     std::vector<ProgramCall> calls;  // StartAcad first
     int moves = 0, cuts = 0;
     std::set<int> toolsUsed;
+    // The box the cutting moves sweep with their tools (x0, y0, z0, x1, y1, z1), when any.
+    std::optional<std::array<double, 6>> cuttingBox;
 };
 
 // `chordTolerance`: how far a chord may stray from the arc it stands for (mm). A motion whose

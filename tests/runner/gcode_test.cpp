@@ -64,11 +64,13 @@ TEST_F(Gcode, AnIndexedProgramTurnsTheTableBetweenCuts) {
     ASSERT_EQ(made.status, 0) << made.err;
     const Json drawing = inspect("part.step");
     EXPECT_NEAR(partVolume(drawing), 16000 - 3 * (20 * 4 + M_PI * 4), 1e-3);
+    int parts = 0;
     for (const auto& entity : drawing["entities"])
-        if (entity["kind"] == "Solid3D" && entity["groups"].size() == 2) {
+        if (entity["kind"] == "Solid3D" && entity["groups"].size() == 2 && ++parts) {
             const std::vector<double> box = entity["bbox"], expected{-20, -10, -10, 20, 10, 10};
             for (int k = 0; k < 6; ++k) EXPECT_NEAR(box[k], expected[k], 1e-4);
         }
+    EXPECT_EQ(parts, 1);
 }
 
 // A rapid back along the slot just cut is clear; one down into the block is not, nor the lift
@@ -82,6 +84,24 @@ TEST_F(Gcode, ARapidThroughThePartIsReportedWithItsLine) {
     EXPECT_THAT(made.err, ::testing::HasSubstr("program line 9: warning: the rapid move passes through the part"));
     EXPECT_THAT(made.err, ::testing::Not(::testing::HasSubstr("program line 6:")));
     EXPECT_THAT(made.err, ::testing::HasSubstr(", 2 collisions, "));
+}
+
+// --stock auto: 1 mm around what the cutting moves sweep (a plunge from its start, a lift not).
+TEST_F(Gcode, TheStockCanBeMadeAroundTheProgram) {
+    write("slot.nc", "G21 G90\nT1 M6\nG0 X10 Y10 Z5\nG1 Z-2\nG1 X30\nG1 Z8\nM30\n");
+    const Outcome made = corvex("gcode slot.nc --stock auto --tool 6,30 -o part.step");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const Json drawing = inspect("part.step");
+    int parts = 0;
+    for (const auto& entity : drawing["entities"])
+        if (entity["kind"] == "Solid3D" && !entity["groups"].empty()) {
+            ++parts;
+            const std::vector<double> box = entity["bbox"], expected{6, 6, -3, 34, 14, 6};
+            for (int k = 0; k < 6; ++k) EXPECT_NEAR(box[k], expected[k], 1e-6) << k;
+            // The slot and its plunge, from Z -2 up through the top at 6.
+            EXPECT_NEAR(entity["volume"].get<double>(), 28 * 8 * 9 - 8 * (20 * 6 + 9 * M_PI), 1e-6);
+        }
+    EXPECT_EQ(parts, 1);
 }
 
 TEST_F(Gcode, AProgramItCannotRunIsRefusedWithItsLineBeforeAnyCut) {
