@@ -20,9 +20,12 @@ double partVolume(const Json& drawing) {
     return volume;
 }
 
+fs::path example(const std::string& name) {
+    return fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "gcode" / name;
+}
+
 TEST_F(Gcode, TheReferencePocketCutsItsVolumeAndItsSessionReplaysToTheSamePart) {
-    const fs::path pocket = fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "gcode" / "pocket.nc";
-    const Outcome made = corvex("gcode '" + pocket.string() + "' --box 0 0 -20 100 100 0 --tool 6,30 -o part.step --session calls.jsonl");
+    const Outcome made = corvex("gcode '" + example("pocket.nc").string() + "' --box 0 0 -20 100 100 0 --tool 6,30 -o part.step --session calls.jsonl");
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_THAT(made.err, ::testing::HasSubstr("340 cuts, tools T1, 0 collisions, removed 63922.743 mm3"));
     EXPECT_NEAR(partVolume(inspect("part.step")), 200000 - 63922.743338823, 1e-6);
@@ -30,6 +33,23 @@ TEST_F(Gcode, TheReferencePocketCutsItsVolumeAndItsSessionReplaysToTheSamePart) 
     const Outcome replayed = corvex("run calls.jsonl -d stock.step -o replayed.step");
     ASSERT_EQ(replayed.status, 0) << replayed.err;
     EXPECT_NEAR(partVolume(inspect("replayed.step")), partVolume(inspect("part.step")), 1e-9);
+}
+
+// The example programs on the 100 x 50 x 20 block, with the example tool table: twelve holes
+// 6 mm across, six 10 deep and six 15 deep in pecks; a contour round a 40 x 20 rectangle with
+// corners of radius 5, 2 deep, whose band 6 wide has the contour's length times 6 for area.
+TEST_F(Gcode, TheExampleProgramsCutTheirVolumes) {
+    makeStock();
+    const std::pair<const char*, double> cases[] = {
+        {"drilled_plate.nc", 6 * M_PI * 9 * (10 + 15)},
+        {"rounded_contour.nc", 2 * 6 * (2 * 30 + 2 * 10 + 2 * M_PI * 5)},
+    };
+    for (const auto& [program, removed] : cases) {
+        const Outcome made = corvex("gcode '" + example(program).string() + "' -d stock.step --tools '" +
+                                    example("tools.tbl").string() + "' -o part.step");
+        ASSERT_EQ(made.status, 0) << program << made.err;
+        EXPECT_NEAR(partVolume(inspect("part.step")), 100000 - removed, 1e-6) << program;
+    }
 }
 
 // On the 100 x 50 x 20 block, a 6 mm end mill plunged 2 mm, then one arc about (25, 25): the part loses the depth times the swept area, a ring sector of width 6 plus the
@@ -59,8 +79,7 @@ TEST_F(Gcode, ArcsEachWayCutTheAreaTheCutterSweeps) {
 // face as the table indexes, and the table turned back to 0 at the end.
 TEST_F(Gcode, AnIndexedProgramTurnsTheTableBetweenCuts) {
     ASSERT_EQ(corvex("stock -o stock.step --group PART --group ROTARYA --box -20 -10 -10 20 10 10").status, 0);
-    const fs::path program = fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "gcode" / "indexed_slots.nc";
-    const Outcome made = corvex("gcode '" + program.string() + "' -d stock.step --tool 4,30 -o part.step");
+    const Outcome made = corvex("gcode '" + example("indexed_slots.nc").string() + "' -d stock.step --tool 4,30 -o part.step");
     ASSERT_EQ(made.status, 0) << made.err;
     const Json drawing = inspect("part.step");
     EXPECT_NEAR(partVolume(drawing), 16000 - 3 * (20 * 4 + M_PI * 4), 1e-3);
