@@ -77,6 +77,11 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         sweeps({std::min(from[0], to[0]), std::min(from[1], to[1]), std::min(from[2], to[2])},
                {std::max(from[0], to[0]), std::max(from[1], to[1]), std::max(from[2], to[2])}, r);
     if (!inPlan && dz > 0) {  // a lift
+    } else if (!cutter.flat() && !inPlan) {
+        // No member sweeps a rounded tip straight down, and a cylinder would cut a different
+        // part: the move is refused rather than approximated.
+        throw ProgramError(line, "a straight plunge of a ball or bull-nose cutter cannot be made by the member calls "
+                                 "(their sweep needs a move in X or Y): ramp in instead");
     } else if (cutter.flat() && !inPlan) {
         add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
     } else if (cutter.flat() && std::fabs(dz) <= kSame) {

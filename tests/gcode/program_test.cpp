@@ -135,8 +135,10 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
                     "MoveTool", "ToolMillArc", "MoveTool"}));
     // A ball sweeps every feed but the lift, arcs in chords: a half turn of radius 5 within
     // 0.01 mm takes 25 chords (each turns by at most 2 acos(1 - 0.01 / 5)).
-    const V ballCalls = membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\n", ball);
+    const V ballCalls = membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\n", ball);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 2 + 25);
+    // ...but no member sweeps its rounded tip straight down.
+    EXPECT_THROW(membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\n", ball), ProgramError);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "drill_path"), 0);
     // A helix is chorded for a flat end mill too; a looser tolerance takes fewer chords.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
