@@ -138,6 +138,8 @@ struct SolidMeasure {
 };
 // Fails with an automation error for an entity that is not a solid of the embedded host.
 SolidMeasure measureSolid(const Entity& entity);
+// Its volume alone, as its cuts keep it: no check of the whole shape.
+double measureVolume(const Entity& entity);
 // Region: area, plane normal and bounding box.
 struct RegionMeasure {
     double area = 0;

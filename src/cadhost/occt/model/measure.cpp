@@ -50,6 +50,12 @@ SolidMeasure measureSolid(const Entity& entity) {
     return m;
 }
 
+double measureVolume(const Entity& entity) {
+    auto* solid = dynamic_cast<const SolidEntity*>(&entity);
+    if (!solid) throw automation::typeMismatch(entity.describe() + " is not a solid of the embedded host");
+    return solid->volume();
+}
+
 RegionMeasure measureRegion(const Entity& entity) {
     auto* region = dynamic_cast<const RegionEntity*>(&entity);
     if (!region) throw automation::typeMismatch(entity.describe() + " is not a region of the embedded host");

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# What corvex gcode adds over replaying the calls it makes with corvex run: both machine the
+# same program on the same stock, interleaved, and the medians of their wall times are printed.
+# Usage: bench/gcode_overhead.sh [CORVEX] [RUNS]   (CORVEX defaults to build/apps/corvex/corvex)
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+corvex="${1:-$here/../build/apps/corvex/corvex}"
+runs="${2:-5}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+"$corvex" stock -o "$work/stock.step" --group PART --box 0 0 -20 100 100 0
+
+seconds() { local start end; start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc; }
+median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+
+printf '%-16s %10s %10s %9s\n' program "gcode s" "run s" overhead
+for program in pocket pocket_varied; do
+    nc="$here/../examples/gcode/$program.nc"
+    "$corvex" gcode "$nc" -d "$work/stock.step" --tool 6,30 --session "$work/$program.jsonl" > /dev/null 2>&1
+    : > "$work/gcode.times"; : > "$work/run.times"
+    for ((i = 0; i < runs; ++i)); do
+        seconds "$corvex" gcode "$nc" -d "$work/stock.step" --tool 6,30 -o "$work/gcode.step" >> "$work/gcode.times"
+        seconds "$corvex" run "$work/$program.jsonl" -d "$work/stock.step" -o "$work/run.step" >> "$work/run.times"
+    done
+    g=$(median < "$work/gcode.times"); r=$(median < "$work/run.times")
+    printf '%-16s %10.3f %10.3f %8.1f%%\n' "$program" "$g" "$r" "$(echo "($g - $r) * 100 / $r" | bc -l)"
+done
