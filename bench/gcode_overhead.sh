@@ -10,7 +10,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 "$corvex" stock -o "$work/stock.step" --group PART --box 0 0 -20 100 100 0
 
-seconds() { local start end; start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc; }
+seconds() { local start end; start=$(date +%s.%N); "$@" > /dev/null 2>&1; end=$(date +%s.%N); awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'; }
 median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
 printf '%-16s %10s %10s %9s\n' program "gcode s" "run s" overhead
@@ -23,5 +23,5 @@ for program in pocket pocket_varied; do
         seconds "$corvex" run "$work/$program.jsonl" -d "$work/stock.step" -o "$work/run.step" >> "$work/run.times"
     done
     g=$(median < "$work/gcode.times"); r=$(median < "$work/run.times")
-    printf '%-16s %10.3f %10.3f %8.1f%%\n' "$program" "$g" "$r" "$(echo "($g - $r) * 100 / $r" | bc -l)"
+    printf '%-16s %10.3f %10.3f %8.1f%%\n' "$program" "$g" "$r" "$(awk -v g="$g" -v r="$r" 'BEGIN { print (g - r) * 100 / r }')"
 done
