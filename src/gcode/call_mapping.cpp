@@ -13,6 +13,8 @@ namespace {
 // given as the radians wanted divided by it, and the arcs end where the lines meet them.
 constexpr double kClientDegree = 0.017453293;
 constexpr double kSame = 1e-9;
+// A bound on the calls one arc may become: a program is refused rather than run for hours.
+constexpr int kMostChords = 100000;
 
 using nlohmann::json;
 
@@ -103,7 +105,11 @@ void Planner::chords(const Motion& motion, double sweep) {
     const double start = std::atan2(motion.from[v] - motion.centre[v], motion.from[u] - motion.centre[u]);
     // The largest step whose chord strays no more than the tolerance from the arc.
     const double step = tolerance_ < radius ? 2 * std::acos(1 - tolerance_ / radius) : M_PI / 2;
-    const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / step)));
+    const double chords = std::ceil(std::fabs(sweep) / step);
+    if (!(chords <= kMostChords))
+        throw ProgramError(motion.line, "the arc would take more than " + std::to_string(kMostChords) +
+                                            " chords at this tolerance");
+    const int count = std::max(1, static_cast<int>(chords));
     Point at = motion.from;
     for (int k = 1; k <= count; ++k) {
         Point next = motion.to;

@@ -1,5 +1,7 @@
 #include "gcode/interpreter.hpp"
 
+#include "cadhost/working_range.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -14,6 +16,7 @@ constexpr double kInch = 25.4;
 // comes back down before it feeds on.
 constexpr double kArcRadiusSlack = 0.002;
 constexpr double kPeckClearance = 0.25;
+constexpr int kMostPecks = 10000;
 
 // A G or M number in tenths (90.1 -> 901), the way the codes are told apart.
 int tenths(double value) { return static_cast<int>(std::lround(value * 10)); }
@@ -93,6 +96,11 @@ void Machine::move(MotionKind kind, const Point& to) {
 }
 
 void Machine::record(Motion motion) {
+    for (const Point* point : {&motion.to, &motion.centre})
+        for (double value : *point)
+            if (!(std::fabs(value) <= cadhost::kWorkingRange))
+                refuse("the move leaves the working range of +-" + std::to_string(static_cast<int>(cadhost::kWorkingRange)) +
+                       " mm");
     if (motion.kind != MotionKind::Rapid && tool_ == 0)
         refuse("a cutting move with no tool in the spindle (give T... M6, or a tool for the whole program)");
     motion.line = line_;
@@ -187,6 +195,8 @@ void Machine::cannedCycle(const Words& words) {
     }
     if (!cycleR_ || !cycleZ_) refuse("a canned cycle needs its R and Z");
     if ((motion_ == 730 || motion_ == 830) && !cycleQ_) refuse("a peck cycle needs its Q");
+    if (cycleQ_ && (motion_ == 730 || motion_ == 830) && std::fabs(*cycleZ_ - *cycleR_) / *cycleQ_ > kMostPecks)
+        refuse("a peck cycle may take at most " + std::to_string(kMostPecks) + " pecks a hole");
     const int repeats = words.has('L') ? static_cast<int>(std::lround(words.values.at('L'))) : 1;
     if (repeats < 0 || repeats > 10000) refuse("a canned cycle's L must be between 0 and 10000");
     // R and Z in machine Z: absolute through the work offset; incremental, R from the
@@ -287,6 +297,7 @@ bool Machine::run(const Block& block) {
             const char letter = static_cast<char>('A' + axis);
             if (!words.has(letter)) continue;
             const double target = absolute_ ? words.values.at(letter) : angles_[axis] + words.values.at(letter);
+            if (!(std::fabs(target) <= cadhost::kWorkingRange)) refuse("a rotary angle must lie within +-1000000 degrees");
             Motion turn;
             turn.line = line_;
             turn.kind = MotionKind::Turn;

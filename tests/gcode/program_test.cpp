@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <sstream>
 
 #include "gcode/call_mapping.hpp"
@@ -93,6 +94,8 @@ TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
         {"G0 X0\nG1 X1 X2\n", "program line 2: the word X is given twice"},
         {"G81 X1 Y1 Z-2\n", "program line 1: a canned cycle needs its R and Z"},
         {"M6\n", "program line 1: M6 with no tool selected"},
+        {"G0 X1\nG20 G0 X40000\n", "program line 2: the move leaves the working range"},
+        {"G0 Z5\nG83 X0 Y0 Z-100 R1 Q0.001\n", "program line 2: a peck cycle may take at most 10000 pecks"},
     };
     for (const auto& [program, message] : cases) {
         try {
@@ -164,6 +167,44 @@ TEST(GcodeProgram, ToolTablesInTextAndJsonAndOnTheCommandLine) {
     for (const char* bad : {"6", "6,x", "6,30,4", "-6,30", "6,0"}) EXPECT_THROW(toolFromText(bad), ToolTableError) << bad;
     std::istringstream noLength("T1 D6\n");
     EXPECT_THROW(readToolTable(noLength, "t"), ToolTableError);
+}
+
+// Random programs of known and unknown words, extreme numbers and broken comments: each is run
+// or refused with a ProgramError, and every call it makes holds finite numbers only.
+TEST(GcodeProgram, RandomProgramsAreRunOrRefusedNeverAnythingElse) {
+    std::mt19937_64 random(17);
+    const std::vector<std::string> words = {
+        "G0", "G1", "G2", "G3", "G17", "G18", "G19", "G20", "G21", "G90", "G91", "G90.1", "G91.1", "G54", "G56",
+        "G53", "G28", "G30", "G10 L2 P2", "G81", "G83", "G73", "G85", "G98", "G99", "G80", "G4 P1", "M6", "M3",
+        "M30", "T1", "T2", "F100", "S2000", "N10", "(note)", ";rest"};
+    const std::vector<std::string> junk = {"G41", "M99", "T7", "(open", "/", "%", "#1", "[1]", "O1", "E5", "G10 L9"};
+    const std::vector<std::string> numbers = {"0", "1", "-1", "2.5", "-7.25", "10", "3", "12.", ".5", "+4", "-0"};
+    const std::vector<std::string> extremes = {"1e308", "0.0000001", "999999", "1000001", "--1", "1.2.3", ""};
+    const std::string letters = "XYZIJKRQLPABC";
+    auto pick = [&](const auto& from) { return from[random() % from.size()]; };
+    auto rarely = [&] { return random() % 40 == 0; };
+    ToolSet tools{{{1, Tool{6, 30, 0}}, {2, Tool{8, 40, 4}}}, std::nullopt};
+    int run = 0;
+    for (int n = 0; n < 5000; ++n) {
+        std::string program;
+        for (int line = random() % 12; line >= 0; --line) {
+            for (int word = random() % 6; word >= 0; --word)
+                program += random() % 2 ? (rarely() ? pick(junk) : pick(words)) + " "
+                                        : std::string(1, pick(letters)) + (rarely() ? pick(extremes) : pick(numbers)) + " ";
+            program += "\n";
+        }
+        try {
+            std::istringstream text(program);
+            const auto plan = planCalls(interpret(readProgram(text), 1).motions, tools, 1, 0.05);
+            ++run;
+            for (const auto& call : plan.calls)
+                for (const auto& argument : call.call)
+                    for (const auto& value : argument.is_array() ? argument : nlohmann::json::array({argument}))
+                        if (value.is_number()) EXPECT_TRUE(std::isfinite(value.get<double>())) << program;
+        } catch (const ProgramError&) {
+        }
+    }
+    EXPECT_GT(run, 400);  // the generator makes runnable programs too (596 of them)
 }
 
 }  // namespace
