@@ -95,6 +95,9 @@ void Planner::feed(int line, const Point& from, const Point& to) {
     } else {
         add(line, json::array({"ToolExtrudePath", point(from), point(to)}));
         add(line, json::array({"SubtractToolFromGroup"}), true);
+        // The member makes the sweep's end cap as a solid of its own and leaves it uncut; a flat
+        // end mill's is its cylinder at the end. No member cuts a rounded one.
+        if (cutter.flat()) add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
     }
     moveTool(line, to);
 }

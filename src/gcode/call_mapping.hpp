@@ -4,10 +4,11 @@
 //   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool
 //   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
 //   feed straight up                        MoveTool (the tool's own column is already clear)
-//   any other feed; every feed of a ball    ToolExtrudePath, SubtractToolFromGroup, MoveTool
-//     or bull-nose cutter but a lift         (the sweep's end cap is cut with it); a straight
-//                                            plunge of a ball or bull-nose is refused (no member
-//                                            sweeps a rounded tip straight down)
+//   any other feed; every feed of a ball    ToolExtrudePath, SubtractToolFromGroup, and for a
+//     or bull-nose cutter but a lift         flat end mill drill_path at the end (the member
+//                                            leaves the sweep's end cap uncut), MoveTool; a
+//                                            straight plunge of a ball or bull-nose is refused
+//                                            (no member sweeps a rounded tip straight down)
 //   arc in XY at one Z, flat end mill       ToolMillArc (the ring sector), drill_path at its end
 //                                            (the end cap), MoveTool; a full circle: the ring
 //   helix, arc in G18/G19, ball or          chords within the tolerance, each a feed as above

@@ -134,8 +134,8 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
     const std::string program = "T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 X30 Z-3\nG1 Z5\nG0 Z-3\nG2 X40 Y10 R5\nG2 X40 Y10 I-5 J0\n";
     EXPECT_EQ(membersFor(program, flat),
               with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "ToolExtrudePath",
-                    "SubtractToolFromGroup", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc", "drill_path",
-                    "MoveTool", "ToolMillArc", "MoveTool"}));
+                    "SubtractToolFromGroup", "drill_path", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc",
+                    "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
     // A ball sweeps every feed but the lift, arcs in chords: a half turn of radius 5 within
     // 0.01 mm takes 25 chords (each turns by at most 2 acos(1 - 0.01 / 5)).
     const V ballCalls = membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\n", ball);
