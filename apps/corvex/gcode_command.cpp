@@ -201,8 +201,8 @@ int GcodeCommand::run() const {
     if (!session_.empty()) checkWritableFile("--session", session_);
     pictures_.prepare();
     const auto journal = sessionJournal(trace_);
-    // The stock's box and volume are measured on a copy of its own: a look at the part before
-    // its first cut made the pockets' cutting a third slower.
+    // The stock's box and volume are measured on a copy of its own, so that nothing looks at
+    // the part the calls cut but the calls themselves.
     const auto unworked = openDrawing(input_);
     addStock(*unworked, plan.calls);
     const auto stockBounds = occt::groupBounds(*unworked, "PART");
