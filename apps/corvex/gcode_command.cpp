@@ -26,15 +26,15 @@ struct Plan {
 };
 
 // The program's calls, or BadInput naming the line that cannot be run.
-Plan planProgram(const std::string& path, const gcode::ToolSet& tools, double tolerance) {
+Plan planProgram(const std::string& path, const gcode::ToolSet& tools, double tolerance, bool lathe) {
     const int initialTool = tools.everyNumber ? 1 : 0;
     std::ifstream file(path);
     if (!file) throw BadInput("gcode: cannot read the program " + path);
     try {
         const auto blocks = gcode::readProgram(file);
         if (file.bad()) throw BadInput("gcode: cannot read the program " + path);
-        const auto program = gcode::interpret(blocks, initialTool);
-        return {gcode::planCalls(program.motions, tools, initialTool, tolerance), program.blocksRun};
+        const auto program = gcode::interpret(blocks, initialTool, lathe);
+        return {gcode::planCalls(program.motions, tools, initialTool, tolerance, lathe), program.blocksRun};
     } catch (const gcode::ProgramError& error) {
         throw BadInput(path + ": " + error.what());
     }
@@ -162,6 +162,9 @@ void GcodeCommand::addTo(CLI::App& app) {
     command_->add_option("--session", session_, "Also write the calls made, as a session for corvex run");
     command_->add_option("--tolerance", tolerance_, "How far an arc's chords may stray from it (mm)")
         ->check(CLI::Range(1e-6, 10.0));
+    command_->add_flag("--lathe", lathe_,
+                       "A turning program: XZ plane, X a radius (G8) or diameter (G7), a round insert of the tool's "
+                       "diameter centred on the programmed point, the bar along the drawing's X as the program's Z");
     command_->add_flag("--trace", trace_, "Print every host operation on standard error");
     command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
     pictures_.addTo(*command_);
@@ -195,7 +198,7 @@ int GcodeCommand::run() const {
     if (input_.empty() && box_.empty() && cylinder_.empty() && stockAuto_.empty())
         throw BadInput("gcode: give the stock with -d, --box, --cylinder or --stock auto");
     if (tools_.empty() && tool_.empty()) throw BadInput("gcode: give the tools with --tools or --tool");
-    const Plan plan = planProgram(program_, toolsFor(tools_, tool_), tolerance_);
+    const Plan plan = planProgram(program_, toolsFor(tools_, tool_), tolerance_, lathe_);
     if (!output_.empty()) checkWritableFile("-o", output_);
     if (!stl_.empty()) checkWritableFile("--stl", stl_);
     if (!session_.empty()) checkWritableFile("--session", session_);

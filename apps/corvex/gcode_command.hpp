@@ -30,7 +30,7 @@ private:
     std::string axis_, stockAuto_;
     double tolerance_ = 0.01;
     mutable PictureOutputs pictures_;
-    bool trace_ = false, progress_ = false, eager_ = false;
+    bool trace_ = false, progress_ = false, eager_ = false, lathe_ = false;
 };
 
 }  // namespace corvex::runner

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "gcode/lathe_calls.hpp"
 #include "gcode/program_reader.hpp"
 
 namespace corvex::gcode {
@@ -23,7 +24,7 @@ json point(const Point& p) { return point(p[0], p[1], p[2]); }
 
 class Planner {
 public:
-    Planner(const ToolSet& tools, double tolerance) : tools_(tools), tolerance_(tolerance) {}
+    Planner(const ToolSet& tools, double tolerance, bool lathe) : tools_(tools), tolerance_(tolerance), lathe_(lathe) {}
 
     void load(int line, int number, const Point& at);
     void motion(const Motion& motion);
@@ -34,7 +35,9 @@ private:
         plan.calls.push_back({line, std::move(call)});
         plan.cuts += cut;
     }
-    void moveTool(int line, const Point& to) { add(line, json::array({"MoveTool", to[0], to[1], to[2]})); }
+    void moveTool(int line, const Point& to) {
+        add(line, lathe_ ? latheMove(to) : json::array({"MoveTool", to[0], to[1], to[2]}));
+    }
     void feed(int line, const Point& from, const Point& to);
     void sweeps(const Point& low, const Point& high, double radius);  // widens the cutting box
     void arc(const Motion& motion);
@@ -43,6 +46,7 @@ private:
 
     const ToolSet& tools_;
     double tolerance_;
+    bool lathe_;
     int loaded_ = 0;
     std::optional<Point> startedAt_ = Point{0, 0, 0};  // until the program first moves the tool
 };
@@ -57,6 +61,10 @@ void Planner::load(int line, int number, const Point& at) {
     loaded_ = number;
     const Tool& cutter = tool(line);
     plan.toolsUsed.insert(number);
+    if (lathe_) {
+        add(line, latheTool(cutter.diameter / 2));
+        return moveTool(line, at);
+    }
     add(line, json::array({"MakeToolMill", point(at), cutter.diameter, cutter.length, cutter.corner}));
 }
 
@@ -73,6 +81,7 @@ void Planner::sweeps(const Point& low, const Point& high, double radius) {
 void Planner::feed(int line, const Point& from, const Point& to) {
     const Tool& cutter = tool(line);
     const double r = cutter.diameter / 2;
+    if (lathe_) return add(line, latheLine(from, to, r), true);  // the member moves the tool
     const double dx = to[0] - from[0], dy = to[1] - from[1], dz = to[2] - from[2];
     const bool inPlan = std::hypot(dx, dy) > kSame;
     if (inPlan || dz < 0)  // a lift rises into air the tool has cleared
@@ -138,6 +147,12 @@ void Planner::arc(const Motion& motion) {
     if (fullTurn) sweep = 2 * M_PI;
     if (motion.clockwise) sweep = -sweep;
     const Tool& cutter = tool(motion.line);
+    if (lathe_) {
+        const auto turned = latheArc(motion, cutter.diameter / 2);
+        if (!turned) return chords(motion, sweep);
+        add(motion.line, turned->first, true);
+        return add(motion.line, turned->second, true);
+    }
     const bool helix = std::fabs(motion.to[motion.normal] - motion.from[motion.normal]) > kSame;
     if (motion.normal != 2 || helix || !cutter.flat()) return chords(motion, sweep);
 
@@ -177,7 +192,8 @@ void Planner::motion(const Motion& motion) {
             if (loaded_ == 0) return;
             moveTool(motion.line, motion.to);
             // Where the tool stands before the program first moves it is not known.
-            if (motion.from != startedAt_) plan.calls.back().rapid = RapidMove{motion.from, motion.to, tool(motion.line)};
+            if (motion.from != startedAt_ && !lathe_)
+                plan.calls.back().rapid = RapidMove{motion.from, motion.to, tool(motion.line)};
             startedAt_.reset();
             return;
         case MotionKind::Feed: ++plan.moves; startedAt_.reset(); return feed(motion.line, motion.from, motion.to);
@@ -190,8 +206,9 @@ void Planner::motion(const Motion& motion) {
 
 }  // namespace
 
-CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance) {
-    Planner planner(tools, chordTolerance);
+CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance,
+                   bool lathe) {
+    Planner planner(tools, chordTolerance, lathe);
     const int firstLine = motions.empty() ? 1 : motions.front().line;
     planner.plan.calls.push_back({firstLine, nlohmann::json::array({"StartAcad"})});
     // The tool in the spindle from the start is made where the tool first moves, unless the

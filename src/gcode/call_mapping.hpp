@@ -53,6 +53,8 @@ struct CallPlan {
 
 // `chordTolerance`: how far a chord may stray from the arc it stands for (mm). A motion whose
 // tool is not in `tools` is refused with its line (ProgramError).
-CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance);
+// `lathe`: the motions turn a bar with a round insert of the tool's diameter (see lathe_calls.hpp).
+CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance,
+                   bool lathe = false);
 
 }  // namespace corvex::gcode

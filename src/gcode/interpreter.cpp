@@ -23,7 +23,7 @@ int tenths(double value) { return static_cast<int>(std::lround(value * 10)); }
 
 class Machine {
 public:
-    explicit Machine(int tool) : tool_(tool) {}
+    Machine(int tool, bool lathe) : lathe_(lathe), plane_(lathe ? 1 : 2), tool_(tool) {}
 
     bool run(const Block& block);  // false at the program's end
     Interpretation result{};
@@ -48,6 +48,8 @@ private:
     [[noreturn]] void refuse(const std::string& what) const { throw ProgramError(line_, what); }
 
     int line_ = 0;
+    bool lathe_ = false;
+    bool diameter_ = false;    // G7: X words give diameters (lathe only)
     Point position_{0, 0, 0};
     int motion_ = 0;           // tenths: 0, 10, 20, 30, or a cycle's 730, 810, ...
     bool motionSet_ = false;   // a motion mode has been chosen (G0 is the default only once)
@@ -79,7 +81,7 @@ Point Machine::target(const Words& words, bool machineCoordinates) const {
     const char letters[] = {'X', 'Y', 'Z'};
     for (int axis = 0; axis < 3; ++axis) {
         if (!words.has(letters[axis])) continue;
-        const double value = words.values.at(letters[axis]) * scale_;
+        const double value = words.values.at(letters[axis]) * scale_ / (axis == 0 && diameter_ ? 2 : 1);
         if (machineCoordinates) to[axis] = value;
         else if (absolute_) to[axis] = value + offsets_[offset_][axis];
         else to[axis] = position_[axis] + value;
@@ -112,9 +114,15 @@ void Machine::record(Motion motion) {
 void Machine::setModes(const Words& words) {
     for (int g : words.g) {
         switch (g) {
-            case 170: plane_ = 2; break;
+            case 170: case 190:
+                if (lathe_) refuse("a lathe program turns in the XZ plane (G18) only");
+                plane_ = g == 170 ? 2 : 0;
+                break;
             case 180: plane_ = 1; break;
-            case 190: plane_ = 0; break;
+            case 70: case 80:
+                if (!lathe_) refuse("G7 and G8 (diameter and radius mode) are for lathe programs (--lathe)");
+                diameter_ = g == 70;
+                break;
             case 200: scale_ = kInch; break;
             case 210: scale_ = 1; break;
             case 900: absolute_ = true; break;
@@ -236,6 +244,12 @@ void Machine::cannedCycle(const Words& words) {
 bool Machine::run(const Block& block) {
     line_ = block.line;
     const Words words = wordsOf(block);
+    if (lathe_) {
+        for (char letter : {'Y', 'J', 'A', 'B', 'C'})
+            if (words.has(letter)) refuse(std::string("a lathe program has no ") + letter + " word");
+        for (int g : words.g)
+            if (g >= 730 && g <= 890 && g != 800) refuse("canned cycles are not supported in lathe programs");
+    }
     for (int m : words.m)
         if (m == 20 || m == 300) return false;
     if (words.has('T')) {
@@ -331,8 +345,8 @@ bool Machine::run(const Block& block) {
 
 }  // namespace
 
-Interpretation interpret(const std::vector<Block>& blocks, int initialTool) {
-    Machine machine(initialTool);
+Interpretation interpret(const std::vector<Block>& blocks, int initialTool, bool lathe) {
+    Machine machine(initialTool, lathe);
     for (const Block& block : blocks) {
         ++machine.result.blocksRun;
         if (!machine.run(block)) break;

@@ -18,7 +18,9 @@ struct Interpretation {
     int blocksRun = 0;  // up to M2 or M30
 };
 
-// `initialTool`: the tool in the spindle before the first M6 (0: none).
-Interpretation interpret(const std::vector<Block>& blocks, int initialTool = 0);
+// `initialTool`: the tool in the spindle before the first M6 (0: none). `lathe`: a turning
+// program, in the XZ plane (G18) from the start, X a radius (G8) or a diameter (G7); Y, rotary
+// words and canned cycles are refused.
+Interpretation interpret(const std::vector<Block>& blocks, int initialTool = 0, bool lathe = false);
 
 }  // namespace corvex::gcode

@@ -155,6 +155,29 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
     }
 }
 
+// A turning program: X a diameter under G7, a radius under G8; the band a line sweeps, an arc's
+// ring and its end; what a lathe has no axis for is refused.
+TEST(GcodeProgram, TurningProgramsBecomeLatheCalls) {
+    std::istringstream text("G18 G7\nT1 M6\nG0 X20 Z5\nG1 X16\nG8 G1 Z-10\nG2 X10 Z-12 R2\n");
+    const auto motions = interpret(readProgram(text), 0, true).motions;
+    ASSERT_EQ(motions.size(), 5u);
+    EXPECT_EQ(motions[1].to, (Point{10, 0, 5}));   // X20 as a diameter
+    EXPECT_EQ(motions[3].to, (Point{8, 0, -10}));  // X16 still a diameter, then radius mode
+    ToolSet tools{{{1, Tool{2, 10, 0}}}, std::nullopt};
+    std::vector<std::string> members;
+    for (const auto& call : planCalls(motions, tools, 0, 0.01, true).calls) members.push_back(call.member());
+    EXPECT_EQ(members, (std::vector<std::string>{"StartAcad", "MakeToolLathe", "MoveTool", "MoveTool", "LatheLine",
+                                                 "LatheLine", "LatheArc", "LatheInsert"}));
+    const auto line = planCalls(motions, tools, 0, 0.01, true).calls[5].call;  // the pass along Z at radius 8
+    EXPECT_EQ(line[5], nlohmann::json({5.0, 7.0, 0.0, -10.0, 7.0, 0.0, -10.0, 9.0, 0.0, 5.0, 9.0, 0.0, 5.0, 7.0, 0.0}));
+    for (const char* program : {"G0 X1 Y1\n", "G17\n", "G81 X1 Z-1 R1\n", "G0 A10\n"}) {
+        std::istringstream refused(program);
+        EXPECT_THROW(interpret(readProgram(refused), 1, true), ProgramError) << program;
+    }
+    std::istringstream notLathe("G7\n");
+    EXPECT_THROW(interpret(readProgram(notLathe), 1, false), ProgramError);
+}
+
 TEST(GcodeProgram, ToolTablesInTextAndJsonAndOnTheCommandLine) {
     std::istringstream text("T1 P1 D6.0 Z30 ;six\n\nT2 P2 D10 Z-40 ; ten\n"), json(R"({"tools": [{"number": 4, "diameter": 8, "length": 20, "corner": 4}]})");
     const auto fromText = readToolTable(text, "tools.tbl");

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "runner_fixture.hpp"
 
@@ -120,6 +121,27 @@ TEST_F(Gcode, TheStockCanBeMadeAroundTheProgram) {
             EXPECT_NEAR(entity["volume"].get<double>(), 28 * 8 * 9 - 8 * (20 * 6 + 9 * M_PI), 1e-6);
         }
     EXPECT_EQ(parts, 1);
+}
+
+// On the bar of radius 10 along X (the program's Z), a round insert of radius 1 centred on the
+// programmed point. The shaft: the band from radius 7 to 10 between Z 20 and 50 (Pappus), and
+// at Z 20 the left halves of the insert's circles at radius 8 and 9, which overlap. The fillet:
+// the lower half of the ring from 3 to 5 about (Z 30, X 12), below the bar's radius: Pappus's
+// integral, 2 pi times the integral over the angle of [6 r^2 - s r^3 / 3] from max(3, 2 / s) to
+// 5, s the sine below the centre (Simpson's rule to 1e-10).
+TEST_F(Gcode, TurnedProgramsCutTheBandsTheirInsertSweeps) {
+    ASSERT_EQ(corvex("stock -o bar.step --group PART --cylinder 0 0 0 10 50 --axis x").status, 0);
+    const double lens = 2 * std::acos(0.5) - std::sqrt(3) / 2;
+    write("fillet.nc", "G18 G8 G21 G90\nT1 M6\nG0 X12 Z34\nG2 X12 Z26 I0 K-4\nG0 X14\nM30\n");
+    const std::tuple<std::string, double, double> cases[] = {
+        {example("turned_shaft.nc").string(), M_PI * (100 - 49) * 30 + 2 * M_PI * 8.5 * (M_PI - lens / 2), 1e-6},
+        {"fillet.nc", 904.33724506, 1e-6},
+    };
+    for (const auto& [program, removed, tolerance] : cases) {
+        const Outcome made = corvex("gcode '" + program + "' --lathe -d bar.step --tool 2,10 -o part.step");
+        ASSERT_EQ(made.status, 0) << program << made.err;
+        EXPECT_NEAR(partVolume(inspect("part.step")), M_PI * 100 * 50 - removed, tolerance) << program;
+    }
 }
 
 TEST_F(Gcode, AProgramItCannotRunIsRefusedWithItsLineBeforeAnyCut) {
