@@ -205,8 +205,10 @@ void Machine::cannedCycle(const Words& words) {
     if ((motion_ == 730 || motion_ == 830) && !cycleQ_) refuse("a peck cycle needs its Q");
     if (cycleQ_ && (motion_ == 730 || motion_ == 830) && std::fabs(*cycleZ_ - *cycleR_) / *cycleQ_ > kMostPecks)
         refuse("a peck cycle may take at most " + std::to_string(kMostPecks) + " pecks a hole");
-    const int repeats = words.has('L') ? static_cast<int>(std::lround(words.values.at('L'))) : 1;
-    if (repeats < 0 || repeats > 10000) refuse("a canned cycle's L must be between 0 and 10000");
+    const double times = words.has('L') ? words.values.at('L') : 1;
+    if (!(times >= 0 && times <= 10000) || times != std::floor(times))
+        refuse("a canned cycle's L must be a whole number from 0 to 10000");
+    const int repeats = static_cast<int>(times);
     // R and Z in machine Z: absolute through the work offset; incremental, R from the
     // initial level and Z from R.
     const double r = absolute_ ? *cycleR_ + offsets_[offset_][2] : cycleInitialZ_ + *cycleR_;

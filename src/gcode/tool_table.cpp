@@ -31,7 +31,11 @@ ToolTable fromText(std::istream& input, const std::string& source) {
         for (std::string word; words >> word;) {
             const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
             const double value = numberAfter(word, where);
-            if (letter == 'T') number = static_cast<int>(value);
+            if (letter == 'T') {
+                if (!(value >= 0 && value <= 99999) || value != std::floor(value))
+                    throw ToolTableError(where + ": a tool number must be a whole number from 0 to 99999");
+                number = static_cast<int>(value);
+            }
             else if (letter == 'D') tool.diameter = value;
             else if (letter == 'Z') tool.length = std::fabs(value);
             // The pocket, the orientation and the other offsets do not change the cut.
@@ -52,7 +56,10 @@ ToolTable fromJson(std::istream& input, const std::string& source) {
     try {
         const auto document = nlohmann::json::parse(input);
         for (const auto& entry : document.at("tools")) {
-            const int number = entry.at("number").get<int>();
+            const auto& given = entry.at("number");
+            if (!given.is_number_integer() || given.get<long long>() < 0 || given.get<long long>() > 99999)
+                throw ToolTableError(source + ": a tool number must be a whole number from 0 to 99999");
+            const int number = given.get<int>();
             Tool tool{entry.at("diameter").get<double>(), entry.at("length").get<double>(),
                       entry.value("corner", 0.0)};
             checkTool(tool, source + ": tool " + std::to_string(number));

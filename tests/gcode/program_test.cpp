@@ -188,8 +188,10 @@ TEST(GcodeProgram, ToolTablesInTextAndJsonAndOnTheCommandLine) {
     EXPECT_FALSE(fromJson.at(4).flat());
     EXPECT_EQ(toolFromText("6,30,1").corner, 1);
     for (const char* bad : {"6", "6,x", "6,30,4", "-6,30", "6,0"}) EXPECT_THROW(toolFromText(bad), ToolTableError) << bad;
-    std::istringstream noLength("T1 D6\n");
-    EXPECT_THROW(readToolTable(noLength, "t"), ToolTableError);
+    for (const char* bad : {"T1 D6\n", "T1e20 D6 Z30\n", "T1.5 D6 Z30\n", R"({"tools": [{"number": 1e20, "diameter": 6, "length": 30}]})"}) {
+        std::istringstream table(bad);
+        EXPECT_THROW(readToolTable(table, "t"), ToolTableError) << bad;
+    }
 }
 
 // Random programs of known and unknown words, extreme numbers and broken comments: each is run
