@@ -42,6 +42,11 @@ std::vector<Block> readProgram(std::istream& input) {
             if (!std::isspace(static_cast<unsigned char>(c))) code += static_cast<char>(std::toupper(c));
         if (code.empty() || code == "%") continue;
         if (code.front() == '/') continue;
+        // A program number on a line of its own before the first block ("O1001", as the
+        // common posts write it) names the program; any other O word is a subroutine's.
+        if (blocks.empty() && code.size() > 1 && code.front() == 'O' &&
+            code.find_first_not_of("0123456789", 1) == std::string::npos)
+            continue;
         Block block{line, {}};
         for (std::size_t at = 0; at < code.size();) {
             const char letter = code[at];

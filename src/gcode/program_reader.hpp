@@ -1,6 +1,7 @@
 #pragma once
 // An NC program read into blocks of words, as RS-274/NGC writes them: a letter and a number,
-// `( )` and `;` comments, `N` block numbers, `%` program markers and `/` block delete. What
+// `( )` and `;` comments, `N` block numbers, `%` program markers, `/` block delete, and a
+// leading program number (`O1001` alone on its line). What
 // this front end does not carry out (parameters, expressions, subroutines) is refused here,
 // with its line, before anything runs.
 #include <istream>

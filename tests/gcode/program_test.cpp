@@ -52,8 +52,8 @@ TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
         std::vector<std::string> motions;
     };
     const Case cases[] = {
-        {"comments, block delete, markers, N words, lower case",
-         "%\nN10 G0 X1 (move) Y2 ; rest\n/G0 X50\ng1 z-1\n%\n", {"G0 1 2 0", "G1 1 2 -1"}},
+        {"comments, block delete, markers, a program number, N words, lower case, no spaces",
+         "%\nO1001 (PART)\nN10 G0 X1 (move) Y2 ; rest\n/G0 X50\ng01z-1.\n%\n", {"G0 1 2 0", "G1 1 2 -1"}},
         {"inches and incremental moves", "G20 G91 G0 X1 Y1\nX1\n", {"G0 25.4 25.4 0", "G0 50.8 25.4 0"}},
         {"work offsets set by G10 L2, G55 chosen, G53 for one block",
          "G10 L2 P2 X100 Y50 Z-5\nG55 G0 X1 Y1 Z1\nG53 G0 X0\nG0 Y0\n",
@@ -84,6 +84,7 @@ TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
         {"G0 X1\n#1=2\n", "program line 2: parameters"},
         {"G0 X[1+2]\n", "program line 1: parameters and expressions"},
         {"O100 sub\n", "program line 1: subroutines"},
+        {"G0 X1\nO1001\n", "program line 2: subroutines"},
         {"G0 X1 (open\n", "program line 1: a comment is not closed"},
         {"G0 X1\nG41 D1 G1 X5\n", "program line 2: cutter radius compensation"},
         {"G0 X1 A90\n", "program line 1: a rotary axis (A, B, C) turns alone here"},

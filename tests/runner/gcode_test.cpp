@@ -53,6 +53,20 @@ TEST_F(Gcode, TheExampleProgramsCutTheirVolumes) {
     }
 }
 
+// A program as a common CAM post-processor writes it: a program number, block numbers, the
+// tool's comment, machine-coordinate and home moves, tool length and coolant words. A slot 30
+// long and 2 deep into the block's top at Z 0.
+TEST_F(Gcode, AProgramAsACamPostWritesItRunsUnchanged) {
+    write("post.nc", "%\nO1001 (SLOT)\n(T1 D=6. CR=0. - ZMIN=-2. - FLAT END MILL)\nN10 G90 G94 G17 G91.1\nN15 G21\n"
+                     "N20 G53 G0 Z0.\nN30 T1 M6\nN35 S5000 M3\nN40 G54\nN45 M8\nN50 G0 X20. Y25.\n"
+                     "N55 G43 Z15. H1\nN60 G0 Z5.\nN65 G1 Z-2. F300.\nN70 X50.\nN75 G0 Z15.\nN80 M5 M9\n"
+                     "N85 G28 G91 Z0.\nN90 G90\nN95 M30\n%\n");
+    const Outcome made = corvex("gcode post.nc --box 0 0 -20 100 50 0 --tool 6,30 -o part.step");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_THAT(made.err, ::testing::HasSubstr(", 0 collisions, "));
+    EXPECT_NEAR(partVolume(inspect("part.step")), 100000 - 2 * (30 * 6 + 9 * M_PI), 1e-6);
+}
+
 // On the 100 x 50 x 20 block, a 6 mm end mill plunged 2 mm, then one arc about (25, 25): the part loses the depth times the swept area, a ring sector of width 6 plus the
 // cutter's disc (both half discs at its ends); a full turn is a ring, or a disc when its
 // radius is under the cutter's.
