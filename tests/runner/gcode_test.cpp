@@ -25,14 +25,17 @@ fs::path example(const std::string& name) {
     return fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "gcode" / name;
 }
 
-TEST_F(Gcode, TheReferencePocketCutsItsVolumeAndItsSessionReplaysToTheSamePart) {
-    const Outcome made = corvex("gcode '" + example("pocket.nc").string() + "' --box 0 0 -20 100 100 0 --tool 6,30 -o part.step --session calls.jsonl");
+TEST_F(Gcode, TheReferencePocketCutsItsVolumeAndItsSessionReplaysToTheSameJournalAndPart) {
+    ASSERT_EQ(corvex("stock -o stock.step --group PART --box 0 0 -20 100 100 0").status, 0);
+    const Outcome made = corvex("gcode '" + example("pocket.nc").string() +
+                                "' -d stock.step --tool 6,30 -o part.step --session calls.jsonl --trace");
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_THAT(made.err, ::testing::HasSubstr("340 cuts, tools T1, 0 collisions, removed 63922.743 mm3"));
     EXPECT_NEAR(partVolume(inspect("part.step")), 200000 - 63922.743338823, 1e-6);
-    ASSERT_EQ(corvex("stock -o stock.step --group PART --box 0 0 -20 100 100 0").status, 0);
-    const Outcome replayed = corvex("run calls.jsonl -d stock.step -o replayed.step");
+    // The same host operations in the same order, and the same part.
+    const Outcome replayed = corvex("run calls.jsonl -d stock.step -o replayed.step --trace");
     ASSERT_EQ(replayed.status, 0) << replayed.err;
+    EXPECT_EQ(made.err.substr(0, made.err.rfind("corvex gcode:")), replayed.err);
     EXPECT_NEAR(partVolume(inspect("replayed.step")), partVolume(inspect("part.step")), 1e-9);
 }
 
