@@ -102,8 +102,22 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         add(line, json::array({"ToolExtrudeLine", first, point(to[0] + rx, to[1] + ry, 0), point(to[0] - rx, to[1] - ry, 0),
                                point(from[0] - rx, from[1] - ry, 0), first, to[2]}), true);
     } else {
-        add(line, json::array({"ToolExtrudePath", point(from), point(to)}));
-        add(line, json::array({"SubtractToolFromGroup"}), true);
+        // The member sweeps at the start's height all the way (its path lies at the start's
+        // elevation), so a sloping move goes in pieces that each rise or fall no more than the
+        // tolerance: the part then lies within it of the programmed surface.
+        const double pieces = std::max(1.0, std::ceil(std::fabs(dz) / tolerance_ - 1e-9));
+        if (!(pieces <= kMostChords))
+            throw ProgramError(line, "the sloping move would take more than " + std::to_string(kMostChords) +
+                                         " pieces at this tolerance");
+        Point at = from;
+        for (int k = 1; k <= static_cast<int>(pieces); ++k) {
+            Point next = to;
+            if (k < pieces)
+                for (int axis = 0; axis < 3; ++axis) next[axis] = from[axis] + (to[axis] - from[axis]) * k / pieces;
+            add(line, json::array({"ToolExtrudePath", point(at), point(next)}));
+            add(line, json::array({"SubtractToolFromGroup"}), true);
+            at = next;
+        }
         // The member makes the sweep's end cap as a solid of its own and leaves it uncut; a flat
         // end mill's is its cylinder at the end. No member cuts a rounded one.
         if (cutter.flat()) add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);

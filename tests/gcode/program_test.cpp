@@ -131,22 +131,25 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
         all.insert(all.end(), calls.begin(), calls.end());
         return all;
     };
-    // A rapid, a plunge, a slot at one depth, a ramp, a lift, an arc and a full circle.
+    // A rapid, a plunge, a slot at one depth, a ramp (down 1 in two pieces at a tolerance of
+    // 0.5: the member sweeps at its start's height), a lift, an arc and a full circle.
     const std::string program = "T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 X30 Z-3\nG1 Z5\nG0 Z-3\nG2 X40 Y10 R5\nG2 X40 Y10 I-5 J0\n";
-    EXPECT_EQ(membersFor(program, flat),
+    EXPECT_EQ(membersFor(program, flat, 0.5),
               with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "ToolExtrudePath",
-                    "SubtractToolFromGroup", "drill_path", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc",
-                    "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
-    // A ball sweeps every feed but the lift, arcs in chords: a half turn of radius 5 within
-    // 0.01 mm takes 25 chords (each turns by at most 2 acos(1 - 0.01 / 5)).
+                    "SubtractToolFromGroup", "ToolExtrudePath", "SubtractToolFromGroup", "drill_path", "MoveTool",
+                    "MoveTool", "MoveTool", "ToolMillArc", "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
+    // A ball sweeps every feed but the lift: the ramp down 4 in 400 pieces of 0.01, the line at
+    // one depth whole, and a half turn of radius 5 in 25 chords (each turns by at most
+    // 2 acos(1 - 0.01 / 5)).
     const V ballCalls = membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\n", ball);
-    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 2 + 25);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 400 + 1 + 25);
     // ...but no member sweeps its rounded tip straight down.
     EXPECT_THROW(membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\n", ball), ProgramError);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "drill_path"), 0);
-    // A helix is chorded for a flat end mill too; a looser tolerance takes fewer chords.
+    // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each falling 0.125
+    // and so in two pieces.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
-    EXPECT_EQ(std::count(helix.begin(), helix.end(), "ToolExtrudePath"), 16);
+    EXPECT_EQ(std::count(helix.begin(), helix.end(), "ToolExtrudePath"), 32);
     // A tool the table lacks is refused with the line that loads it.
     try {
         membersFor("T2 M6\n", flat);

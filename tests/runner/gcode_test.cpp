@@ -3,6 +3,7 @@
 // before any cut.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
@@ -54,6 +55,50 @@ TEST_F(Gcode, TheExampleProgramsCutTheirVolumes) {
         ASSERT_EQ(made.status, 0) << program << made.err;
         EXPECT_NEAR(partVolume(inspect("part.step")), 100000 - removed, 1e-6) << program;
     }
+}
+
+// The area of the member's ball-nose silhouette (a 6 mm cutter: corner 2.997, the most the
+// member takes) below `height` above its tip. Each corner is an arc of bulge 0.5 from (axial C,
+// across R) to (0, R - C): radius rho = C sqrt 2 / 1.6 about (0.875 C, R - 0.875 C), which dips
+// 0.009 C below the tip. G is the integral of sqrt(rho^2 - u^2).
+double ballSilhouetteArea(double height) {
+    const double R = 3, C = 2.997, rho = C * std::sqrt(2.0) / 1.6, cx = 0.875 * C, cy = R - 0.875 * C;
+    auto G = [&](double u) { return (u * std::sqrt(std::max(0.0, rho * rho - u * u)) + rho * rho * std::asin(std::clamp(u / rho, -1.0, 1.0))) / 2; };
+    if (height <= cx - rho) return 0;
+    double area = 4 * (G(std::min(height, 0.0) - cx) - G(-rho));  // the two dips below the tip
+    if (height <= 0) return area;
+    const double top = std::min(height, C);
+    area += 2 * cy * top + 2 * (G(top - cx) - G(-cx));
+    return height > C ? area + 2 * R * (height - C) : area;
+}
+
+// A 3-D finishing pass with a ball-nose cutter over the block's top (Z 20), three rows along X,
+// zig-zag, entering and leaving beside the block. The member sweeps each move flat at its
+// start's height, so a sloping move goes in pieces that rise or fall at most the tolerance
+// (0.2 here); each piece takes its length in the block times the silhouette's area below the
+// top. Eager: queued, the cut of line 20 is refused (an inside-out lump), a refusal for the
+// differential test to take up.
+TEST_F(Gcode, ABallNoseFinishingPassCutsWhatTheMembersSweepsMake) {
+    makeStock();
+    const Outcome made = corvex("gcode '" + example("ball_finish.nc").string() + "' -d stock.step --tools '" +
+                                example("tools.json").string() + "' --tolerance 0.2 --eager -o part.step");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const double xs[] = {-5, 5, 15, 25, 35, 45, 55, 65, 75, 85, 95, 105};
+    const double zs[] = {18.6, 18.2, 17.9, 18.0, 18.4, 18.8, 19.0, 18.7, 18.3, 18.0, 17.8, 18.1};
+    double removed = 0;
+    for (int row = 0; row < 3; ++row)
+        for (int i = 0; i < 11; ++i) {
+            const bool back = row == 1;  // the middle row runs from X 105 down to X -5
+            const int from = back ? 11 - i : i, to = back ? 10 - i : i + 1;
+            const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(zs[to] - zs[from]) / 0.2 - 1e-9)));
+            for (int k = 0; k < pieces; ++k) {
+                const double a = xs[from] + (xs[to] - xs[from]) * k / pieces, b = xs[from] + (xs[to] - xs[from]) * (k + 1) / pieces;
+                const double z = zs[from] + (zs[to] - zs[from]) * k / pieces;
+                const double inBlock = std::min(100.0, std::max(a, b)) - std::max(0.0, std::min(a, b));
+                if (inBlock > 0) removed += inBlock * ballSilhouetteArea(20 - z);
+            }
+        }
+    EXPECT_NEAR(partVolume(inspect("part.step")), 100000 - removed, 1e-5 * removed);
 }
 
 // A program as a common CAM post-processor writes it: a program number, block numbers, the
