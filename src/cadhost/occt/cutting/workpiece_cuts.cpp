@@ -167,7 +167,24 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
             failed.push_back({&cut, part_.refusal()});
         }
     }
+    if (!failed.empty() && !sinceValid_.empty() && replayedFromValid(cuts)) return;
     if (!failed.empty()) throw cutFailure(failed);
+}
+
+bool WorkpieceCuts::replayedFromValid(const std::vector<QueuedCut>& cuts) {
+    PartShape part{.shape = lastValid_, .volume = solidVolume(lastValid_)};
+    Bnd_Box box;
+    BRepBndLib::Add(lastValid_, box, false);
+    const std::vector<QueuedCut>& before = sinceValid_;
+    for (const std::vector<QueuedCut>* list : {&before, &cuts}) {
+        for (const auto& cut : *list)
+            if (!subtractChecked(part, {toolOf(cut)}, evidenceOf(part.shape, box, {cut.askedSolid()}))) return false;
+    }
+    // Each cut was checked where it changed the part; the part it becomes is checked whole
+    // once, as the last part checked whole must be.
+    if (!isValidShape(part.shape)) return false;
+    replace(part.shape);
+    return true;
 }
 
 bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {

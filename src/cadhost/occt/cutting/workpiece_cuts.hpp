@@ -64,6 +64,11 @@ private:
     void flush();
     void carryOut(std::vector<QueuedCut> cuts);
     bool carryOutMerged(const std::vector<QueuedCut>& cuts);
+    // The cuts since the part was last checked whole, then `cuts`, one at a time from that
+    // part, as eager cutting makes them; true, with the part replaced, when every one was made.
+    // A cut that the part left by merged cuts could not take was taken so: a ball-nose pass
+    // whose pieces met the block's end faces exactly.
+    bool replayedFromValid(const std::vector<QueuedCut>& cuts);
     void remakeFromValid();
 
     PartCells part_;
