@@ -24,15 +24,17 @@
 namespace corvex::cadhost::occt {
 namespace {
 
-// STEP keeps no empty shape, nor a layer of a lone point: a solid with nothing left is written
-// as a short edge under its name, which the reader takes back as the empty solid it names.
-TopoDS_Shape emptySolidMarker() { return BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0), gp_Pnt(1, 0, 0)).Edge(); }
+// STEP keeps no empty shape, nor a layer of a lone point: a solid or a region with nothing left
+// is written as a short edge under its name, which the reader takes back as the empty solid or
+// region it names. (An empty region in the file stopped the writer, and the drawing was lost.)
+TopoDS_Shape emptyMarker() { return BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0), gp_Pnt(1, 0, 0)).Edge(); }
 
 // What the file holds for an entity. A curve with no geometry (a line of no length) has
 // nothing a file could hold and is left out. A solid is never left out: a queued cut that
 // fails is reported once, by whoever looked first, and the solid then holds the cuts made
 // before it, so a second look gives the part; if even that fails, the drawing is not written.
-// A solid cut away altogether is written as a mark that keeps it in its groups.
+// A solid cut away altogether, or a region with no face left, is written as a mark that keeps
+// it in its groups.
 TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
     const bool solid = entity.kind() == "Solid3D";
     TopoDS_Shape shape;
@@ -45,7 +47,8 @@ TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
         if (!solid) return {};
         throw;
     }
-    if (solid && !TopExp_Explorer(shape, TopAbs_SOLID).More()) return emptySolidMarker();
+    if (solid && !TopExp_Explorer(shape, TopAbs_SOLID).More()) return emptyMarker();
+    if (entity.kind() == "Region" && !TopExp_Explorer(shape, TopAbs_FACE).More()) return emptyMarker();
     return shape;
 }
 

@@ -88,20 +88,24 @@ void addCurves(const std::vector<CurveSegment>& run, const std::string& namedKin
 std::vector<std::shared_ptr<EntityBase>> entitiesFromShape(const TopoDS_Shape& shape,
                                                            const std::string& namedKind) {
     std::vector<std::shared_ptr<EntityBase>> entities;
-    // A solid with nothing left is written as a mark with its name (see drawing_file.cpp).
+    // A solid or a region with nothing left is written as a mark with its name (see
+    // drawing_file.cpp).
     const bool emptySolid = namedKind == "Solid3D" && !TopExp_Explorer(shape, TopAbs_SOLID).More();
-    if (!shape.IsNull() && !emptySolid) {
+    const bool emptyRegion = namedKind == "Region" && !TopExp_Explorer(shape, TopAbs_FACE).More();
+    if (!shape.IsNull() && !emptySolid && !emptyRegion) {
         if (TopoDS_Shape solids = gather(shape, TopAbs_SOLID, TopAbs_SHAPE); !solids.IsNull())
             entities.push_back(std::make_shared<SolidEntity>(solids));
         if (TopoDS_Shape faces = gather(shape, TopAbs_FACE, TopAbs_SOLID); !faces.IsNull())
             entities.push_back(std::make_shared<RegionEntity>(faces));
         for (const auto& run : runsOfEdges(shape)) addCurves(run, namedKind, entities);
     }
-    // A solid whose every lump was cut away is still a solid of the drawing.
-    if (entities.empty() && namedKind == "Solid3D") {
+    // A solid whose every lump was cut away, or a region whose every face was, is still an
+    // entity of the drawing.
+    if (entities.empty() && (emptySolid || emptyRegion)) {
         TopoDS_Compound nothing;
         BRep_Builder().MakeCompound(nothing);
-        entities.push_back(std::make_shared<SolidEntity>(nothing));
+        if (emptySolid) entities.push_back(std::make_shared<SolidEntity>(nothing));
+        else entities.push_back(std::make_shared<RegionEntity>(nothing));
     }
     return entities;
 }

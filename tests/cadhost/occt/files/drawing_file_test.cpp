@@ -323,10 +323,20 @@ TEST_F(DrawingFile, RegionsComeBackAsRegionsWithTheirArea) {
     auto regions = regionsOf(space->AddRegion(list({obj(outer), obj(inner)})));
     regions[0]->Boolean(Variant::int32(2), obj(regions[1]));
 
+    // A region that lost every face to a Boolean stays a region of the drawing: it once
+    // stopped the writer, and the drawing was lost.
+    auto same = regionsOf(space->AddRegion(list({obj(space->AddCircle(pt(20, 0, 1), num(3))),
+                                                 obj(space->AddCircle(pt(20, 0, 1), num(3)))})));
+    same[0]->Boolean(Variant::int32(2), obj(same[1]));
+
     auto read = roundTrip();
     auto ring = byId(*read, entityId(*regions[0]));
     EXPECT_EQ(ring->kind(), "Region");
     EXPECT_REL(measureRegion(*ring).area, M_PI * (25 - 4), 1e-9);
+    auto emptied = byId(*read, entityId(*same[0]));
+    ASSERT_TRUE(emptied);
+    EXPECT_EQ(emptied->kind(), "Region");
+    EXPECT_NEAR(measureRegion(*emptied).area, 0, 1e-12);
 }
 
 // ---- files from other programs ------------------------------------------------------------
