@@ -122,6 +122,29 @@ void turning(Draw& draw, Job& job) {
     }
 }
 
+// A finishing pass as the G-code front end makes it: a flat, bull-nose or ball-nose mill swept
+// piece by piece along X, each piece 5 long and a little deeper or shallower than the last,
+// entering and leaving beside the block, so that pieces end on its faces.
+void finishingRows(Draw& draw, Job& job) {
+    const double diameter = draw.between(3, 10), radius = diameter / 2;
+    const int kind = draw.count(0, 2);
+    const double corner = kind == 0 ? 0 : kind == 1 ? draw.between(0.2, radius - 0.2) : radius;
+    job.calls.push_back(millTool(-10, 50, 30, diameter, corner));
+    for (int row = draw.count(1, 2); row > 0; --row) {
+        const double y = draw.between(10, 90);
+        const bool forward = draw.chance(0.5);
+        double x = forward ? -5 : 105, z = draw.between(17, 19.7);
+        job.calls.push_back({"MoveTool", {Variant::real(x), Variant::real(y), Variant::real(z)}});
+        for (int piece = 0; piece < 22; ++piece) {
+            const double nx = x + (forward ? 5 : -5), nz = std::clamp(z + draw.between(-0.3, 0.3), 17.0, 19.8);
+            job.calls.push_back({"ToolExtrudePath", {Variant::point(x, y, z), Variant::point(nx, y, nz)}});
+            job.calls.push_back({"SubtractToolFromGroup", {}});
+            job.calls.push_back({"MoveTool", {Variant::real(nx), Variant::real(y), Variant::real(nz)}});
+            x = nx, z = nz;
+        }
+    }
+}
+
 void rotaryTurns(Draw& draw, Job& job) {
     for (int n = draw.count(2, 8); n > 0; --n) {
         const double z = draw.between(8, 9.8);
@@ -136,7 +159,7 @@ const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>>&
     static const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>> all = {
         {"holes", {Stock::Block, holes}},         {"slots", {Stock::Block, slotsAndArcs}},
         {"paths", {Stock::Block, pathSweeps}},    {"lathe", {Stock::Bar, turning}},
-        {"rotary", {Stock::RotaryBlock, rotaryTurns}},
+        {"rotary", {Stock::RotaryBlock, rotaryTurns}}, {"finishing", {Stock::Block, finishingRows}},
     };
     return all;
 }
@@ -158,10 +181,19 @@ const std::vector<std::string>& jobFamilies() {
     return families;
 }
 
+const std::vector<std::string>& allJobFamilies() {
+    static const std::vector<std::string> families = [] {
+        auto all = jobFamilies();
+        all.push_back("finishing");
+        return all;
+    }();
+    return families;
+}
+
 Job randomJob(const std::string& family, std::uint64_t seed) {
     const auto& [stock, generate] = generators().at(family);
     Job job{family, seed, stock, {{"StartAcad", {}}}};
-    const auto& families = jobFamilies();
+    const auto& families = allJobFamilies();
     const auto index = static_cast<std::uint64_t>(std::find(families.begin(), families.end(), family) - families.begin());
     Draw draw(seed * 7919 + index);
     generate(draw, job);

@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
     bool smoke = false, eager = false;
     app.add_option("--jobs", jobs, "How many jobs");
     app.add_option("--seed", seed, "The first job's seed; each next job takes the next");
-    app.add_option("--family", family, "Only this family of jobs")->check(CLI::IsMember(jobFamilies()));
+    app.add_option("--family", family, "Only this family of jobs")->check(CLI::IsMember(allJobFamilies()));
     app.add_option("--points", points, "Points the oracle samples in each part");
     app.add_option("--repro", repro, "A folder for the session of every failing job");
     std::size_t calls = 0;
