@@ -177,23 +177,14 @@ nlohmann::json jsonOf(const Variant& value) {
 }  // namespace
 
 const std::vector<std::string>& jobFamilies() {
-    static const std::vector<std::string> families = {"holes", "slots", "paths", "lathe", "rotary"};
-    return families;
-}
-
-const std::vector<std::string>& allJobFamilies() {
-    static const std::vector<std::string> families = [] {
-        auto all = jobFamilies();
-        all.push_back("finishing");
-        return all;
-    }();
+    static const std::vector<std::string> families = {"holes", "slots", "paths", "lathe", "rotary", "finishing"};
     return families;
 }
 
 Job randomJob(const std::string& family, std::uint64_t seed) {
     const auto& [stock, generate] = generators().at(family);
     Job job{family, seed, stock, {{"StartAcad", {}}}};
-    const auto& families = allJobFamilies();
+    const auto& families = jobFamilies();
     const auto index = static_cast<std::uint64_t>(std::find(families.begin(), families.end(), family) - families.begin());
     Draw draw(seed * 7919 + index);
     generate(draw, job);

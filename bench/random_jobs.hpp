@@ -29,11 +29,6 @@ struct Job {
 
 // The families, in the order the test cycles through them.
 const std::vector<std::string>& jobFamilies();
-// Those and the families run only when asked for by name: "finishing", rows of path sweeps as
-// the G-code front end makes them, which finds a fault still open (its written drawings can
-// differ from the part by 1e-5 of its volume: the Boolean leaves edges 0.05 mm uncertain where
-// a sweep's end meets the block's face, and the file takes their 3-D curves).
-const std::vector<std::string>& allJobFamilies();
 // The job of `family` for `seed`: the same seed gives the same job.
 Job randomJob(const std::string& family, std::uint64_t seed);
 // The job as a session file: one JSON array per line.

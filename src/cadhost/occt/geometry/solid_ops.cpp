@@ -120,7 +120,7 @@ TopoDS_Shape sweepRegion(const TopoDS_Shape& region, const TopoDS_Shape& path) {
     }
     for (TopExp_Explorer it(wire, TopAbs_EDGE); it.More(); it.Next()) ++edges;
     if (edges == 1) {
-        BRepOffsetAPI_MakePipe pipe(wire, region);
+        BRepOffsetAPI_MakePipe pipe(wire, regionSquaredToPath(region, wire));
         if (!pipe.IsDone()) throw automation::failure("the region could not be swept along the path");
         return pipe.Shape();
     }

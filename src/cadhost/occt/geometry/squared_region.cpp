@@ -6,6 +6,7 @@
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
 #include <BRepCheck_Analyzer.hxx>
 #include <BRepGProp.hxx>
 #include <BRepTools.hxx>
@@ -17,6 +18,7 @@
 #include <Geom_Curve.hxx>
 #include <Geom_Surface.hxx>
 #include <Standard_Failure.hxx>
+#include <gp_Trsf.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
@@ -35,6 +37,9 @@ namespace {
 // How far from square or parallel, in radians, a line is squared: the client's degrees are
 // 1.3e-7 rad off at 270, and a line meant to be slanted is slanted by far more.
 constexpr double kNearlySquare = 1e-6;
+// How far from square to a path, in radians, a swept region is turned square: the mill's path
+// sweep stands its outline up 6.3e-6 rad short.
+constexpr double kNearlySquarePath = 1e-5;
 
 // A wire's edges in the order they join, and the point each starts at.
 struct Loop {
@@ -197,6 +202,29 @@ TopoDS_Shape regionSquaredToAxis(const TopoDS_Shape& region, const gp_Ax1& axis)
         TopoDS_Iterator only(faces);
         if (region.ShapeType() == TopAbs_FACE && only.More()) return only.Value();
         return faces;
+    } catch (const Standard_Failure&) {
+        return region;  // the region as given is exact too, only harder for the kernel
+    }
+}
+
+TopoDS_Shape regionSquaredToPath(const TopoDS_Shape& region, const TopoDS_Wire& path) {
+    try {
+        TopExp_Explorer edges(path, TopAbs_EDGE);
+        TopExp_Explorer faces(region, TopAbs_FACE);
+        if (!edges.More() || !faces.More()) return region;
+        BRepAdaptor_Curve curve(TopoDS::Edge(edges.Current()));
+        BRepAdaptor_Surface surface(TopoDS::Face(faces.Current()), false);
+        if (curve.GetType() != GeomAbs_Line || surface.GetType() != GeomAbs_Plane) return region;
+        const gp_Dir along = curve.Line().Direction();
+        const gp_Dir normal = surface.Plane().Axis().Direction();
+        // The turn that brings the normal onto the path, or onto its reverse.
+        const double off = normal.Angle(along);
+        const double turn = off > M_PI / 2 ? off - M_PI : off;
+        const gp_Vec axis = gp_Vec(normal).Crossed(gp_Vec(along));
+        if (turn == 0 || std::fabs(turn) > kNearlySquarePath || axis.Magnitude() < 1e-15) return region;
+        gp_Trsf rotation;
+        rotation.SetRotation(gp_Ax1(curve.Value(curve.FirstParameter()), gp_Dir(axis)), turn);
+        return BRepBuilderAPI_Transform(region, rotation, true).Shape();
     } catch (const Standard_Failure&) {
         return region;  // the region as given is exact too, only harder for the kernel
     }

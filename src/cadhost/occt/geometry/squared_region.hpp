@@ -8,6 +8,7 @@
 // on such parts have gone wrong. Squared, the side revolves into an exact plane or cylinder; no
 // point moves by more than a millionth of the line's length.
 #include <TopoDS_Shape.hxx>
+#include <TopoDS_Wire.hxx>
 #include <gp_Ax1.hxx>
 
 namespace corvex::cadhost::occt {
@@ -15,5 +16,13 @@ namespace corvex::cadhost::occt {
 // `region` (planar faces) with such lines squared, or `region` itself when it has none or
 // when the squared faces cannot be made.
 TopoDS_Shape regionSquaredToAxis(const TopoDS_Shape& region, const gp_Ax1& axis);
+
+// A planar region to be swept along a straight path, turned square to it about the path's start
+// when it is within 1e-5 rad of square (else `region` itself). The mill's path sweep stands its
+// outline up by 1.57079 rad, 6.3e-6 short of square, so the sweep's end face met a block's face
+// it ended on at that angle; the kernel left edges 0.047 mm from the faces they bound there, and
+// the written drawing differed from the part by 2.5 mm3. Square, no point of a 30 mm tool moves
+// by more than 0.2 micrometres.
+TopoDS_Shape regionSquaredToPath(const TopoDS_Shape& region, const TopoDS_Wire& path);
 
 }  // namespace corvex::cadhost::occt

@@ -5,6 +5,8 @@
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <gp_Pln.hxx>
 #include <BRepGProp.hxx>
 #include <ElCLib.hxx>
 #include <GC_MakeArcOfCircle.hxx>
@@ -61,6 +63,31 @@ TEST(SquaredRegion, SidesNearlySquareOrParallelTurnIntoPlanesAndCylinders) {
         EXPECT_TRUE(isValidShape(solid));
         const double expected = turnedVolume(c.start, c.end);
         EXPECT_NEAR(solidVolume(solid), expected, 1e-7 * expected);
+    }
+}
+
+// A 2 x 1 rectangle swept 10 along X, stood up as the mill's path sweep stands its outline
+// (6.3e-6 rad short of square), is swept square: its end faces are exactly across the path. One
+// tilted on purpose (1e-3 rad) keeps its tilt.
+TEST(SquaredRegion, AnOutlineNearlySquareToItsPathIsSweptSquare) {
+    for (const double tilt : {M_PI / 2 - 1.57079, 1e-3}) {
+        SCOPED_TRACE(tilt);
+        const TopoDS_Shape flat = BRepBuilderAPI_MakeFace(gp_Pln(gp_Pnt(0, 0, 0), gp_Dir(1, 0, 0)), -1, 1, 0, 1).Face();
+        gp_Trsf stand;
+        stand.SetRotation(gp_Ax1(gp_Pnt(0, 0, 0), gp_Dir(0, 1, 0)), tilt);
+        const TopoDS_Shape region = BRepBuilderAPI_Transform(flat, stand, true).Shape();
+        const TopoDS_Wire path = BRepBuilderAPI_MakeWire(BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0), gp_Pnt(10, 0, 0))).Wire();
+        const TopoDS_Shape swept = sweepRegion(region, path);
+        double worst = 0;
+        for (TopExp_Explorer it(swept, TopAbs_FACE); it.More(); it.Next()) {
+            BRepAdaptor_Surface surface(TopoDS::Face(it.Current()));
+            if (surface.GetType() != GeomAbs_Plane) continue;
+            const gp_Dir normal = surface.Plane().Axis().Direction();
+            if (std::fabs(normal.X()) > 0.5) worst = std::max(worst, normal.Angle(gp_Dir(normal.X() > 0 ? 1 : -1, 0, 0)));
+        }
+        if (tilt < 1e-5) EXPECT_EQ(worst, 0.0);
+        else EXPECT_NEAR(worst, tilt, 1e-12);
+        EXPECT_NEAR(solidVolume(swept), 20 * std::cos(tilt), 1e-9);
     }
 }
 
