@@ -175,6 +175,7 @@ void GcodeCommand::addTo(CLI::App& app) {
 void GcodeCommand::addStock(occt::Drawing& drawing, const gcode::CallPlan& plan) const {
     std::vector<double> box = box_;
     if (!stockAuto_.empty()) {
+        if (lathe_) throw BadInput("gcode: --stock auto is for milling programs; give a turning program its bar");
         if (!plan.cuttingBox) throw BadInput("gcode: --stock auto: the program makes no cutting move");
         const auto& cut = *plan.cuttingBox;
         box = {cut[0] - 1, cut[1] - 1, cut[2] - 1, cut[3] + 1, cut[4] + 1, cut[5] + 1};
