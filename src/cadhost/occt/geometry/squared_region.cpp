@@ -7,13 +7,10 @@
 #include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
-#include <BRepCheck_Analyzer.hxx>
-#include <BRepGProp.hxx>
 #include <BRepTools.hxx>
 #include <BRepTools_WireExplorer.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
-#include <GProp_GProps.hxx>
 #include <GeomAPI_ProjectPointOnCurve.hxx>
 #include <Geom_Curve.hxx>
 #include <Geom_Surface.hxx>
@@ -30,6 +27,9 @@
 #include <cmath>
 #include <optional>
 #include <vector>
+
+#include "cadhost/occt/geometry/region_planes.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -139,12 +139,6 @@ std::optional<TopoDS_Wire> wireThrough(const Loop& loop) {
     return wire.Wire();
 }
 
-double areaOf(const TopoDS_Shape& face) {
-    GProp_GProps properties;
-    BRepGProp::SurfaceProperties(face, properties);
-    return properties.Mass();
-}
-
 // The face with its lines squared, or none when nothing moved or it cannot be made.
 std::optional<TopoDS_Face> squaredFace(const TopoDS_Face& given, const gp_Ax1& axis) {
     const TopoDS_Face face = TopoDS::Face(given.Oriented(TopAbs_FORWARD));
@@ -176,8 +170,8 @@ std::optional<TopoDS_Face> squaredFace(const TopoDS_Face& given, const gp_Ax1& a
     for (std::size_t k = 1; k < squared.size() && make.IsDone(); ++k) make.Add(squared[k]);
     if (!make.IsDone()) return std::nullopt;
     TopoDS_Face result = make.Face();
-    const double before = areaOf(face);
-    if (!BRepCheck_Analyzer(result).IsValid() || std::fabs(areaOf(result) - before) > 1e-6 * std::fabs(before))
+    const double before = faceArea(face);
+    if (!isValidShape(result) || std::fabs(faceArea(result) - before) > 1e-6 * std::fabs(before))
         return std::nullopt;
     result.Orientation(given.Orientation());
     return result;
