@@ -10,10 +10,6 @@
 namespace corvex::gcode {
 namespace {
 
-// The client's degrees-to-radians factor: ToolMillArc turns its angles by it, so an angle is
-// given as the radians wanted divided by it, and the arcs end where the lines meet them.
-constexpr double kClientDegree = 0.017453293;
-constexpr double kSame = 1e-9;
 // A bound on the calls one arc may become: a program is refused rather than run for hours.
 constexpr int kMostChords = 100000;
 

@@ -216,13 +216,7 @@ void Machine::cannedCycle(const Words& words) {
     if (bottom > r) refuse("a canned cycle's Z lies above its R");
     const double clear = retractToInitial_ ? std::max(cycleInitialZ_, r) : r;
     for (int n = 0; n < repeats; ++n) {
-        Point hole = position_;
-        const char letters[] = {'X', 'Y'};
-        for (int axis = 0; axis < 2; ++axis) {
-            if (!words.has(letters[axis])) continue;
-            const double value = words.values.at(letters[axis]) * scale_;
-            hole[axis] = absolute_ ? value + offsets_[offset_][axis] : position_[axis] + value;
-        }
+        const Point hole = target(words, false);  // its X and Y; the cycle's Z is its bottom
         if (position_[2] < r) rapid({position_[0], position_[1], r});
         rapid({hole[0], hole[1], position_[2]});
         rapid({hole[0], hole[1], r});

@@ -7,9 +7,6 @@ namespace {
 
 using nlohmann::json;
 
-// LatheArc turns its angles by the client's degree factor (see call_mapping.cpp).
-constexpr double kClientDegree = 0.017453293;
-constexpr double kSame = 1e-9;
 
 json onLathe(const Point& p) { return json::array({p[2], p[0], 0.0}); }
 json insertPoints(double radius) { return json::array({0.0, -radius, 0.0}); }  // its lowest point

@@ -8,6 +8,12 @@ namespace corvex::gcode {
 
 using Point = std::array<double, 3>;  // x, y, z
 
+// Positions and lengths closer than this are the same.
+inline constexpr double kSame = 1e-9;
+// The client's degrees-to-radians factor: ToolMillArc and LatheArc turn their angles by it, so
+// an angle is given as the radians wanted divided by it, and the arcs end where lines meet them.
+inline constexpr double kClientDegree = 0.017453293;
+
 enum class MotionKind { Rapid, Feed, Arc, ToolChange, Turn };
 
 struct Motion {
