@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 
 #include "automation/error.hpp"
@@ -24,6 +25,19 @@ void checkWritableFile(const std::string& option, const std::string& path) {
     std::error_code status;
     if (fs::is_directory(file, status)) throw BadInput(option + ": " + path + " is a directory");
     checkWritableDirectory(option, file.has_parent_path() ? file.parent_path().string() : std::string("."));
+}
+
+std::shared_ptr<cadhost::Solid3D> addStockSolid(cadhost::occt::Drawing& drawing, const std::vector<double>& box,
+                                                const std::vector<double>& cylinder, const std::string& axis,
+                                                const std::string& command) {
+    try {
+        if (!box.empty()) return drawing.addBox({box[0], box[1], box[2]}, {box[3], box[4], box[5]});
+        if (cylinder.empty()) return nullptr;
+        const int along = static_cast<int>(std::string("xyz").find(static_cast<char>(std::tolower(axis.at(0)))));
+        return drawing.addAxisCylinder({cylinder[0], cylinder[1], cylinder[2]}, cylinder[3], cylinder[4], along);
+    } catch (const automation::Error& error) {
+        throw BadInput(command + error.description());
+    }
 }
 
 std::shared_ptr<cadhost::occt::Drawing> openDrawing(const std::string& path,

@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cadhost/journal.hpp"
 #include "cadhost/occt/model/embedded_host.hpp"
@@ -28,6 +29,14 @@ public:
 void checkWritableFile(const std::string& option, const std::string& path);
 // BadInput unless `directory` exists and files can be created in it.
 void checkWritableDirectory(const std::string& option, const std::string& directory);
+
+// Stock added to `drawing`: the box between two corners (X0 Y0 Z0 X1 Y1 Z1) when `box` is
+// given, else the cylinder `cylinder` (CX CY CZ RADIUS LENGTH) along `axis` ("x", "y" or "z",
+// either case); none when neither is given. What the host refuses is bad input, its message
+// after `command`.
+std::shared_ptr<cadhost::Solid3D> addStockSolid(cadhost::occt::Drawing& drawing, const std::vector<double>& box,
+                                                const std::vector<double>& cylinder, const std::string& axis,
+                                                const std::string& command);
 
 // The drawing in `path`, or a new empty one when `path` is empty. A file that cannot be read
 // as a drawing is bad input.

@@ -180,17 +180,7 @@ void GcodeCommand::addStock(occt::Drawing& drawing, const gcode::CallPlan& plan)
         const auto& cut = *plan.cuttingBox;
         box = {cut[0] - 1, cut[1] - 1, cut[2] - 1, cut[3] + 1, cut[4] + 1, cut[5] + 1};
     }
-    try {
-        if (!box.empty()) {
-            drawing.addToGroup("PART", drawing.addBox({box[0], box[1], box[2]}, {box[3], box[4], box[5]}));
-        } else if (!cylinder_.empty()) {
-            const int axis = static_cast<int>(std::string("xyz").find(static_cast<char>(std::tolower(axis_.at(0)))));
-            drawing.addToGroup("PART", drawing.addAxisCylinder({cylinder_[0], cylinder_[1], cylinder_[2]}, cylinder_[3],
-                                                               cylinder_[4], axis));
-        }
-    } catch (const automation::Error& error) {
-        throw BadInput("gcode: the stock: " + error.description());
-    }
+    if (auto stock = addStockSolid(drawing, box, cylinder_, axis_, "gcode: the stock: ")) drawing.addToGroup("PART", stock);
 }
 
 int GcodeCommand::run() const {

@@ -33,18 +33,7 @@ void StockCommand::addTo(CLI::App& app) {
 int StockCommand::run() const {
     if (box_.empty() && cylinder_.empty()) throw BadInput("stock: give either --box or --cylinder");
     auto drawing = openDrawing(input_);
-    std::shared_ptr<cadhost::Solid3D> stock;
-    try {
-        if (!box_.empty()) {
-            stock = drawing->addBox({box_[0], box_[1], box_[2]}, {box_[3], box_[4], box_[5]});
-        } else {
-            const int axis = std::string("xyz").find(static_cast<char>(std::tolower(axis_.at(0))));
-            stock = drawing->addAxisCylinder({cylinder_[0], cylinder_[1], cylinder_[2]},
-                                             cylinder_[3], cylinder_[4], axis);
-        }
-    } catch (const automation::Error& error) {
-        throw BadInput("stock: " + error.description());
-    }
+    const auto stock = addStockSolid(*drawing, box_, cylinder_, axis_, "stock: ");
     for (const auto& group : groups_) drawing->addToGroup(group, stock);
     cadhost::occt::writeDrawing(*drawing, output_);
     return 0;
