@@ -47,9 +47,7 @@ TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
         if (!solid) return {};
         throw;
     }
-    if (solid && !TopExp_Explorer(shape, TopAbs_SOLID).More()) return emptyMarker();
-    if (entity.kind() == "Region" && !TopExp_Explorer(shape, TopAbs_FACE).More()) return emptyMarker();
-    return shape;
+    return holdsNothingOfItsKind(shape, entity.kind()) ? emptyMarker() : shape;
 }
 
 StepItem itemOf(const EntityBase& entity, TopoDS_Shape shape) {

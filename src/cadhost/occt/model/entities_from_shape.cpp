@@ -85,14 +85,17 @@ void addCurves(const std::vector<CurveSegment>& run, const std::string& namedKin
 
 }  // namespace
 
+bool holdsNothingOfItsKind(const TopoDS_Shape& shape, const std::string& kind) {
+    if (kind == "Solid3D") return !TopExp_Explorer(shape, TopAbs_SOLID).More();
+    if (kind == "Region") return !TopExp_Explorer(shape, TopAbs_FACE).More();
+    return false;
+}
+
 std::vector<std::shared_ptr<EntityBase>> entitiesFromShape(const TopoDS_Shape& shape,
                                                            const std::string& namedKind) {
     std::vector<std::shared_ptr<EntityBase>> entities;
-    // A solid or a region with nothing left is written as a mark with its name (see
-    // drawing_file.cpp).
-    const bool emptySolid = namedKind == "Solid3D" && !TopExp_Explorer(shape, TopAbs_SOLID).More();
-    const bool emptyRegion = namedKind == "Region" && !TopExp_Explorer(shape, TopAbs_FACE).More();
-    if (!shape.IsNull() && !emptySolid && !emptyRegion) {
+    const bool empty = holdsNothingOfItsKind(shape, namedKind);
+    if (!shape.IsNull() && !empty) {
         if (TopoDS_Shape solids = gather(shape, TopAbs_SOLID, TopAbs_SHAPE); !solids.IsNull())
             entities.push_back(std::make_shared<SolidEntity>(solids));
         if (TopoDS_Shape faces = gather(shape, TopAbs_FACE, TopAbs_SOLID); !faces.IsNull())
@@ -101,10 +104,10 @@ std::vector<std::shared_ptr<EntityBase>> entitiesFromShape(const TopoDS_Shape& s
     }
     // A solid whose every lump was cut away, or a region whose every face was, is still an
     // entity of the drawing.
-    if (entities.empty() && (emptySolid || emptyRegion)) {
+    if (entities.empty() && empty) {
         TopoDS_Compound nothing;
         BRep_Builder().MakeCompound(nothing);
-        if (emptySolid) entities.push_back(std::make_shared<SolidEntity>(nothing));
+        if (namedKind == "Solid3D") entities.push_back(std::make_shared<SolidEntity>(nothing));
         else entities.push_back(std::make_shared<RegionEntity>(nothing));
     }
     return entities;

@@ -13,10 +13,16 @@
 
 namespace corvex::cadhost::occt {
 
+// Whether `shape`, of an entity of `kind`, holds nothing of that kind: a Solid3D with no solid
+// or a Region with no face. A file keeps no empty shape, so such an entity is written as a mark
+// under its name, and read back as the empty entity it names.
+bool holdsNothingOfItsKind(const TopoDS_Shape& shape, const std::string& kind);
+
 // The entities `shape` holds: its solids as one Solid3D, its loose faces as one Region, and its
 // loose edges as curves, each run of edges joined end to end as one Polyline (a lone edge as a
-// Line, Arc or Circle unless `namedKind` is "Polyline"). Nothing for an empty shape unless
-// `namedKind` is "Solid3D". Fails for a curve the drawing cannot hold (a spline, an ellipse).
+// Line, Arc or Circle unless `namedKind` is "Polyline"). An empty Solid3D or Region when the
+// shape holds nothing of `namedKind` (see above), else nothing for an empty shape. Fails for a
+// curve the drawing cannot hold (a spline, an ellipse).
 std::vector<std::shared_ptr<EntityBase>> entitiesFromShape(const TopoDS_Shape& shape,
                                                            const std::string& namedKind);
 
