@@ -62,6 +62,29 @@ CutTool toolOf(const QueuedCut& cut, bool exact = true) {
     return tool;
 }
 
+// The part as it was last checked whole, to take cuts out of again one at a time.
+struct Replay {
+    PartShape part;
+    Bnd_Box box;
+    explicit Replay(const TopoDS_Shape& lastValid) : part{.shape = lastValid, .volume = solidVolume(lastValid)} {
+        BRepBndLib::Add(lastValid, box, false);
+    }
+    // Takes `cuts` out one at a time, as eager cutting does (`fullCheck`: each result checked
+    // whole). A cut that cannot be made goes into `failed` and the rest go on, taken as asked;
+    // with no `failed`, the first such cut ends the replay. False when any could not be made.
+    bool cut(const std::vector<QueuedCut>& cuts, bool fullCheck, std::vector<FailedCut>* failed) {
+        for (const auto& cut : cuts) {
+            const bool exact = !failed || failed->empty();
+            CutEvidence evidence = evidenceOf(part.shape, box, {cut.askedSolid(exact)});
+            evidence.fullCheck = fullCheck;
+            if (subtractChecked(part, {toolOf(cut, exact)}, evidence)) continue;
+            if (!failed) return false;
+            failed->push_back({&cut, part.refusal});
+        }
+        return !failed || failed->empty();
+    }
+};
+
 std::uint64_t newStamp() {
     static std::atomic<std::uint64_t> last{0};
     return ++last;
@@ -99,20 +122,14 @@ const TopoDS_Shape& WorkpieceCuts::settled() {
 }
 
 void WorkpieceCuts::remakeFromValid() {
-    PartShape part{.shape = lastValid_, .volume = solidVolume(lastValid_)};
-    Bnd_Box box;
-    BRepBndLib::Add(lastValid_, box, false);
+    Replay replay(lastValid_);
     std::vector<FailedCut> failed;
-    for (const auto& cut : sinceValid_) {
-        CutEvidence evidence = evidenceOf(part.shape, box, {cut.askedSolid(failed.empty())});
-        evidence.fullCheck = true;
-        if (!subtractChecked(part, {toolOf(cut, failed.empty())}, evidence)) failed.push_back({&cut, part.refusal});
-    }
+    replay.cut(sinceValid_, true, &failed);
     // Named before the cuts they point into are let go. A new stamp too: with a cut left out,
     // the part may hold more than it did.
     std::optional<automation::Error> error;
     if (!failed.empty()) error = cutFailure(failed);
-    replace(part.shape);
+    replace(replay.part.shape);
     if (error) throw *error;
 }
 
@@ -172,18 +189,12 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
 }
 
 bool WorkpieceCuts::replayedFromValid(const std::vector<QueuedCut>& cuts) {
-    PartShape part{.shape = lastValid_, .volume = solidVolume(lastValid_)};
-    Bnd_Box box;
-    BRepBndLib::Add(lastValid_, box, false);
-    const std::vector<QueuedCut>& before = sinceValid_;
-    for (const std::vector<QueuedCut>* list : {&before, &cuts}) {
-        for (const auto& cut : *list)
-            if (!subtractChecked(part, {toolOf(cut)}, evidenceOf(part.shape, box, {cut.askedSolid()}))) return false;
-    }
+    Replay replay(lastValid_);
+    if (!replay.cut(sinceValid_, false, nullptr) || !replay.cut(cuts, false, nullptr)) return false;
     // Each cut was checked where it changed the part; the part it becomes is checked whole
     // once, as the last part checked whole must be.
-    if (!isValidShape(part.shape)) return false;
-    replace(part.shape);
+    if (!isValidShape(replay.part.shape)) return false;
+    replace(replay.part.shape);
     return true;
 }
 
