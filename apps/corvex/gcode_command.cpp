@@ -1,6 +1,8 @@
 #include "gcode_command.hpp"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -19,6 +21,23 @@ namespace corvex::runner {
 namespace {
 
 namespace occt = cadhost::occt;
+
+// The time spent on what corvex run does not do: reading and planning the program, measuring
+// the stock and the part, and checking rapids (with the queued cuts that checking makes first).
+class OwnTime {
+public:
+    template <class Work>
+    decltype(auto) operator()(Work&& work) {
+        const auto started = std::chrono::steady_clock::now();
+        struct Add {
+            OwnTime& own;
+            std::chrono::steady_clock::time_point started;
+            ~Add() { own.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); }
+        } add{*this, started};
+        return work();
+    }
+    double seconds = 0;
+};
 
 struct Plan {
     gcode::CallPlan calls;
@@ -73,17 +92,26 @@ void writeSession(const gcode::CallPlan& plan, const std::string& path) {
 // stock turns within), or goes straight up, is not checked further.
 class RapidCheck {
 public:
-    RapidCheck(const gcode::CallPlan& plan, occt::Drawing& drawing, std::optional<std::array<double, 6>> stockBounds)
-        : plan_(plan), drawing_(drawing), bounds_(stockBounds) {}
+    RapidCheck(const gcode::CallPlan& plan, occt::Drawing& drawing, std::optional<std::array<double, 6>> stockBounds,
+               OwnTime& own)
+        : plan_(plan), drawing_(drawing), bounds_(stockBounds), own_(own) {}
 
     std::string operator()(std::size_t index) {
+        return own_([&] { return check(index); });
+    }
+    int collisions = 0;
+
+private:
+    std::string check(std::size_t index) {
         const auto& call = plan_.calls[index];
         if (call.member() == "RotateAxis" && bounds_) turnedBounds();
         if (!call.rapid || !bounds_ || clear(*call.rapid)) return {};
         try {
             const auto& rapid = *call.rapid;
             const occt::MillShape shape{rapid.tool.diameter / 2, rapid.tool.length, rapid.tool.corner};
-            const auto at = occt::materialOnTheWay(drawing_, "PART", rapid.from, rapid.to, shape);
+            const auto at = rapid.turning
+                                ? occt::materialOnTheTurnedWay(drawing_, "PART", rapid.from, rapid.to, shape.radius)
+                                : occt::materialOnTheWay(drawing_, "PART", rapid.from, rapid.to, shape);
             if (!at) return {};
             ++collisions;
             std::ostringstream warning;
@@ -95,10 +123,8 @@ public:
             return {};  // a queued cut that cannot be made is reported by the calls themselves
         }
     }
-    int collisions = 0;
-
-private:
     bool clear(const gcode::RapidMove& rapid) const {
+        if (rapid.turning) return clearOfTheBar(rapid);
         // Straight up, the tool passes through the column it stands in.
         if (rapid.from[0] == rapid.to[0] && rapid.from[1] == rapid.to[1] && rapid.to[2] >= rapid.from[2]) return true;
         const auto& b = *bounds_;
@@ -109,6 +135,16 @@ private:
             if (high < b[axis] || low > b[axis + 3]) return true;
         }
         return false;
+    }
+    // Beside the bar's ends, or farther from its axis than the stock reaches.
+    bool clearOfTheBar(const gcode::RapidMove& rapid) const {
+        const auto& b = *bounds_;
+        const double r = rapid.tool.diameter / 2;
+        if (std::max(rapid.from[0], rapid.to[0]) + r < b[0] || std::min(rapid.from[0], rapid.to[0]) - r > b[3]) return true;
+        const double reach = std::max({std::hypot(b[1], b[2]), std::hypot(b[1], b[5]), std::hypot(b[4], b[2]),
+                                       std::hypot(b[4], b[5])});
+        const double nearest = rapid.from[1] * rapid.to[1] <= 0 ? 0 : std::min(std::fabs(rapid.from[1]), std::fabs(rapid.to[1]));
+        return nearest - r > reach;
     }
     void turnedBounds() {
         double reach = 0;
@@ -122,6 +158,7 @@ private:
     const gcode::CallPlan& plan_;
     occt::Drawing& drawing_;
     std::optional<std::array<double, 6>> bounds_;
+    OwnTime& own_;
 };
 
 double partVolume(const occt::Drawing& drawing) {
@@ -189,7 +226,8 @@ int GcodeCommand::run() const {
     if (input_.empty() && box_.empty() && cylinder_.empty() && stockAuto_.empty())
         throw BadInput("gcode: give the stock with -d, --box, --cylinder or --stock auto");
     if (tools_.empty() && tool_.empty()) throw BadInput("gcode: give the tools with --tools or --tool");
-    const Plan plan = planProgram(program_, toolsFor(tools_, tool_), tolerance_, lathe_);
+    OwnTime own;
+    const Plan plan = own([&] { return planProgram(program_, toolsFor(tools_, tool_), tolerance_, lathe_); });
     if (!output_.empty()) checkWritableFile("-o", output_);
     if (!stl_.empty()) checkWritableFile("--stl", stl_);
     if (!session_.empty()) checkWritableFile("--session", session_);
@@ -197,10 +235,13 @@ int GcodeCommand::run() const {
     const auto journal = sessionJournal(trace_);
     // The stock's box and volume are measured on a copy of its own, so that nothing looks at
     // the part the calls cut but the calls themselves.
-    const auto unworked = openDrawing(input_);
-    addStock(*unworked, plan.calls);
-    const auto stockBounds = occt::groupBounds(*unworked, "PART");
-    const double before = partVolume(*unworked);
+    std::optional<std::array<double, 6>> stockBounds;
+    const double before = own([&] {
+        const auto unworked = openDrawing(input_);
+        addStock(*unworked, plan.calls);
+        stockBounds = occt::groupBounds(*unworked, "PART");
+        return partVolume(*unworked);
+    });
     auto stock = openDrawing(input_, journal);
     addStock(*stock, plan.calls);
     if (!session_.empty()) writeSession(plan.calls, session_);
@@ -211,7 +252,7 @@ int GcodeCommand::run() const {
     for (const auto& call : plan.calls.calls)
         calls.push_back({call.line, call.member(), std::vector<nlohmann::json>(call.call.begin() + 1, call.call.end())});
     pictures_.watch(host.drawing());
-    RapidCheck rapids(plan.calls, host.drawing(), stockBounds);
+    RapidCheck rapids(plan.calls, host.drawing(), stockBounds, own);
     bool allWorked = runCalls(calls, host, false, progress_, "program line", std::ref(rapids));
     const occt::Drawing& drawing = host.drawing();
     allWorked &= writeOutput(output_, [&] { occt::writeDrawing(drawing, output_); });
@@ -220,12 +261,14 @@ int GcodeCommand::run() const {
 
     std::string tools;
     for (int number : plan.calls.toolsUsed) tools += (tools.empty() ? "T" : " T") + std::to_string(number);
+    const double removed = before - own([&] { return partVolume(drawing); });
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::cerr << "corvex gcode: " << plan.blocks << " lines, " << plan.calls.moves << " moves, " << plan.calls.cuts
               << " cuts, tools " << (tools.empty() ? "none" : tools) << ", " << rapids.collisions
               << (rapids.collisions == 1 ? " collision" : " collisions") << ", removed " << std::fixed
-              << std::setprecision(3) << before - partVolume(drawing) << " mm3 in " << std::setprecision(1) << seconds
-              << " s" << std::endl;
+              << std::setprecision(3) << removed << " mm3 in " << std::setprecision(2) << seconds << " s ("
+              << std::setprecision(3) << own.seconds << " s reading, planning, measuring and checking rapids)"
+              << std::endl;
     return allWorked ? 0 : kExitFailed;
 }
 

@@ -202,8 +202,10 @@ void Planner::motion(const Motion& motion) {
             if (loaded_ == 0) return;
             moveTool(motion.line, motion.to);
             // Where the tool stands before the program first moves it is not known.
-            if (motion.from != startedAt_ && !lathe_)
-                plan.calls.back().rapid = RapidMove{motion.from, motion.to, tool(motion.line)};
+            if (motion.from != startedAt_)
+                plan.calls.back().rapid =
+                    lathe_ ? RapidMove{onLatheDrawing(motion.from), onLatheDrawing(motion.to), tool(motion.line), true}
+                           : RapidMove{motion.from, motion.to, tool(motion.line)};
             startedAt_.reset();
             return;
         case MotionKind::Feed: ++plan.moves; startedAt_.reset(); return feed(motion.line, motion.from, motion.to);

@@ -1,6 +1,7 @@
 #pragma once
 // Motions turned into the corvex4 calls a client makes for them, with the tool from the table:
-//   rapid                                   MoveTool (cuts nothing; checked for material in the way)
+//   rapid                                   MoveTool (cuts nothing; checked for material in the way,
+//                                            on a lathe as the bar turns)
 //   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool
 //   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
 //   feed straight up                        MoveTool (the tool's own column is already clear)
@@ -31,9 +32,11 @@ namespace corvex::gcode {
 // One call: the program line it comes from, and the call as a session line holds it
 // (["MoveTool", 10, 20, 5]).
 // A rapid move, which cuts nothing: where the tool went, to check that no material was there.
+// On a lathe, the round insert's centre in the lathe's drawing (see lathe_calls.hpp).
 struct RapidMove {
     Point from{}, to{};
     Tool tool;
+    bool turning = false;
 };
 
 struct ProgramCall {

@@ -7,7 +7,6 @@ namespace {
 
 using nlohmann::json;
 
-
 json onLathe(const Point& p) { return json::array({p[2], p[0], 0.0}); }
 json insertPoints(double radius) { return json::array({0.0, -radius, 0.0}); }  // its lowest point
 json insertCircle(double radius) { return json::array({0.0, 0.0, radius}); }   // about its centre
@@ -20,6 +19,8 @@ json latheTool(double radius) {
 }
 
 json latheMove(const Point& to) { return json::array({"MoveTool", to[2], to[0], 0.0}); }
+
+Point onLatheDrawing(const Point& p) { return {p[2], p[0], 0.0}; }
 
 json latheLine(const Point& from, const Point& to, double radius) {
     // The band between the two lines the insert's circle touches on either side of its path.

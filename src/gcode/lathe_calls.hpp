@@ -16,6 +16,8 @@ namespace corvex::gcode {
 nlohmann::json latheTool(double radius);
 // MoveTool to `to` (the program's machine coordinates).
 nlohmann::json latheMove(const Point& to);
+// Where the program's point `p` lies in the lathe's drawing.
+Point onLatheDrawing(const Point& p);
 // A straight turned move.
 nlohmann::json latheLine(const Point& from, const Point& to, double radius);
 // An arc in G18 wider than the insert, and the insert turned at its end; none for an arc the

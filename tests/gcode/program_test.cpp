@@ -229,7 +229,9 @@ TEST(GcodeProgram, RandomProgramsAreRunOrRefusedNeverAnythingElse) {
             for (const auto& call : plan.calls)
                 for (const auto& argument : call.call)
                     for (const auto& value : argument.is_array() ? argument : nlohmann::json::array({argument}))
-                        if (value.is_number()) EXPECT_TRUE(std::isfinite(value.get<double>())) << program;
+                        if (value.is_number()) {
+                            EXPECT_TRUE(std::isfinite(value.get<double>())) << program;
+                        }
         } catch (const ProgramError&) {
         }
     }

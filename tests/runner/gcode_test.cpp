@@ -166,16 +166,29 @@ TEST_F(Gcode, AnIndexedProgramTurnsTheTableBetweenCuts) {
     EXPECT_EQ(parts, 1);
 }
 
-// A rapid back along the slot just cut is clear, and so is a lift; one down into the block is
-// not, and is reported with its line while the program goes on.
+// A rapid back along the slot or band just cut is clear, and so is a lift or a move out of the
+// band; one into the material is not, and is reported with its line while the program goes on.
+// On the bar, a rapid into the shoulder left at Z 20, and one out of the uncut bar, collide.
 TEST_F(Gcode, ARapidThroughThePartIsReportedWithItsLine) {
     makeStock();
+    ASSERT_EQ(corvex("stock -o bar.step --group PART --cylinder 0 0 0 10 50 --axis x").status, 0);
     write("rapids.nc", "G21 G90\nT1 M6\nG0 X10 Y25 Z25\nG1 Z18\nG1 X40\nG0 X10\nG0 Z25\nG0 X50 Y25 Z15\nG0 Z25\nM30\n");
-    const Outcome made = corvex("gcode rapids.nc -d stock.step --tool 6,30 -o part.step");
-    ASSERT_EQ(made.status, 0) << made.err;
-    EXPECT_THAT(made.err, ::testing::HasSubstr("program line 8: warning: the rapid move passes through the part"));
-    EXPECT_THAT(made.err, ::testing::Not(::testing::HasSubstr("program line 6:")));
-    EXPECT_THAT(made.err, ::testing::HasSubstr(", 1 collision, "));
+    write("turned.nc", "G18 G7 G21 G90\nT1 M6\nG0 X24 Z52\nG1 X18\nG1 Z20\nG0 Z52\nG0 X18 Z30\nG0 X24\n"
+                       "G0 X18 Z10\nG0 X24\nM30\n");
+    const std::tuple<std::string, std::vector<int>, std::vector<int>> cases[] = {
+        {"rapids.nc -d stock.step --tool 6,30", {8}, {6, 7, 9}},
+        {"turned.nc --lathe -d bar.step --tool 2,10", {9, 10}, {6, 7, 8}},
+    };
+    for (const auto& [arguments, colliding, clear] : cases) {
+        const Outcome made = corvex("gcode " + arguments + " -o part.step");
+        ASSERT_EQ(made.status, 0) << arguments << made.err;
+        for (int line : colliding)
+            EXPECT_THAT(made.err, ::testing::HasSubstr("program line " + std::to_string(line) +
+                                                       ": warning: the rapid move passes through the part"));
+        for (int line : clear) EXPECT_THAT(made.err, ::testing::Not(::testing::HasSubstr("program line " + std::to_string(line) + ":")));
+        EXPECT_THAT(made.err, ::testing::HasSubstr(", " + std::to_string(colliding.size()) +
+                                                   (colliding.size() == 1 ? " collision, " : " collisions, ")));
+    }
 }
 
 // --stock auto: 1 mm around what the cutting moves sweep (a plunge from its start, a lift not).

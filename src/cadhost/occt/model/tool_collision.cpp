@@ -4,6 +4,8 @@
 #include <BRepClass3d_SolidClassifier.hxx>
 #include <Bnd_Box.hxx>
 #include <TopExp_Explorer.hxx>
+#include <gp.hxx>
+#include <gp_Trsf.hxx>
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +33,29 @@ std::vector<TopoDS_Shape> solidsOf(Drawing& drawing, const std::string& group) {
     return solids;
 }
 
+// The first point inside material of the core `coreAt` gives for the tool's reference point,
+// every half radius from `from` to `to`.
+template <class Core>
+std::optional<Position> firstInMaterial(Drawing& drawing, const std::string& group, const Position& from,
+                                        const Position& to, double radius, Core coreAt) {
+    std::vector<std::unique_ptr<BRepClass3d_SolidClassifier>> classifiers;
+    for (const auto& solid : solidsOf(drawing, group))
+        classifiers.push_back(std::make_unique<BRepClass3d_SolidClassifier>(solid));
+    if (classifiers.empty()) return std::nullopt;
+    const double length = std::hypot(to[0] - from[0], to[1] - from[1], to[2] - from[2]);
+    const int steps = std::max(1, static_cast<int>(std::ceil(length / (radius / 2))));
+    for (int k = 0; k <= steps; ++k) {
+        const double t = static_cast<double>(k) / steps;
+        const gp_Pnt at(from[0] + t * (to[0] - from[0]), from[1] + t * (to[1] - from[1]), from[2] + t * (to[2] - from[2]));
+        for (const gp_Pnt& point : coreAt(at))
+            for (auto& classifier : classifiers) {
+                classifier->Perform(point, kBand);
+                if (classifier->State() == TopAbs_IN) return Position{point.X(), point.Y(), point.Z()};
+            }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::array<double, 6>> groupBounds(Drawing& drawing, const std::string& group) {
@@ -44,30 +69,36 @@ std::optional<std::array<double, 6>> groupBounds(Drawing& drawing, const std::st
 
 std::optional<Position> materialOnTheWay(Drawing& drawing, const std::string& group, const Position& from,
                                          const Position& to, const MillShape& tool) {
-    std::vector<std::unique_ptr<BRepClass3d_SolidClassifier>> classifiers;
-    for (const auto& solid : solidsOf(drawing, group))
-        classifiers.push_back(std::make_unique<BRepClass3d_SolidClassifier>(solid));
-    if (classifiers.empty()) return std::nullopt;
-    const double length = std::hypot(to[0] - from[0], to[1] - from[1], to[2] - from[2]);
-    const int steps = std::max(1, static_cast<int>(std::ceil(length / (tool.radius / 2))));
     const double ring = 0.9 * tool.radius;
     // The ring lies where the tool is full width: above a ball's or bull-nose's corner.
     const double ringHeight = tool.corner + kAboveTip;
-    for (int k = 0; k <= steps; ++k) {
-        const double t = static_cast<double>(k) / steps;
-        const gp_Pnt tip(from[0] + t * (to[0] - from[0]), from[1] + t * (to[1] - from[1]), from[2] + t * (to[2] - from[2]));
+    return firstInMaterial(drawing, group, from, to, tool.radius, [&](const gp_Pnt& tip) {
         std::vector<gp_Pnt> core{tip.Translated(gp_Vec(0, 0, kAboveTip))};
         for (int j = 0; j < kRing; ++j) {
             const double angle = 2 * M_PI * j / kRing;
             core.push_back(tip.Translated(gp_Vec(ring * std::cos(angle), ring * std::sin(angle), ringHeight)));
         }
-        for (const gp_Pnt& point : core)
-            for (auto& classifier : classifiers) {
-                classifier->Perform(point, kBand);
-                if (classifier->State() == TopAbs_IN) return Position{point.X(), point.Y(), point.Z()};
-            }
-    }
-    return std::nullopt;
+        return core;
+    });
+}
+
+std::optional<Position> materialOnTheTurnedWay(Drawing& drawing, const std::string& group, const Position& from,
+                                               const Position& to, double radius) {
+    const double ring = 0.9 * radius;
+    return firstInMaterial(drawing, group, from, to, radius, [&](const gp_Pnt& centre) {
+        std::vector<gp_Pnt> core{centre};
+        for (int j = 0; j < kRing; ++j) {
+            const double angle = 2 * M_PI * j / kRing;
+            core.push_back(centre.Translated(gp_Vec(ring * std::cos(angle), ring * std::sin(angle), 0)));
+        }
+        std::vector<gp_Pnt> turned;
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            gp_Trsf turn;
+            turn.SetRotation(gp::OX(), quarter * M_PI / 2);
+            for (const gp_Pnt& point : core) turned.push_back(point.Transformed(turn));
+        }
+        return turned;
+    });
 }
 
 }  // namespace corvex::cadhost::occt

@@ -1,8 +1,8 @@
 #pragma once
-// Where a milling tool moved in a straight line meets material: the check of a rapid move,
-// which cuts nothing and so must not pass through the part. The tool's core is sampled (its
-// axis, and a ring at nine tenths of its radius, just above the tip), every half radius along
-// the move: touching a wall with its edge, as a finishing pass leaves it, is no collision.
+// Where a tool moved in a straight line meets material: the check of a rapid move, which cuts
+// nothing and so must not pass through the part. The tool's core is sampled (its axis or
+// centre, and a ring at nine tenths of its radius) every half radius along the move: touching
+// a wall with its edge, as a finishing pass leaves it, is no collision.
 #include <array>
 #include <optional>
 #include <string>
@@ -28,5 +28,11 @@ std::optional<std::array<double, 6>> groupBounds(Drawing& drawing, const std::st
 // first.
 std::optional<Position> materialOnTheWay(Drawing& drawing, const std::string& group, const Position& from,
                                          const Position& to, const MillShape& tool);
+
+// The same for a round lathe insert of `radius` whose centre moves from `from` to `to` in the
+// drawing's XY plane, X along the bar's axis and Y the radius: its core is sampled at four
+// turns of the bar, a quarter apart, so that material the bar turns into its way counts too.
+std::optional<Position> materialOnTheTurnedWay(Drawing& drawing, const std::string& group, const Position& from,
+                                               const Position& to, double radius);
 
 }  // namespace corvex::cadhost::occt
