@@ -184,7 +184,7 @@ void GcodeCommand::addTo(CLI::App& app) {
     auto* axis = command_->add_option("--axis", axis_, "The cylinder's axis")
                      ->check(CLI::IsMember({"x", "y", "z"}, CLI::ignore_case));
     auto* automatic = command_->add_option("--stock", stockAuto_,
-                                           "auto: a box of stock around the cutting moves' sweep, 1 mm wider every way")
+                                           "auto: a box of stock around the cutting moves' sweep, 1 mm wider every way (a bar with --lathe)")
                           ->check(CLI::IsMember({"auto"}));
     cylinder->needs(axis);
     axis->needs(cylinder);
@@ -210,14 +210,19 @@ void GcodeCommand::addTo(CLI::App& app) {
 }
 
 void GcodeCommand::addStock(occt::Drawing& drawing, const gcode::CallPlan& plan) const {
-    std::vector<double> box = box_;
+    std::vector<double> box = box_, cylinder = cylinder_;
+    std::string axis = axis_;
     if (!stockAuto_.empty()) {
-        if (lathe_) throw BadInput("gcode: --stock auto is for milling programs; give a turning program its bar");
         if (!plan.cuttingBox) throw BadInput("gcode: --stock auto: the program makes no cutting move");
         const auto& cut = *plan.cuttingBox;
-        box = {cut[0] - 1, cut[1] - 1, cut[2] - 1, cut[3] + 1, cut[4] + 1, cut[5] + 1};
+        if (lathe_) {
+            cylinder = {cut[0] - 1, 0, 0, cut[4] + 1, cut[3] - cut[0] + 2};  // a bar along X
+            axis = "x";
+        } else {
+            box = {cut[0] - 1, cut[1] - 1, cut[2] - 1, cut[3] + 1, cut[4] + 1, cut[5] + 1};
+        }
     }
-    if (auto stock = addStockSolid(drawing, box, cylinder_, axis_, "gcode: the stock: ")) drawing.addToGroup("PART", stock);
+    if (auto stock = addStockSolid(drawing, box, cylinder, axis, "gcode: the stock: ")) drawing.addToGroup("PART", stock);
 }
 
 int GcodeCommand::run() const {

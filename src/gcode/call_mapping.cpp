@@ -36,6 +36,7 @@ private:
     }
     void feed(int line, const Point& from, const Point& to);
     void sweeps(const Point& low, const Point& high, double radius);  // widens the cutting box
+    void turns(const Point& a, const Point& b, double radius);         // the same on a lathe
     void arc(const Motion& motion);
     void chords(const Motion& motion, double sweep);
     const Tool& tool(int line) const;
@@ -74,10 +75,21 @@ void Planner::sweeps(const Point& low, const Point& high, double radius) {
     }
 }
 
+// On a lathe the box holds the bar that the insert's bands reach into: along the drawing's X
+// (the program's Z), and as far from the axis as the program's X reaches.
+void Planner::turns(const Point& a, const Point& b, double radius) {
+    const double reach = std::max(std::fabs(a[0]), std::fabs(b[0])) + radius;
+    const Point low{std::min(a[2], b[2]) - radius, -reach, -reach}, high{std::max(a[2], b[2]) + radius, reach, reach};
+    sweeps(low, high, 0);
+}
+
 void Planner::feed(int line, const Point& from, const Point& to) {
     const Tool& cutter = tool(line);
     const double r = cutter.diameter / 2;
-    if (lathe_) return add(line, latheLine(from, to, r), true);  // the member moves the tool
+    if (lathe_) {
+        turns(from, to, r);
+        return add(line, latheLine(from, to, r), true);  // the member moves the tool
+    }
     const double dx = to[0] - from[0], dy = to[1] - from[1], dz = to[2] - from[2];
     const bool inPlan = std::hypot(dx, dy) > kSame;
     if (inPlan || dz < 0)  // a lift rises into air the tool has cleared
@@ -160,6 +172,9 @@ void Planner::arc(const Motion& motion) {
     if (lathe_) {
         const auto turned = latheArc(motion, cutter.diameter / 2);
         if (!turned) return chords(motion, sweep);
+        const double reach = std::hypot(motion.from[0] - motion.centre[0], motion.from[2] - motion.centre[2]);
+        const Point& c = motion.centre;
+        turns({c[0] - reach, 0, c[2] - reach}, {c[0] + reach, 0, c[2] + reach}, cutter.diameter / 2);
         add(motion.line, turned->first, true);
         return add(motion.line, turned->second, true);
     }

@@ -50,7 +50,8 @@ struct CallPlan {
     std::vector<ProgramCall> calls;  // StartAcad first
     int moves = 0, cuts = 0;
     std::set<int> toolsUsed;
-    // The box the cutting moves sweep with their tools (x0, y0, z0, x1, y1, z1), when any.
+    // The box the cutting moves sweep with their tools (x0, y0, z0, x1, y1, z1), when any; on a
+    // lathe, in the lathe's drawing, the box of the bar they reach into.
     std::optional<std::array<double, 6>> cuttingBox;
 };
 

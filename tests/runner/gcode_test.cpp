@@ -207,6 +207,18 @@ TEST_F(Gcode, TheStockCanBeMadeAroundTheProgram) {
             EXPECT_NEAR(entity["volume"].get<double>(), 28 * 8 * 9 - 8 * (20 * 6 + 9 * M_PI), 1e-6);
         }
     EXPECT_EQ(parts, 1);
+    // Turning: the shaft's bands reach from Z 19 to 53 and out to radius 13 (the plunge from X 24
+    // in diameters), so the bar runs from 18 to 54 with radius 14 and is turned as that bar is.
+    const std::string shaft = "gcode '" + example("turned_shaft.nc").string() + "' --lathe --tool 2,10 ";
+    const Outcome turned = corvex(shaft + "--stock auto -o auto.step");
+    ASSERT_EQ(turned.status, 0) << turned.err;
+    ASSERT_EQ(corvex(shaft + "--cylinder 18 0 0 14 36 --axis x -o given.step").status, 0);
+    EXPECT_NEAR(partVolume(inspect("auto.step")), partVolume(inspect("given.step")), 1e-9);
+    for (const auto& entity : inspect("auto.step")["entities"])
+        if (entity["kind"] == "Solid3D" && !entity["groups"].empty()) {
+            const std::vector<double> box = entity["bbox"], expected{18, -14, -14, 54, 14, 14};
+            for (int k = 0; k < 6; ++k) EXPECT_NEAR(box[k], expected[k], 1e-6) << k;
+        }
 }
 
 // On the bar of radius 10 along X (the program's Z), a round insert of radius 1 centred on the
