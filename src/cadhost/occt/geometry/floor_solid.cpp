@@ -1,0 +1,290 @@
+// The solid a floor map stands for, built face by face: over each region of the map a column of
+// material from the stock's bottom to the region's floor; a flat face on top of each column and
+// under it, and a wall along each edge between columns of different heights. Edges and vertices
+// are made once and shared, so the faces close into a shell without sewing.
+// CGAL first: OpenCASCADE's headers define a macro named Handle, which CGAL's own use.
+#include "cadhost/occt/geometry/floor_map_arrangement.hpp"
+
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepCheck_Analyzer.hxx>
+#include <BRep_Builder.hxx>
+#include <BRep_Tool.hxx>
+#include <ElCLib.hxx>
+#include <Geom2d_Line.hxx>
+#include <Geom_Circle.hxx>
+#include <Geom_CylindricalSurface.hxx>
+#include <TopExp.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Face.hxx>
+#include <TopoDS_Vertex.hxx>
+#include <TopoDS_Wire.hxx>
+#include <TopoDS_Shell.hxx>
+#include <TopoDS_Solid.hxx>
+#include <gp_Pln.hxx>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+namespace corvex::cadhost::occt {
+
+using namespace floor_map;
+
+namespace {
+
+constexpr double kTolerance = 1e-7;
+constexpr double kShortest = 1e-6;  // shorter edges are left out, their ends joined
+
+class SolidBuilder {
+public:
+    // The builder only reads the map; it walks it with CGAL's mutable handles, whose types the
+    // map's other code shares.
+    SolidBuilder(const Map& map, double bottom, double top) : map_(const_cast<Map&>(map)), bottom_(bottom), top_(top) {}
+
+    FloorSolid build(bool check) {
+        joinCloseEnds();
+        TopoDS_Shell shell;
+        builder_.MakeShell(shell);
+        int faces = 0;
+        for (auto face = map_.faces_begin(); face != map_.faces_end(); ++face) {
+            const double height = columnTop(face);
+            if (height <= bottom_) continue;
+            for (const auto& flatFace : {flat(face, height, true), flat(face, bottom_, false)})
+                if (flatFace) {
+                    builder_.Add(shell, *flatFace);
+                    ++faces;
+                }
+        }
+        for (auto edge = map_.edges_begin(); edge != map_.edges_end(); ++edge) {
+            const Halfedge along = canonical(edge);
+            if (collapsed(along)) continue;
+            const double left = columnTop(along->face()), right = columnTop(along->twin()->face());
+            if (left == right) continue;
+            builder_.Add(shell, wall(along, std::min(left, right), std::max(left, right), left > right));
+            ++faces;
+        }
+        if (faces == 0) return {};
+        shell.Closed(true);
+        TopoDS_Solid solid;
+        builder_.MakeSolid(solid);
+        builder_.Add(solid, shell);
+        return {solid, faces, check && BRepCheck_Analyzer(solid).IsValid() == Standard_True};
+    }
+
+private:
+    // The top of a region's column; the bottom where it holds no material.
+    double columnTop(const Face& face) const {
+        if (face->is_unbounded() || !face->data().stock) return bottom_;
+        return std::clamp(face->data().height, bottom_, top_);
+    }
+    // Each edge's halfedge that runs left to right, along which its walls and copies are made.
+    static Halfedge canonical(Halfedge h) { return h->direction() == CGAL::ARR_LEFT_TO_RIGHT ? h : h->twin(); }
+    static gp_Pnt at(const MapPoint& p, double z) { return gp_Pnt(toDouble(p.x()), toDouble(p.y()), z); }
+    static double radius(const Halfedge& h) {
+        return std::sqrt(CGAL::to_double(h->curve().supporting_circle().squared_radius()));
+    }
+    // The axes of an arc's circle at height z, turning as the halfedge runs.
+    static gp_Ax2 arcAxes(const Halfedge& h, double z) {
+        const auto circle = h->curve().supporting_circle();
+        return gp_Ax2(gp_Pnt(CGAL::to_double(circle.center().x()), CGAL::to_double(circle.center().y()), z),
+                      counterClockwise(h) ? gp::DZ() : -gp::DZ(), gp::DX());
+    }
+
+    // Ends of an edge shorter than the kernel's tolerance (where two of the exact map's
+    // intersections lie nearly on top of each other) are one vertex in the solid, and the edge
+    // is left out of it.
+    void joinCloseEnds() {
+        for (auto edge = map_.edges_begin(); edge != map_.edges_end(); ++edge)
+            if (at(edge->source()->point(), 0).Distance(at(edge->target()->point(), 0)) < kShortest)
+                join(edge->source(), edge->target());
+    }
+    const void* root(const void* v) const {
+        auto it = joined_.find(v);
+        while (it != joined_.end() && it->second != v) {
+            v = it->second;
+            it = joined_.find(v);
+        }
+        return v;
+    }
+    void join(const Vertex& a, const Vertex& b) {
+        const void *ra = root(&*a), *rb = root(&*b);
+        if (ra == rb) return;
+        joined_[ra] = rb;
+        joined_.try_emplace(rb, rb);
+        group_[rb].push_back(a);
+        group_[rb].push_back(b);
+    }
+    bool collapsed(const Halfedge& h) const { return root(&*h->source()) == root(&*h->target()); }
+
+    TopoDS_Vertex vertex(const Vertex& v, double z) {
+        auto [it, made] = vertices_.try_emplace({root(&*v), z});
+        if (made) builder_.MakeVertex(it->second, at(v->point(), z), kTolerance);
+        return it->second;
+    }
+    // The copy of an edge at height z, running as its canonical halfedge does.
+    TopoDS_Edge edgeAt(const Halfedge& along, double z) {
+        auto [it, made] = horizontal_.try_emplace({&*along, z});
+        if (!made) return it->second;
+        const TopoDS_Vertex from = vertex(along->source(), z), to = vertex(along->target(), z);
+        if (along->curve().is_linear()) return it->second = BRepBuilderAPI_MakeEdge(from, to);
+        Handle(Geom_Circle) circle = new Geom_Circle(arcAxes(along, z), radius(along));
+        const double first = ElCLib::Parameter(circle->Circ(), BRep_Tool::Pnt(from));
+        double last = ElCLib::Parameter(circle->Circ(), BRep_Tool::Pnt(to));
+        if (last <= first) last += 2 * M_PI;
+        return it->second = BRepBuilderAPI_MakeEdge(circle, from, to, first, last);
+    }
+    // The heights at which a vertical edge at v starts or ends: the columns' tops around it.
+    const std::vector<double>& heightsAt(const Vertex& v) {
+        auto [it, made] = heights_.try_emplace(root(&*v));
+        if (!made) return it->second;
+        std::set<double> heights{bottom_};
+        std::vector<Vertex> members{v};
+        if (auto group = group_.find(root(&*v)); group != group_.end()) members = group->second;
+        for (const Vertex& member : members) {
+            auto first = member->incident_halfedges(), h = first;
+            do heights.insert(columnTop(h->face()));
+            while (++h != first);
+        }
+        it->second.assign(heights.begin(), heights.end());
+        return it->second;
+    }
+    // The upward pieces of the vertical line at v from `low` to `high`.
+    std::vector<TopoDS_Edge> riser(const Vertex& v, double low, double high) {
+        std::vector<TopoDS_Edge> pieces;
+        const auto& heights = heightsAt(v);
+        for (std::size_t i = 0; i + 1 < heights.size(); ++i) {
+            if (heights[i] < low || heights[i + 1] > high) continue;
+            auto [it, made] = vertical_.try_emplace({root(&*v), heights[i]});
+            if (made) it->second = BRepBuilderAPI_MakeEdge(vertex(v, heights[i]), vertex(v, heights[i + 1]));
+            pieces.push_back(it->second);
+        }
+        return pieces;
+    }
+    // A face's boundary cycles, cut where one meets itself at a vertex into simple cycles
+    // (a hole touching the outline at a point becomes a hole of its own), too short edges left
+    // out. Counter-clockwise cycles are outlines, clockwise ones holes.
+    std::vector<std::vector<Halfedge>> simpleCycles(const Face& face) {
+        std::vector<std::vector<Halfedge>> cycles;
+        auto split = [&](Map::Ccb_halfedge_circulator first) {
+            std::vector<Halfedge> path;
+            std::map<const void*, std::size_t> visited;  // vertex to where the path left it
+            auto h = first;
+            do {
+                const Halfedge edge(h);
+                if (collapsed(edge)) continue;
+                if (path.empty()) visited[root(&*edge->source())] = 0;
+                path.push_back(edge);
+                const void* end = root(&*edge->target());
+                if (auto again = visited.find(end); again != visited.end()) {
+                    cycles.emplace_back(path.begin() + again->second, path.end());
+                    path.resize(again->second);
+                    for (auto it = visited.begin(); it != visited.end();)
+                        it = it->second > again->second ? visited.erase(it) : std::next(it);
+                } else {
+                    visited[end] = path.size();
+                }
+            } while (++h != first);
+        };
+        for (auto outer = face->outer_ccbs_begin(); outer != face->outer_ccbs_end(); ++outer) split(*outer);
+        for (auto hole = face->inner_ccbs_begin(); hole != face->inner_ccbs_end(); ++hole) split(*hole);
+        return cycles;
+    }
+    TopoDS_Wire wire(const std::vector<Halfedge>& cycle, double z) {
+        TopoDS_Wire made;
+        builder_.MakeWire(made);
+        for (const Halfedge& h : cycle) {
+            const Halfedge along = canonical(h);
+            const TopoDS_Edge edge = edgeAt(along, z);
+            builder_.Add(made, along == h ? edge : TopoDS::Edge(edge.Reversed()));
+        }
+        made.Closed(true);
+        return made;
+    }
+    // A region's face at height z: its outline runs counter-clockwise, so the face looks up;
+    // `up` false turns it over (the bottom). None for a region narrower than the kernel's
+    // tolerance; a region whose outline meets itself in two outlines is left whole (the
+    // solid then fails the check, and the part is cut by Booleans).
+    std::optional<TopoDS_Face> flat(const Face& face, double z, bool up) {
+        std::vector<TopoDS_Wire> outlines, holes;
+        for (const auto& cycle : simpleCycles(face)) {
+            double area = 0;
+            for (const Halfedge& h : cycle) area += areaAlong(h);
+            (area > 0 ? outlines : holes).push_back(wire(cycle, z));
+        }
+        if (outlines.empty()) return std::nullopt;
+        BRepBuilderAPI_MakeFace made(gp_Pln(gp_Pnt(0, 0, z), gp::DZ()), outlines.front(), true);
+        for (std::size_t i = 1; i < outlines.size(); ++i) made.Add(outlines[i]);
+        for (const auto& hole : holes) made.Add(hole);
+        const TopoDS_Face result = made.Face();
+        return up ? result : TopoDS::Face(result.Reversed());
+    }
+    // The wall along an edge from `low` to `high`; the higher column lies left of the canonical
+    // halfedge when `leftHigh`. Its loop runs along the edge at the bottom, up at the edge's end,
+    // back along the top and down at its start.
+    TopoDS_Face wall(const Halfedge& along, double low, double high, bool leftHigh) {
+        const TopoDS_Edge bottom = edgeAt(along, low), top = edgeAt(along, high);
+        const auto up = riser(along->target(), low, high), down = riser(along->source(), low, high);
+        TopoDS_Wire wire;
+        builder_.MakeWire(wire);
+        builder_.Add(wire, bottom);
+        for (const auto& edge : up) builder_.Add(wire, edge);
+        builder_.Add(wire, top.Reversed());
+        for (auto edge = down.rbegin(); edge != down.rend(); ++edge) builder_.Add(wire, edge->Reversed());
+        wire.Closed(true);
+        if (along->curve().is_linear()) {
+            // The plane's normal points right of the edge, where the lower column stands.
+            const gp_Pnt start = at(along->source()->point(), 0), end = at(along->target()->point(), 0);
+            const gp_Dir direction(gp_Vec(start, end));
+            const TopoDS_Face face =
+                BRepBuilderAPI_MakeFace(gp_Pln(gp_Ax3(start, direction.Crossed(gp::DZ()), direction)), wire, true);
+            return leftHigh ? face : TopoDS::Face(face.Reversed());
+        }
+        // A cylinder about the arc's axis: u the circle's parameter, v along the axis, which
+        // points down when the edge turns clockwise.
+        const gp_Ax2 axes = arcAxes(along, 0);
+        const double sign = axes.Direction().Z();
+        Handle(Geom_CylindricalSurface) surface = new Geom_CylindricalSurface(gp_Ax3(axes), radius(along));
+        auto onSurface = [&](const TopoDS_Edge& edge, const Handle(Geom2d_Curve)& curve) {
+            builder_.UpdateEdge(edge, curve, surface, TopLoc_Location(), kTolerance);
+        };
+        double first, last;
+        BRep_Tool::Range(bottom, first, last);
+        onSurface(bottom, new Geom2d_Line(gp_Pnt2d(0, sign * low), gp_Dir2d(1, 0)));
+        onSurface(top, new Geom2d_Line(gp_Pnt2d(0, sign * high), gp_Dir2d(1, 0)));
+        // A vertical edge's line starts at its lower vertex, its parameter the height above it.
+        auto upright = [&](const TopoDS_Edge& edge, double u) {
+            TopoDS_Vertex lower, upper;
+            TopExp::Vertices(edge, lower, upper);
+            onSurface(edge, new Geom2d_Line(gp_Pnt2d(u, sign * BRep_Tool::Pnt(lower).Z()), gp_Dir2d(0, sign)));
+        };
+        for (const auto& edge : up) upright(edge, last);
+        for (const auto& edge : down) upright(edge, first);
+        TopoDS_Face face;
+        builder_.MakeFace(face, surface, kTolerance);
+        // The loop runs counter-clockwise in (u, v) when v rises with z.
+        builder_.Add(face, sign > 0 ? wire : TopoDS::Wire(wire.Reversed()));
+        // The cylinder's normal points away from its axis: outward when the material lies
+        // toward the axis, that is left of a counter-clockwise edge.
+        return leftHigh == (sign > 0) ? face : TopoDS::Face(face.Reversed());
+    }
+
+    Map& map_;
+    double bottom_, top_;
+    BRep_Builder builder_;
+    std::map<std::pair<const void*, double>, TopoDS_Vertex> vertices_;
+    std::map<std::pair<const void*, double>, TopoDS_Edge> horizontal_;  // (canonical halfedge, z)
+    std::map<std::pair<const void*, double>, TopoDS_Edge> vertical_;    // (vertex, lower z)
+    std::map<const void*, std::vector<double>> heights_;
+    std::map<const void*, const void*> joined_;          // vertex to the one it was joined to
+    std::map<const void*, std::vector<Vertex>> group_;   // a root's joined vertices
+};
+
+}  // namespace
+
+FloorSolid FloorMap::solid(bool check) const { return SolidBuilder(map_->map, bottom_, top_).build(check); }
+
+}  // namespace corvex::cadhost::occt

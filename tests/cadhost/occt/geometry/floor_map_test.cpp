@@ -1,0 +1,137 @@
+// The floor map against plain Booleans: the same prisms taken one by one from the same box must
+// leave a solid of the same volume, and the map's own volume, from its areas, must agree; the
+// solid built from the map must pass the kernel's full check. Cuts on a coarse grid meet, touch
+// and overlap one another and the stock's sides, which is where an arrangement goes wrong.
+#include <BRepAlgoAPI_Cut.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepPrimAPI_MakePrism.hxx>
+#include <gp_Circ.hxx>
+#include <GC_MakeArcOfCircle.hxx>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cadhost/occt/geometry/floor_map.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
+
+namespace corvex::cadhost::occt::testing {
+namespace {
+
+struct Cut {
+    Outline outline;
+    double floor;
+};
+
+constexpr double kBottom = -20, kTop = 0;
+
+Outline box() { return Outline::polygon({{0, 0}, {100, 0}, {100, 100}, {0, 100}}); }
+
+// The prism of a cut as a client's cut solid is made: the outline's face extruded from the floor
+// to above the stock.
+TopoDS_Shape prism(const Cut& cut) {
+    const auto& corners = cut.outline.corners;
+    const auto& arcs = cut.outline.arcs;
+    TopoDS_Shape face;
+    if (corners.size() == 1) {
+        const OutlineArc& arc = *arcs[0];
+        face = BRepBuilderAPI_MakeFace(BRepBuilderAPI_MakeWire(BRepBuilderAPI_MakeEdge(
+                                           gp_Circ(gp_Ax2(gp_Pnt(arc.cx, arc.cy, cut.floor), gp::DZ()), arc.radius))));
+    } else {
+        BRepBuilderAPI_MakeWire wire;
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            const auto& a = corners[i];
+            const auto& b = corners[(i + 1) % corners.size()];
+            const gp_Pnt start(a[0], a[1], cut.floor), end(b[0], b[1], cut.floor);
+            if (!arcs[i]) {
+                wire.Add(BRepBuilderAPI_MakeEdge(start, end));
+                continue;
+            }
+            const gp_Circ circle(gp_Ax2(gp_Pnt(arcs[i]->cx, arcs[i]->cy, cut.floor), gp::DZ()), arcs[i]->radius);
+            wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(circle, start, end, true).Value()));
+        }
+        face = BRepBuilderAPI_MakeFace(wire.Wire());
+    }
+    return BRepPrimAPI_MakePrism(face, gp_Vec(0, 0, kTop + 5 - cut.floor)).Shape();
+}
+
+// The cuts, and what a plain Boolean leaves of the box after them.
+double booleanVolume(const std::vector<Cut>& cuts) {
+    TopoDS_Shape part = BRepPrimAPI_MakeBox(gp_Pnt(0, 0, kBottom), gp_Pnt(100, 100, kTop)).Shape();
+    for (const Cut& cut : cuts) part = BRepAlgoAPI_Cut(part, prism(cut)).Shape();
+    return solidVolume(part);
+}
+
+std::vector<Cut> randomCuts(unsigned seed, int count, double grid) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> place(-2, 102), depth(-22, -0.5), unit(0, 1);
+    auto snap = [&](double v) { return grid > 0 ? std::round(v / grid) * grid : v; };
+    std::vector<Cut> cuts;
+    for (int i = 0; i < count; ++i) {
+        const std::array<double, 2> from{snap(place(random)), snap(place(random))};
+        const double radius = grid > 0 ? 3 : 1 + 3 * unit(random), floor = snap(depth(random));
+        if (unit(random) < 0.3) {
+            cuts.push_back({Outline::circle(from[0], from[1], radius), floor});
+            continue;
+        }
+        const double angle = grid > 0 ? std::round(unit(random) * 8) * M_PI / 4 : unit(random) * 2 * M_PI;
+        const double length = snap(2 + 30 * unit(random));
+        const std::array<double, 2> to{snap(from[0] + length * std::cos(angle)), snap(from[1] + length * std::sin(angle))};
+        cuts.push_back({Outline::slot(from, to, radius), floor});
+    }
+    return cuts;
+}
+
+TEST(FloorMap, LeavesTheSolidThatPlainBooleansLeave) {
+    const double pi = M_PI;
+    struct Case {
+        std::string name;
+        std::vector<Cut> cuts;
+        double removed;  // < 0: from the Booleans alone
+    };
+    const std::vector<Case> cases = {
+        {"a hole", {{Outline::circle(50, 50, 3), -5}}, 9 * pi * 5},
+        {"a slot", {{Outline::slot({20, 50}, {60, 50}, 3), -2}}, (240 + 9 * pi) * 2},
+        {"a hole through the bottom", {{Outline::circle(50, 50, 3), -25}}, 9 * pi * 20},
+        {"a slot along the stock's side", {{Outline::slot({3, 3}, {7.7, 3}, 3), -6.636}}, (4.7 * 6 + 9 * pi) * 6.636},
+        {"a hole in the corner", {{Outline::circle(3, 3, 3), -6.636}}, 9 * pi * 6.636},
+        {"a hole touching a side", {{Outline::circle(50, 3, 3), -6}}, 9 * pi * 6},
+        {"two holes touching", {{Outline::circle(50, 50, 3), -6}, {Outline::circle(56, 50, 3), -4}}, 9 * pi * 10},
+        {"a slot out over the side", {{Outline::slot({-10, 50}, {10, 50}, 3), -4}}, (10 * 6 + 9 * pi / 2) * 4},
+        {"crossing, nested and deeper",
+         {{Outline::slot({20, 50}, {60, 50}, 3), -2},
+          {Outline::circle(40, 50, 3), -5},
+          {Outline::slot({40, 30}, {40, 70}, 3), -1},
+          {Outline::circle(98, 50, 3), -4}},
+         -1},
+        {"the same slot twice, then shallower", {{Outline::slot({20, 20}, {40, 40}, 3), -3}, {Outline::slot({20, 20}, {40, 40}, 3), -3}, {Outline::slot({20, 20}, {40, 40}, 3), -1}}, -1},
+        {"a row of the terrain", {}, -1},
+        {"random, on a 1 mm grid", randomCuts(7, 40, 1), -1},
+        {"random, anywhere", randomCuts(11, 40, 0), -1},
+    };
+    for (Case c : cases) {
+        if (c.name == "a row of the terrain")
+            for (int k = 0; k < 20; ++k)
+                c.cuts.push_back({Outline::slot({3 + 4.7 * k, 3}, {7.7 + 4.7 * k, 3}, 3), -2 - 6 * std::fabs(std::sin(k))});
+        SCOPED_TRACE(c.name);
+        FloorMap map(box(), kBottom, kTop);
+        for (const Cut& cut : c.cuts) map.cut(cut.outline, cut.floor);
+        const double expected = booleanVolume(c.cuts);
+        EXPECT_NEAR(map.stockVolume() - map.removedVolume(), expected, 1e-6);
+        if (c.removed >= 0) {
+            EXPECT_NEAR(map.removedVolume(), c.removed, 1e-6);
+        }
+        const FloorSolid built = map.solid();
+        EXPECT_TRUE(built.valid);
+        EXPECT_TRUE(isValidShape(built.solid));
+        EXPECT_NEAR(solidVolume(built.solid), expected, 1e-6);
+    }
+}
+
+}  // namespace
+}  // namespace corvex::cadhost::occt::testing
