@@ -25,6 +25,7 @@
 #include <TopoDS_Solid.hxx>
 #include <gp_Pln.hxx>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -152,13 +153,37 @@ private:
         it->second.assign(heights.begin(), heights.end());
         return it->second;
     }
-    // The upward pieces of the vertical line at v from `low` to `high`.
-    std::vector<TopoDS_Edge> riser(const Vertex& v, double low, double high) {
+    // The material around v between two heights, in sectors: regions whose columns reach past
+    // `level`, joined across the edges that need no wall there. Each sector is bounded by two
+    // walls, which share their vertical edge; where two sectors meet at v (crossing cuts), each
+    // pair has its own, so that no edge bounds four faces.
+    const void* sector(const Vertex& v, const Halfedge& wallAlong, double level) {
+        std::map<const void*, const void*> parent;
+        std::function<const void*(const void*)> find = [&](const void* f) {
+            auto it = parent.try_emplace(f, f).first;
+            return it->second == f ? f : it->second = find(it->second);
+        };
+        std::vector<Vertex> members{v};
+        if (auto group = group_.find(root(&*v)); group != group_.end()) members = group->second;
+        for (const Vertex& member : members) {
+            auto first = member->incident_halfedges(), h = first;
+            do {
+                const Face left = h->face(), right = h->twin()->face();
+                if (columnTop(left) > level && columnTop(right) > level) parent[find(&*left)] = find(&*right);
+            } while (++h != first);
+        }
+        const Face left = wallAlong->face();
+        return find(&*(columnTop(left) > level ? left : wallAlong->twin()->face()));
+    }
+    // The upward pieces of the vertical line at v from `low` to `high` that the wall along
+    // `wallAlong` stands on.
+    std::vector<TopoDS_Edge> riser(const Vertex& v, double low, double high, const Halfedge& wallAlong) {
         std::vector<TopoDS_Edge> pieces;
         const auto& heights = heightsAt(v);
         for (std::size_t i = 0; i + 1 < heights.size(); ++i) {
             if (heights[i] < low || heights[i + 1] > high) continue;
-            auto [it, made] = vertical_.try_emplace({root(&*v), heights[i]});
+            const void* material = sector(v, wallAlong, (heights[i] + heights[i + 1]) / 2);
+            auto [it, made] = vertical_.try_emplace({root(&*v), heights[i], material});
             if (made) it->second = BRepBuilderAPI_MakeEdge(vertex(v, heights[i]), vertex(v, heights[i + 1]));
             pieces.push_back(it->second);
         }
@@ -227,7 +252,7 @@ private:
     // back along the top and down at its start.
     TopoDS_Face wall(const Halfedge& along, double low, double high, bool leftHigh) {
         const TopoDS_Edge bottom = edgeAt(along, low), top = edgeAt(along, high);
-        const auto up = riser(along->target(), low, high), down = riser(along->source(), low, high);
+        const auto up = riser(along->target(), low, high, along), down = riser(along->source(), low, high, along);
         TopoDS_Wire wire;
         builder_.MakeWire(wire);
         builder_.Add(wire, bottom);
@@ -277,7 +302,7 @@ private:
     BRep_Builder builder_;
     std::map<std::pair<const void*, double>, TopoDS_Vertex> vertices_;
     std::map<std::pair<const void*, double>, TopoDS_Edge> horizontal_;  // (canonical halfedge, z)
-    std::map<std::pair<const void*, double>, TopoDS_Edge> vertical_;    // (vertex, lower z)
+    std::map<std::tuple<const void*, double, const void*>, TopoDS_Edge> vertical_;  // (vertex, lower z, sector)
     std::map<const void*, std::vector<double>> heights_;
     std::map<const void*, const void*> joined_;          // vertex to the one it was joined to
     std::map<const void*, std::vector<Vertex>> group_;   // a root's joined vertices
