@@ -50,6 +50,10 @@ int main(int argc, char** argv) {
     std::vector<double> perCut;
     const auto started = Clock::now();
     for (const auto& motion : motions) {
+        if (motion.kind == corvex::gcode::MotionKind::Arc) {
+            std::cerr << "floor_map_bench: line " << motion.line << " is an arc; the bench takes straight moves only\n";
+            return 2;
+        }
         if (motion.kind != corvex::gcode::MotionKind::Feed || perCut.size() == most) continue;
         const auto& a = motion.from;
         const auto& b = motion.to;
