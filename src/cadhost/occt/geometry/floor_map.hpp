@@ -34,7 +34,9 @@ struct Outline {
 };
 
 struct FloorSolid {
-    TopoDS_Shape solid;  // null when the stock is cut away wholly
+    // A solid, or a compound of solids where the material meets itself only along a line; null
+    // when the stock is cut away wholly.
+    TopoDS_Shape solid;
     int faces = 0;
     bool valid = false;  // by the kernel's full check
 };

@@ -15,7 +15,11 @@
 #include <Geom_Circle.hxx>
 #include <Geom_CylindricalSurface.hxx>
 #include <TopExp.hxx>
+#include <TopTools_IndexedDataMapOfShapeListOfShape.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
+#include <TopoDS_Compound.hxx>
 #include <TopoDS_Iterator.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
@@ -48,35 +52,67 @@ public:
 
     FloorSolid build(bool check) {
         joinCloseEnds();
-        TopoDS_Shell shell;
-        builder_.MakeShell(shell);
-        int faces = 0;
+        std::vector<TopoDS_Face> faces;
         for (auto face = map_.faces_begin(); face != map_.faces_end(); ++face) {
             const double height = columnTop(face);
             if (height <= bottom_) continue;
             for (const auto& flatFace : {flat(face, height, true), flat(face, bottom_, false)})
-                if (flatFace) {
-                    builder_.Add(shell, *flatFace);
-                    ++faces;
-                }
+                if (flatFace) faces.push_back(*flatFace);
         }
         for (auto edge = map_.edges_begin(); edge != map_.edges_end(); ++edge) {
             const Halfedge along = canonical(edge);
             if (collapsed(along)) continue;
             const double left = columnTop(along->face()), right = columnTop(along->twin()->face());
             if (left == right) continue;
-            builder_.Add(shell, wall(along, std::min(left, right), std::max(left, right), left > right));
-            ++faces;
+            faces.push_back(wall(along, std::min(left, right), std::max(left, right), left > right));
         }
-        if (faces == 0) return {};
-        shell.Closed(true);
-        TopoDS_Solid solid;
-        builder_.MakeSolid(solid);
-        builder_.Add(solid, shell);
-        return {solid, faces, check && BRepCheck_Analyzer(solid).IsValid() == Standard_True};
+        if (faces.empty()) return {};
+        const TopoDS_Shape solid = lumps(faces);
+        return {solid, static_cast<int>(faces.size()), check && BRepCheck_Analyzer(solid).IsValid() == Standard_True};
     }
 
 private:
+    // The faces joined through their shared edges, a solid for each set: material that meets
+    // itself only along a line (two corners of cuts touching) has an edge for each side, and
+    // falls into lumps there. A compound when there is more than one.
+    TopoDS_Shape lumps(const std::vector<TopoDS_Face>& faces) {
+        TopoDS_Compound all;
+        builder_.MakeCompound(all);
+        for (const auto& face : faces) builder_.Add(all, face);
+        TopTools_IndexedDataMapOfShapeListOfShape facesOfEdge;
+        TopExp::MapShapesAndUniqueAncestors(all, TopAbs_EDGE, TopAbs_FACE, facesOfEdge);
+        TopTools_IndexedMapOfShape placed;
+        std::vector<TopoDS_Solid> solids;
+        for (const auto& start : faces) {
+            if (placed.Contains(start)) continue;
+            TopoDS_Shell shell;
+            builder_.MakeShell(shell);
+            std::vector<TopoDS_Shape> queue{start};
+            placed.Add(start);
+            while (!queue.empty()) {
+                const TopoDS_Shape face = queue.back();
+                queue.pop_back();
+                builder_.Add(shell, face);
+                for (TopExp_Explorer edge(face, TopAbs_EDGE); edge.More(); edge.Next())
+                    for (const auto& next : facesOfEdge.FindFromKey(edge.Current()))
+                        if (!placed.Contains(next)) {
+                            placed.Add(next);
+                            queue.push_back(next);
+                        }
+            }
+            shell.Closed(true);
+            TopoDS_Solid solid;
+            builder_.MakeSolid(solid);
+            builder_.Add(solid, shell);
+            solids.push_back(solid);
+        }
+        if (solids.size() == 1) return solids.front();
+        TopoDS_Compound compound;
+        builder_.MakeCompound(compound);
+        for (const auto& solid : solids) builder_.Add(compound, solid);
+        return compound;
+    }
+
     // The top of a region's column; the bottom where it holds no material.
     double columnTop(const Face& face) const {
         if (face->is_unbounded() || !face->data().stock) return bottom_;
