@@ -39,9 +39,13 @@ Exact onCircle(const Exact& centre, double radius, const std::array<double, 2>& 
     const Exact given(near[0], near[1]);
     if (CGAL::squared_distance(centre, given) == Kernel::FT(radius) * radius) return given;
     const double angle = std::atan2(near[1] - CGAL::to_double(centre.y()), near[0] - CGAL::to_double(centre.x()));
-    // tan of half the angle from the nearer of the axis' two ends, so that it stays within 1.
+    // tan of half the angle from the nearer of the axis' two ends, so that it stays within 1,
+    // rounded to 2^-30: corners of slots that run the same way, whose angles differ in their
+    // last bits, then sit at the very same place on their circles, and the slots' sides are
+    // exactly parallel (no sliver between two that should lie on one line).
     const bool back = std::cos(angle) < 0;
-    const Kernel::FT t = std::tan((back ? angle - M_PI : angle) / 2), r = back ? -radius : radius;
+    const double half = std::tan((back ? angle - M_PI : angle) / 2);
+    const Kernel::FT t = std::ldexp(std::round(std::ldexp(half, 30)), -30), r = back ? -radius : radius;
     const Kernel::FT denominator = 1 + t * t;
     return Exact(centre.x() + r * (1 - t * t) / denominator, centre.y() + r * 2 * t / denominator);
 }
