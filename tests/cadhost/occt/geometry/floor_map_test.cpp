@@ -141,5 +141,25 @@ TEST(FloorMap, LeavesTheSolidThatPlainBooleansLeave) {
     }
 }
 
+// Cuts that end at one floor leave one region of it: the edges between them go, or a pass of
+// thousands of cuts would keep every outline it ever met. Counted with the outside (one region,
+// however the cuts reach past the stock) and the uncut stock.
+TEST(FloorMap, KeepsOneRegionPerFloor) {
+    std::vector<Cut> row;
+    for (int k = 0; k < 10; ++k) row.push_back({Outline::slot({10 + 4.0 * k, 50}, {14 + 4.0 * k, 50}, 3), -4});
+    const std::vector<std::pair<std::vector<Cut>, std::size_t>> cases = {
+        {{{Outline::slot({20, 50}, {60, 50}, 3), -2}}, 3},
+        {{{Outline::slot({20, 50}, {60, 50}, 3), -2}, {Outline::slot({20, 50}, {60, 50}, 3), -2}}, 3},
+        {row, 3},
+        {{{Outline::slot({20, 50}, {60, 50}, 3), -2}, {Outline::slot({40, 50}, {80, 50}, 3), -5}}, 4},
+        {{{Outline::polygon({{-5, -5}, {105, -5}, {105, 105}, {-5, 105}}), -3}}, 2},
+    };
+    for (const auto& [cuts, regions] : cases) {
+        FloorMap map(box(), kBottom, kTop);
+        for (const Cut& cut : cuts) map.cut(cut.outline, cut.floor);
+        EXPECT_EQ(map.regions(), regions) << cuts.size() << " cuts";
+    }
+}
+
 }  // namespace
 }  // namespace corvex::cadhost::occt::testing
