@@ -1,0 +1,135 @@
+#include "cadhost/occt/geometry/vertical_prism.hpp"
+
+#include <BRepAdaptor_Curve.hxx>
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepTools_WireExplorer.hxx>
+#include <BRep_Tool.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Face.hxx>
+#include <TopoDS_Wire.hxx>
+
+#include <cmath>
+#include <vector>
+
+namespace corvex::cadhost::occt {
+namespace {
+
+constexpr double kAngular = 1e-12;  // how far from vertical or horizontal a direction may be
+
+// Circles are kept to 2^-30 mm: a tool's disc and the ends of the slots it cuts, whose centres
+// the kernel computes each its own way, then lie on one circle, as the map needs.
+double grid(double value) { return std::ldexp(std::round(std::ldexp(value, 30)), -30); }
+
+bool vertical(const gp_Dir& d) { return std::fabs(std::fabs(d.Z()) - 1) <= kAngular; }
+bool horizontal(const gp_Dir& d) { return std::fabs(d.Z()) <= kAngular; }
+
+// The face's height when it is a horizontal plane.
+std::optional<double> flatHeight(const TopoDS_Face& face) {
+    const BRepAdaptor_Surface surface(face, false);
+    if (surface.GetType() != GeomAbs_Plane || !vertical(surface.Plane().Axis().Direction())) return std::nullopt;
+    return surface.Plane().Location().Z();
+}
+
+// Whether the face stands upright: a plane with a horizontal normal, or a cylinder about a
+// vertical axis.
+bool upright(const TopoDS_Face& face) {
+    const BRepAdaptor_Surface surface(face, false);
+    if (surface.GetType() == GeomAbs_Plane) return horizontal(surface.Plane().Axis().Direction());
+    return surface.GetType() == GeomAbs_Cylinder && vertical(surface.Cylinder().Axis().Direction());
+}
+
+// The bottom face's single wire as an outline, walked as the wire runs; its arcs' turning
+// recorded as counter-clockwise about +Z or not.
+struct Walk {
+    Outline outline;
+    std::vector<bool> counterClockwise;  // per arc piece
+    double area = 0;                     // signed, seen from above
+};
+
+std::optional<Walk> walk(const TopoDS_Face& face) {
+    TopExp_Explorer wires(face, TopAbs_WIRE);
+    const TopoDS_Wire wire = TopoDS::Wire(wires.Current());
+    wires.Next();
+    if (wires.More()) return std::nullopt;  // a hole
+    Walk result;
+    for (BRepTools_WireExplorer it(wire, face); it.More(); it.Next()) {
+        const TopoDS_Edge& edge = it.Current();
+        const BRepAdaptor_Curve curve(edge);
+        const gp_Pnt start = BRep_Tool::Pnt(it.CurrentVertex());
+        const gp_Pnt end = curve.Value(edge.Orientation() == TopAbs_REVERSED ? curve.FirstParameter() : curve.LastParameter());
+        result.area += (start.X() * end.Y() - end.X() * start.Y()) / 2;
+        result.outline.corners.push_back({start.X(), start.Y()});
+        if (curve.GetType() == GeomAbs_Line) {
+            result.outline.arcs.push_back(std::nullopt);
+            result.counterClockwise.push_back(true);
+            continue;
+        }
+        if (curve.GetType() != GeomAbs_Circle || !vertical(curve.Circle().Axis().Direction())) return std::nullopt;
+        const gp_Circ circle = curve.Circle();
+        const bool ccw = (circle.Axis().Direction().Z() > 0) == (edge.Orientation() != TopAbs_REVERSED);
+        const double turn = std::fabs(curve.LastParameter() - curve.FirstParameter());
+        const double segment = circle.Radius() * circle.Radius() / 2 * (turn - std::sin(turn));
+        result.area += ccw ? segment : -segment;
+        result.outline.arcs.push_back(
+            OutlineArc{grid(circle.Location().X()), grid(circle.Location().Y()), grid(circle.Radius())});
+        result.counterClockwise.push_back(ccw);
+    }
+    if (result.outline.corners.empty()) return std::nullopt;
+    return result;
+}
+
+}  // namespace
+
+std::optional<VerticalPrism> verticalPrismOf(const TopoDS_Shape& shape) {
+    int solids = 0;
+    for (TopExp_Explorer it(shape, TopAbs_SOLID); it.More(); it.Next()) ++solids;
+    if (solids != 1) return std::nullopt;
+    std::optional<TopoDS_Face> bottomFace;
+    std::optional<double> bottom, top;
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        if (const auto height = flatHeight(face)) {
+            if (!bottom) {
+                bottom = height, bottomFace = face;
+            } else if (!top) {
+                top = height;
+            } else {
+                return std::nullopt;  // a third flat face: a step
+            }
+            if (top && *top < *bottom) {
+                std::swap(*top, *bottom);
+                bottomFace = face;
+            }
+        } else if (!upright(face)) {
+            return std::nullopt;
+        }
+    }
+    if (!top || !(*top > *bottom)) return std::nullopt;
+    auto walked = walk(*bottomFace);
+    if (!walked) return std::nullopt;
+    // Seen from above the outline runs counter-clockwise; walked the other way, it is turned.
+    if (walked->area < 0) {
+        auto& o = walked->outline;
+        const std::size_t n = o.corners.size();
+        Outline turned;
+        for (std::size_t i = 0; i < n; ++i) {
+            // The piece from corner k to k+1 becomes the piece from k+1 to k.
+            const std::size_t k = n - 1 - i;
+            turned.corners.push_back(o.corners[(k + 1) % n]);
+            turned.arcs.push_back(o.arcs[k]);
+            walked->counterClockwise[k] = !walked->counterClockwise[k];
+        }
+        std::vector<bool> ccw(n);
+        for (std::size_t i = 0; i < n; ++i) ccw[i] = walked->counterClockwise[n - 1 - i];
+        walked->outline = turned;
+        walked->counterClockwise = ccw;
+    }
+    for (std::size_t i = 0; i < walked->outline.arcs.size(); ++i)
+        if (walked->outline.arcs[i] && !walked->counterClockwise[i]) return std::nullopt;  // bends inward
+    if (walked->outline.corners.size() == 1 && !walked->outline.arcs[0]) return std::nullopt;
+    return VerticalPrism{walked->outline, *bottom, *top};
+}
+
+}  // namespace corvex::cadhost::occt
