@@ -70,7 +70,8 @@ std::vector<Curve> curvesOf(const Outline& outline) {
         const Exact &start = corners[i], &end = corners[(i + 1) % n];
         if (start == end) continue;
         if (const auto arc = arcOf(i)) {
-            const Kernel::Circle_2 circle(Exact(arc->cx, arc->cy), Kernel::FT(arc->radius) * arc->radius, CGAL::COUNTERCLOCKWISE);
+            const Kernel::Circle_2 circle(Exact(arc->cx, arc->cy), Kernel::FT(arc->radius) * arc->radius,
+                                          arc->clockwise ? CGAL::CLOCKWISE : CGAL::COUNTERCLOCKWISE);
             curves.emplace_back(circle, MapPoint(start.x(), start.y()), MapPoint(end.x(), end.y()));
         } else {
             curves.emplace_back(Kernel::Segment_2(start, end));
@@ -139,10 +140,9 @@ std::vector<Face> insertOutline(FloorMap::Arrangement& arrangement, const Outlin
             if (!along(edge, piece)) continue;
             outlineEdges.insert(&*edge);
             outlineEdges.insert(&*edge->twin());
-            // Segments run as the outline does; an arc piece's orientation says its way.
-            const bool insideLeftOfPiece = piece.is_linear() || piece.orientation() == CGAL::COUNTERCLOCKWISE;
+            // Every piece runs as the outline does, arcs either way about their centres.
             const bool alongPiece = (edge->direction() == CGAL::ARR_LEFT_TO_RIGHT) == piece.is_directed_right();
-            const Face inside = (alongPiece == insideLeftOfPiece ? edge : edge->twin())->face();
+            const Face inside = (alongPiece ? edge : edge->twin())->face();
             if (seen.insert(&*inside).second) queue.push(inside);
             break;
         }

@@ -16,12 +16,14 @@
 namespace corvex::cadhost::occt {
 
 // A closed outline in the XY plane, walked counter-clockwise: each corner starts a piece to the
-// next corner (the last one to the first), straight or a counter-clockwise arc about a centre.
+// next corner (the last one to the first), straight or an arc about a centre, turning
+// counter-clockwise (bulging out) or clockwise (bending in, as a ring's inner side does).
 // An arc's corners are put exactly on its circle (within a rounding of the given ones), so
 // that arcs about one centre with one radius lie on one circle, as a tool's disc and the ends
 // of its slots do, and overlap instead of crossing each other everywhere.
 struct OutlineArc {
     double cx = 0, cy = 0, radius = 0;
+    bool clockwise = false;
 };
 struct Outline {
     std::vector<std::array<double, 2>> corners;

@@ -127,7 +127,7 @@ std::optional<VerticalPrism> verticalPrismOf(const TopoDS_Shape& shape) {
         walked->counterClockwise = ccw;
     }
     for (std::size_t i = 0; i < walked->outline.arcs.size(); ++i)
-        if (walked->outline.arcs[i] && !walked->counterClockwise[i]) return std::nullopt;  // bends inward
+        if (walked->outline.arcs[i]) walked->outline.arcs[i]->clockwise = !walked->counterClockwise[i];
     if (walked->outline.corners.size() == 1 && !walked->outline.arcs[0]) return std::nullopt;
     return VerticalPrism{walked->outline, *bottom, *top};
 }

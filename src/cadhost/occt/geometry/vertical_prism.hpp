@@ -1,6 +1,6 @@
 #pragma once
 // Whether a solid is a vertical prism the floor map can take: an outline of straight pieces and
-// outward arcs in a horizontal plane, swept straight up (a slot, a tool's disc, a box). The cut
+// arcs in a horizontal plane, swept straight up (a slot, a tool's disc, a ring's sector, a box). The cut
 // solids of the 3-axis members are such prisms, and so is box stock (internal to the embedded
 // host).
 #include <TopoDS_Shape.hxx>
@@ -17,7 +17,7 @@ struct VerticalPrism {
 };
 
 // The prism's outline and heights; none for any other solid (tilted, curved on top or bottom,
-// with a hole, with an arc that bends inward, or not one solid).
+// with a hole, or not one solid).
 std::optional<VerticalPrism> verticalPrismOf(const TopoDS_Shape& shape);
 
 }  // namespace corvex::cadhost::occt

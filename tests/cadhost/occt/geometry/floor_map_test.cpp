@@ -52,8 +52,14 @@ TopoDS_Shape prism(const Cut& cut) {
                 wire.Add(BRepBuilderAPI_MakeEdge(start, end));
                 continue;
             }
-            const gp_Circ circle(gp_Ax2(gp_Pnt(arcs[i]->cx, arcs[i]->cy, cut.floor), gp::DZ()), arcs[i]->radius);
-            wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(circle, start, end, true).Value()));
+            // Through the arc's middle, half way round from start to end the way it turns.
+            const OutlineArc& arc = *arcs[i];
+            const double from = std::atan2(a[1] - arc.cy, a[0] - arc.cx), to = std::atan2(b[1] - arc.cy, b[0] - arc.cx);
+            double sweep = arc.clockwise ? from - to : to - from;
+            while (sweep <= 0) sweep += 2 * M_PI;
+            const double middle = from + (arc.clockwise ? -sweep : sweep) / 2;
+            const gp_Pnt through(arc.cx + arc.radius * std::cos(middle), arc.cy + arc.radius * std::sin(middle), cut.floor);
+            wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(start, through, end).Value()));
         }
         face = BRepBuilderAPI_MakeFace(wire.Wire());
     }
@@ -87,6 +93,13 @@ std::vector<Cut> randomCuts(unsigned seed, int count, double grid) {
     return cuts;
 }
 
+// The upper half of the ring about (50, 50) from radius 10 to 20, as ToolMillArc cuts it: its
+// inner arc bends inward.
+Outline halfRing() {
+    return {{{70, 50}, {30, 50}, {40, 50}, {60, 50}},
+            {OutlineArc{50, 50, 20}, std::nullopt, OutlineArc{50, 50, 10, true}, std::nullopt}};
+}
+
 TEST(FloorMap, LeavesTheSolidThatPlainBooleansLeave) {
     const double pi = M_PI;
     struct Case {
@@ -106,6 +119,10 @@ TEST(FloorMap, LeavesTheSolidThatPlainBooleansLeave) {
         {"corners meeting along a line",
          {{Outline::polygon({{0, 0}, {50, 0}, {50, 50}, {0, 50}}), -25}, {Outline::polygon({{50, 50}, {100, 50}, {100, 100}, {50, 100}}), -25}},
          2 * 2500 * 20},
+        {"half a ring", {{halfRing(), -4}}, 150 * pi * 4},
+        {"half a ring, a slot across its inner side and a hole in it",
+         {{halfRing(), -4}, {Outline::slot({50, 45}, {50, 75}, 3), -2}, {Outline::circle(50, 65, 2), -7}},
+         -1},
         {"crossing slots at four depths",
          {{Outline::slot({20, 50}, {80, 50}, 3), -2}, {Outline::slot({50, 20}, {50, 80}, 3), -6},
           {Outline::circle(50, 50, 2), -9}, {Outline::polygon({{47, 47}, {53, 47}, {53, 53}, {47, 53}}), -4}},
