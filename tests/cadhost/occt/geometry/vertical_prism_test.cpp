@@ -71,7 +71,9 @@ TEST(VerticalPrism, IsFoundInTheMembersCutSolidsAndInNothingElse) {
         EXPECT_DOUBLE_EQ(found->top, top) << name;
         const FloorMap map(found->outline, found->bottom, found->top);
         EXPECT_NEAR(map.stockVolume(), solidVolume(shape), 1e-6) << name;
-        if (name.find("slot") != std::string::npos) EXPECT_NEAR(solidVolume(shape), (30 * 6 + 9 * M_PI) * 30, 1e-6);
+        if (name.find("slot") != std::string::npos) {
+            EXPECT_NEAR(solidVolume(shape), (30 * 6 + 9 * M_PI) * 30, 1e-6);
+        }
     }
 }
 
