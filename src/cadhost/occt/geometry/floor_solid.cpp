@@ -147,13 +147,21 @@ private:
         }
         return v;
     }
+    // Joins the groups of a and b, whatever each held before.
     void join(const Vertex& a, const Vertex& b) {
         const void *ra = root(&*a), *rb = root(&*b);
         if (ra == rb) return;
+        std::vector<Vertex> members = membersOf(a), others = membersOf(b);
+        members.insert(members.end(), others.begin(), others.end());
         joined_[ra] = rb;
         joined_.try_emplace(rb, rb);
-        group_[rb].push_back(a);
-        group_[rb].push_back(b);
+        group_.erase(ra);
+        group_[rb] = std::move(members);
+    }
+    // The map's vertices that are one vertex of the solid with v.
+    std::vector<Vertex> membersOf(const Vertex& v) const {
+        const auto group = group_.find(root(&*v));
+        return group == group_.end() ? std::vector<Vertex>{v} : group->second;
     }
     bool collapsed(const Halfedge& h) const { return root(&*h->source()) == root(&*h->target()); }
 
@@ -179,9 +187,7 @@ private:
         auto [it, made] = heights_.try_emplace(root(&*v));
         if (!made) return it->second;
         std::set<double> heights{bottom_};
-        std::vector<Vertex> members{v};
-        if (auto group = group_.find(root(&*v)); group != group_.end()) members = group->second;
-        for (const Vertex& member : members) {
+        for (const Vertex& member : membersOf(v)) {
             auto first = member->incident_halfedges(), h = first;
             do heights.insert(columnTop(h->face()));
             while (++h != first);
@@ -199,9 +205,7 @@ private:
             auto it = parent.try_emplace(f, f).first;
             return it->second == f ? f : it->second = find(it->second);
         };
-        std::vector<Vertex> members{v};
-        if (auto group = group_.find(root(&*v)); group != group_.end()) members = group->second;
-        for (const Vertex& member : members) {
+        for (const Vertex& member : membersOf(v)) {
             auto first = member->incident_halfedges(), h = first;
             do {
                 const Face left = h->face(), right = h->twin()->face();
