@@ -198,20 +198,23 @@ private:
     // The material around v between two heights, in sectors: regions whose columns reach past
     // `level`, joined across the edges that need no wall there. Each sector is bounded by two
     // walls, which share their vertical edge; where two sectors meet at v (crossing cuts), each
-    // pair has its own, so that no edge bounds four faces.
+    // pair has its own, so that no edge bounds four faces. Worked out once for each vertex and
+    // height, for all the walls standing there.
     const void* sector(const Vertex& v, const Halfedge& wallAlong, double level) {
-        std::map<const void*, const void*> parent;
+        auto [sectors, made] = sectors_.try_emplace({root(&*v), level});
+        auto& parent = sectors->second;  // a region to one of its sector, the sector's own to itself
         std::function<const void*(const void*)> find = [&](const void* f) {
             auto it = parent.try_emplace(f, f).first;
             return it->second == f ? f : it->second = find(it->second);
         };
-        for (const Vertex& member : membersOf(v)) {
-            auto first = member->incident_halfedges(), h = first;
-            do {
-                const Face left = h->face(), right = h->twin()->face();
-                if (columnTop(left) > level && columnTop(right) > level) parent[find(&*left)] = find(&*right);
-            } while (++h != first);
-        }
+        if (made)
+            for (const Vertex& member : membersOf(v)) {
+                auto first = member->incident_halfedges(), h = first;
+                do {
+                    const Face left = h->face(), right = h->twin()->face();
+                    if (columnTop(left) > level && columnTop(right) > level) parent[find(&*left)] = find(&*right);
+                } while (++h != first);
+            }
         const Face left = wallAlong->face();
         return find(&*(columnTop(left) > level ? left : wallAlong->twin()->face()));
     }
@@ -346,6 +349,7 @@ private:
     std::map<const void*, std::vector<double>> heights_;
     std::map<const void*, const void*> joined_;          // vertex to the one it was joined to
     std::map<const void*, std::vector<Vertex>> group_;   // a root's joined vertices
+    std::map<std::pair<const void*, double>, std::map<const void*, const void*>> sectors_;  // (vertex, level)
 };
 
 }  // namespace
