@@ -92,30 +92,22 @@ bool along(const Halfedge& edge, const Piece& piece) {
     return true;
 }
 
-double cycleArea(Map::Ccb_halfedge_const_circulator first) {
-    double area = 0;
-    auto h = first;
-    do area += areaAlong(h);
-    while (++h != first);
-    return area;
-}
-
-double faceArea(const Map::Face_const_handle& face) {
-    double area = 0;
-    for (auto o = face->outer_ccbs_begin(); o != face->outer_ccbs_end(); ++o) area += cycleArea(*o);
-    for (auto i = face->inner_ccbs_begin(); i != face->inner_ccbs_end(); ++i) area += cycleArea(*i);
-    return area;
-}
-
-template <class Visit>
-void forEachBoundary(const Face& face, Visit visit) {
-    auto walk = [&](Map::Ccb_halfedge_circulator first) {
+// Every halfedge of the face's boundary cycles, its outline's and its holes'.
+template <class FaceHandle, class Visit>
+void forEachBoundary(const FaceHandle& face, Visit visit) {
+    auto walk = [&](auto first) {
         auto h = first;
-        do visit(Halfedge(h));
+        do visit(h);
         while (++h != first);
     };
     for (auto o = face->outer_ccbs_begin(); o != face->outer_ccbs_end(); ++o) walk(*o);
     for (auto i = face->inner_ccbs_begin(); i != face->inner_ccbs_end(); ++i) walk(*i);
+}
+
+double faceArea(const Map::Face_const_handle& face) {
+    double area = 0;
+    forEachBoundary(face, [&](const auto& h) { area += areaAlong(h); });
+    return area;
 }
 
 // Inserts the outline and returns the faces inside it: those left of its pieces (walked
@@ -152,7 +144,7 @@ std::vector<Face> insertOutline(FloorMap::Arrangement& arrangement, const Outlin
         const Face face = queue.front();
         queue.pop();
         inside.push_back(face);
-        forEachBoundary(face, [&](const Halfedge& h) {
+        forEachBoundary(face, [&](const Halfedge h) {
             if (outlineEdges.count(&*h)) return;
             const Face next = h->twin()->face();
             if (seen.insert(&*next).second) queue.push(next);
@@ -168,7 +160,7 @@ void dropBoundlessEdges(FloorMap::Arrangement& arrangement, const std::vector<Fa
     std::vector<Halfedge> boundless;
     std::unordered_set<const void*> checked;
     for (const Face& face : faces)
-        forEachBoundary(face, [&](const Halfedge& h) {
+        forEachBoundary(face, [&](const Halfedge h) {
             const Face other = h->twin()->face();
             if (other == face || other->data().stock != face->data().stock ||
                 other->data().height != face->data().height)

@@ -4,10 +4,10 @@
 // are made once and shared, so the faces close into a shell without sewing.
 // CGAL first: OpenCASCADE's headers define a macro named Handle, which CGAL's own use.
 #include "cadhost/occt/geometry/floor_map_arrangement.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
 
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
-#include <BRepCheck_Analyzer.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <ElCLib.hxx>
@@ -20,7 +20,6 @@
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
-#include <TopoDS_Iterator.hxx>
 #include <TopoDS_Edge.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Vertex.hxx>
@@ -68,7 +67,7 @@ public:
         }
         if (faces.empty()) return {};
         const TopoDS_Shape solid = lumps(faces);
-        return {solid, static_cast<int>(faces.size()), check && BRepCheck_Analyzer(solid).IsValid() == Standard_True};
+        return {solid, static_cast<int>(faces.size()), check && isValidShape(solid)};
     }
 
 private:
