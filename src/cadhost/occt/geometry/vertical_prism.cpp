@@ -40,12 +40,10 @@ bool upright(const TopoDS_Face& face) {
     return surface.GetType() == GeomAbs_Cylinder && vertical(surface.Cylinder().Axis().Direction());
 }
 
-// The bottom face's single wire as an outline, walked as the wire runs; its arcs' turning
-// recorded as counter-clockwise about +Z or not.
+// The bottom face's single wire as an outline, walked as the wire runs.
 struct Walk {
     Outline outline;
-    std::vector<bool> counterClockwise;  // per arc piece
-    double area = 0;                     // signed, seen from above
+    double area = 0;  // signed, seen from above
 };
 
 std::optional<Walk> walk(const TopoDS_Face& face) {
@@ -63,7 +61,6 @@ std::optional<Walk> walk(const TopoDS_Face& face) {
         result.outline.corners.push_back({start.X(), start.Y()});
         if (curve.GetType() == GeomAbs_Line) {
             result.outline.arcs.push_back(std::nullopt);
-            result.counterClockwise.push_back(true);
             continue;
         }
         if (curve.GetType() != GeomAbs_Circle || !vertical(curve.Circle().Axis().Direction())) return std::nullopt;
@@ -73,8 +70,7 @@ std::optional<Walk> walk(const TopoDS_Face& face) {
         const double segment = circle.Radius() * circle.Radius() / 2 * (turn - std::sin(turn));
         result.area += ccw ? segment : -segment;
         result.outline.arcs.push_back(
-            OutlineArc{grid(circle.Location().X()), grid(circle.Location().Y()), grid(circle.Radius())});
-        result.counterClockwise.push_back(ccw);
+            OutlineArc{grid(circle.Location().X()), grid(circle.Location().Y()), grid(circle.Radius()), !ccw});
     }
     if (result.outline.corners.empty()) return std::nullopt;
     return result;
@@ -111,23 +107,18 @@ std::optional<VerticalPrism> verticalPrismOf(const TopoDS_Shape& shape) {
     if (!walked) return std::nullopt;
     // Seen from above the outline runs counter-clockwise; walked the other way, it is turned.
     if (walked->area < 0) {
-        auto& o = walked->outline;
-        const std::size_t n = o.corners.size();
+        const Outline& walkedWay = walked->outline;
+        const std::size_t n = walkedWay.corners.size();
         Outline turned;
-        for (std::size_t i = 0; i < n; ++i) {
-            // The piece from corner k to k+1 becomes the piece from k+1 to k.
-            const std::size_t k = n - 1 - i;
-            turned.corners.push_back(o.corners[(k + 1) % n]);
-            turned.arcs.push_back(o.arcs[k]);
-            walked->counterClockwise[k] = !walked->counterClockwise[k];
+        for (std::size_t k = n; k-- > 0;) {
+            // The piece from corner k to k+1 becomes the piece from k+1 to k, its arc turning back.
+            turned.corners.push_back(walkedWay.corners[(k + 1) % n]);
+            auto arc = walkedWay.arcs[k];
+            if (arc) arc->clockwise = !arc->clockwise;
+            turned.arcs.push_back(arc);
         }
-        std::vector<bool> ccw(n);
-        for (std::size_t i = 0; i < n; ++i) ccw[i] = walked->counterClockwise[n - 1 - i];
-        walked->outline = turned;
-        walked->counterClockwise = ccw;
+        walked->outline = std::move(turned);
     }
-    for (std::size_t i = 0; i < walked->outline.arcs.size(); ++i)
-        if (walked->outline.arcs[i]) walked->outline.arcs[i]->clockwise = !walked->counterClockwise[i];
     if (walked->outline.corners.size() == 1 && !walked->outline.arcs[0]) return std::nullopt;
     return VerticalPrism{walked->outline, *bottom, *top};
 }
