@@ -3,11 +3,17 @@
 #include <cmath>
 
 namespace corvex::gcode {
+
+Point onLatheDrawing(const Point& p) { return {p[2], p[0], 0.0}; }
+
 namespace {
 
 using nlohmann::json;
 
-json onLathe(const Point& p) { return json::array({p[2], p[0], 0.0}); }
+json onLathe(const Point& p) {
+    const Point drawn = onLatheDrawing(p);
+    return json::array({drawn[0], drawn[1], drawn[2]});
+}
 json insertPoints(double radius) { return json::array({0.0, -radius, 0.0}); }  // its lowest point
 json insertCircle(double radius) { return json::array({0.0, 0.0, radius}); }   // about its centre
 json insertSpan(double radius) { return json::array({-radius, radius, -radius}); }
@@ -18,9 +24,10 @@ json latheTool(double radius) {
     return json::array({"MakeToolLathe", 0, 1, insertPoints(radius), insertCircle(radius)});
 }
 
-json latheMove(const Point& to) { return json::array({"MoveTool", to[2], to[0], 0.0}); }
-
-Point onLatheDrawing(const Point& p) { return {p[2], p[0], 0.0}; }
+json latheMove(const Point& to) {
+    const Point drawn = onLatheDrawing(to);
+    return json::array({"MoveTool", drawn[0], drawn[1], drawn[2]});
+}
 
 json latheLine(const Point& from, const Point& to, double radius) {
     // The band between the two lines the insert's circle touches on either side of its path.
