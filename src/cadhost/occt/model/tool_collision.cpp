@@ -33,6 +33,16 @@ std::vector<TopoDS_Shape> solidsOf(Drawing& drawing, const std::string& group) {
     return solids;
 }
 
+// A tool's core: `axis`, and a ring of kRing points about `ringCentre` in its horizontal plane.
+std::vector<gp_Pnt> core(const gp_Pnt& axis, const gp_Pnt& ringCentre, double ring) {
+    std::vector<gp_Pnt> points{axis};
+    for (int j = 0; j < kRing; ++j) {
+        const double angle = 2 * M_PI * j / kRing;
+        points.push_back(ringCentre.Translated(gp_Vec(ring * std::cos(angle), ring * std::sin(angle), 0)));
+    }
+    return points;
+}
+
 // The first point inside material of the core `coreAt` gives for the tool's reference point,
 // every half radius from `from` to `to`.
 template <class Core>
@@ -73,12 +83,7 @@ std::optional<Position> materialOnTheWay(Drawing& drawing, const std::string& gr
     // The ring lies where the tool is full width: above a ball's or bull-nose's corner.
     const double ringHeight = tool.corner + kAboveTip;
     return firstInMaterial(drawing, group, from, to, tool.radius, [&](const gp_Pnt& tip) {
-        std::vector<gp_Pnt> core{tip.Translated(gp_Vec(0, 0, kAboveTip))};
-        for (int j = 0; j < kRing; ++j) {
-            const double angle = 2 * M_PI * j / kRing;
-            core.push_back(tip.Translated(gp_Vec(ring * std::cos(angle), ring * std::sin(angle), ringHeight)));
-        }
-        return core;
+        return core(tip.Translated(gp_Vec(0, 0, kAboveTip)), tip.Translated(gp_Vec(0, 0, ringHeight)), ring);
     });
 }
 
@@ -86,16 +91,11 @@ std::optional<Position> materialOnTheTurnedWay(Drawing& drawing, const std::stri
                                                const Position& to, double radius) {
     const double ring = 0.9 * radius;
     return firstInMaterial(drawing, group, from, to, radius, [&](const gp_Pnt& centre) {
-        std::vector<gp_Pnt> core{centre};
-        for (int j = 0; j < kRing; ++j) {
-            const double angle = 2 * M_PI * j / kRing;
-            core.push_back(centre.Translated(gp_Vec(ring * std::cos(angle), ring * std::sin(angle), 0)));
-        }
         std::vector<gp_Pnt> turned;
         for (int quarter = 0; quarter < 4; ++quarter) {
             gp_Trsf turn;
             turn.SetRotation(gp::OX(), quarter * M_PI / 2);
-            for (const gp_Pnt& point : core) turned.push_back(point.Transformed(turn));
+            for (const gp_Pnt& point : core(centre, centre, ring)) turned.push_back(point.Transformed(turn));
         }
         return turned;
     });
