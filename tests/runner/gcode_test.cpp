@@ -213,8 +213,9 @@ TEST_F(Gcode, TheStockCanBeMadeAroundTheProgram) {
     const Outcome turned = corvex(shaft + "--stock auto -o auto.step");
     ASSERT_EQ(turned.status, 0) << turned.err;
     ASSERT_EQ(corvex(shaft + "--cylinder 18 0 0 14 36 --axis x -o given.step").status, 0);
-    EXPECT_NEAR(partVolume(inspect("auto.step")), partVolume(inspect("given.step")), 1e-9);
-    for (const auto& entity : inspect("auto.step")["entities"])
+    const Json bar = inspect("auto.step");
+    EXPECT_NEAR(partVolume(bar), partVolume(inspect("given.step")), 1e-9);
+    for (const auto& entity : bar["entities"])
         if (entity["kind"] == "Solid3D" && !entity["groups"].empty()) {
             const std::vector<double> box = entity["bbox"], expected{18, -14, -14, 54, 14, 14};
             for (int k = 0; k < 6; ++k) EXPECT_NEAR(box[k], expected[k], 1e-6) << k;
