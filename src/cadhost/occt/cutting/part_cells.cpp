@@ -105,6 +105,13 @@ PartCells::PartCells(TopoDS_Shape shape, int facesPerCell) : facesPerCell_(faces
     cells_.front().volumeKnown = false;
 }
 
+PartCells::PartCells(PartShape known, int facesPerCell) : facesPerCell_(facesPerCell) {
+    whole_ = known;
+    Cell cell;
+    cell.part = std::move(known);
+    cells_.push_back(std::move(cell));
+}
+
 const TopoDS_Shape& PartCells::shape() {
     if (cells_.size() == 1) return cells_.front().part.shape;
     if (!joined_) {

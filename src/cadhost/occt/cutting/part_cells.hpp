@@ -23,6 +23,8 @@ public:
     static constexpr int kFacesPerCell = 300;
 
     explicit PartCells(TopoDS_Shape shape, int facesPerCell = kFacesPerCell);
+    // A part whose volume and faces' contributions are known already.
+    explicit PartCells(PartShape known, int facesPerCell = kFacesPerCell);
 
     // The whole part: the only cell's shape, or the cells joined (once per change), or when the
     // kernel cannot join them, the last whole part with the cells' cuts made on it. Fails with

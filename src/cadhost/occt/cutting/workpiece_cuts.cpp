@@ -21,6 +21,9 @@ constexpr std::size_t kQueueLimit = 512;
 // meets all the others: measured on a terrain job (a depth per cut), batches of about ten
 // took a third of the time of one Boolean per cut, and batches of thirty took more.
 constexpr std::size_t kSeparateToolLimit = 10;
+// The floor map is kept after a look only when the cuts since the last one are at least this
+// share of all it holds (1 in this many): its solid is built whole at every look.
+constexpr std::size_t kCutsPerFloorBuild = 4;
 
 bool mergesWith(const QueuedCut& cut, const std::vector<QueuedCut>& queue) {
     return cut.sweep && std::any_of(queue.begin(), queue.end(), [&](const QueuedCut& queued) {
@@ -104,6 +107,7 @@ void WorkpieceCuts::flush() {
 }
 
 const TopoDS_Shape& WorkpieceCuts::settled() {
+    settleFloors(false);
     flush();
     if (!fullyChecked_) {
         const bool valid = [&] {
@@ -134,18 +138,76 @@ void WorkpieceCuts::remakeFromValid() {
 }
 
 double WorkpieceCuts::volume() {
+    settleFloors(false);
     flush();
     return part_.volume();
 }
 
 void WorkpieceCuts::subtract(QueuedCut cut, bool eager) {
     ++cutsAsked_;
+    // Eager cutting is each cut's Boolean at its call, as asked: the map is for queued cuts.
+    if (!eager && takenByFloors(cut)) return;
+    settleFloors(true);
+    enqueue(std::move(cut), eager);
+}
+
+bool WorkpieceCuts::takenByFloors(const QueuedCut& cut) {
+    // Only the part as it was given (or made whole by a look) can be stock for the map.
+    if (!floors_ && !floorsTried_ && queue_.empty() && fullyChecked_) {
+        floorsTried_ = true;
+        floors_ = FloorCuts::of(part_.shape());
+    }
+    return floors_ && floors_->take(cut);
+}
+
+void WorkpieceCuts::settleFloors(bool leave) {
+    if (!floors_) return;
+    if (floors_->takenSinceBuilt() == 0) {
+        if (leave) floors_.reset();
+        return;
+    }
+    // Each build is of the whole map: when looks come often, Booleans on cells serve better.
+    leave = leave || floors_->takenSinceBuilt() * kCutsPerFloorBuild < floors_->taken();
+    std::string refusal;
+    if (auto built = floors_->build(refusal)) {
+        lastValid_ = built->shape;
+        part_ = PartCells(std::move(*built));
+        sinceValid_.clear();
+        fullyChecked_ = true;
+        if (leave) floors_.reset();
+        return;
+    }
+    // Refused: the cuts are made from the stock by Booleans, queued as any others, and every
+    // one that fails is named.
+    ++kernelCountersForUpdate().floorMapRefusals;
+    const std::unique_ptr<FloorCuts> floors = std::move(floors_);
+    replace(floors->stock());
+    floorsTried_ = true;
+    std::vector<std::string> failures;
+    auto attempt = [&](auto&& work) {
+        try {
+            work();
+        } catch (const automation::Error& error) {
+            failures.push_back(error.description());
+        }
+    };
+    for (const QueuedCut& cut : floors->cuts()) attempt([&] { enqueue(cut, false); });
+    attempt([&] { flush(); });
+    if (failures.empty()) return;
+    std::string message;
+    for (const auto& failure : failures) message += (message.empty() ? "" : "; ") + failure;
+    throw automation::failure(message);
+}
+
+void WorkpieceCuts::enqueue(QueuedCut cut, bool eager) {
     if (!mergesWith(cut, queue_)) ++separateTools_;
     queue_.push_back(std::move(cut));
     if (eager || queue_.size() >= kQueueLimit || separateTools_ >= kSeparateToolLimit) flush();
 }
 
 void WorkpieceCuts::replace(TopoDS_Shape shape) {
+    floors_.reset();
+    floorsTried_ = false;
     part_ = PartCells(shape);
     lastValid_ = std::move(shape);
     sinceValid_.clear();
@@ -154,6 +216,7 @@ void WorkpieceCuts::replace(TopoDS_Shape shape) {
 }
 
 void WorkpieceCuts::transform(const gp_Trsf& motion) {
+    settleFloors(true);
     flush();
     part_.transform(motion);
     lastValid_ = movedShape(lastValid_, motion);

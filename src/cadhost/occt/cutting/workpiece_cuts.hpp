@@ -5,36 +5,21 @@
 // looks at the solid (or it grows long): prisms of the same height span merged into one by
 // uniting their regions in 2-D, other cut solids united among themselves, and the lot taken
 // out in one guarded Boolean. The result is the one each cut at its call would have given.
+// Before any of that, while the workpiece is prism stock cut only by prisms from above, the
+// cuts go into a floor map instead (see floor_cuts.hpp), and no Boolean is made at all.
 #include <gp_Trsf.hxx>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cadhost/occt/cutting/floor_cuts.hpp"
 #include "cadhost/occt/cutting/part_cells.hpp"
-#include "cadhost/occt/cutting/sweep_merge.hpp"
+#include "cadhost/occt/cutting/queued_cut.hpp"
 
 namespace corvex::cadhost::occt {
-
-struct QueuedCut {
-    TopoDS_Shape tool;
-    std::optional<SweepOrigin> sweep;
-    double toolVolume = 0;
-    // When `tool` is the common part of this workpiece and another solid: that solid, which
-    // cut from the workpiece leaves the same part (see CutTool::sameCut).
-    std::optional<TopoDS_Shape> sameCut;
-    // When `tool` is that common part and the workpiece has not been cut since it was taken:
-    // the cut must remove the whole of it.
-    bool removesAll = false;
-    std::string call;  // the client call that made the cut, for a failure found later
-
-    // What the cut's result is checked against: for a common part, the whole solid it was
-    // taken with, so that a common part the kernel made short (a Boolean too) is caught as
-    // well; else the tool itself. Only while `exact`: with an earlier cut left out, the part
-    // may hold material of the whole solid that the common part did not.
-    const TopoDS_Shape& askedSolid(bool exact = true) const { return exact && sameCut ? *sameCut : tool; }
-};
 
 class WorkpieceCuts {
 public:
@@ -48,8 +33,7 @@ public:
 
     // Queues a cut; `eager` carries it (and anything queued) out at once.
     void subtract(QueuedCut cut, bool eager);
-    bool pending() const { return !queue_.empty(); }
-    void discardPending() { queue_.clear(); }
+    bool pending() const { return !queue_.empty() || (floors_ && floors_->takenSinceBuilt() > 0); }
 
     void replace(TopoDS_Shape shape);
     void transform(const gp_Trsf& motion);  // settles first
@@ -61,6 +45,11 @@ public:
     std::uint64_t cutsAsked() const { return cutsAsked_; }
 
 private:
+    void enqueue(QueuedCut cut, bool eager);
+    bool takenByFloors(const QueuedCut& cut);
+    // The floor map's solid made the part's, once checked; else its cuts made by Booleans.
+    // `leave`: the cuts after it go to Booleans.
+    void settleFloors(bool leave);
     void flush();
     void carryOut(std::vector<QueuedCut> cuts);
     bool carryOutMerged(const std::vector<QueuedCut>& cuts);
@@ -81,6 +70,8 @@ private:
     bool fullyChecked_ = true;
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
+    std::unique_ptr<FloorCuts> floors_;
+    bool floorsTried_ = false;  // whether the part was asked if it is a prism, since replaced
     std::uint64_t stamp_;
     std::uint64_t cutsAsked_ = 0;
 };

@@ -1,10 +1,13 @@
 // CGAL first: OpenCASCADE's headers define a macro named Handle, which CGAL's own use.
 #include "cadhost/occt/geometry/floor_map_arrangement.hpp"
 
+#include <CGAL/Arr_batched_point_location.h>
 #include <CGAL/Arr_observer.h>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <map>
 #include <queue>
 #include <unordered_set>
 
@@ -233,6 +236,29 @@ double FloorMap::stockVolume() const {
     for (auto face = map_->map.faces_begin(); face != map_->map.faces_end(); ++face)
         if (face->data().stock) area += faceArea(face);
     return area * (top_ - bottom_);
+}
+
+std::vector<double> FloorMap::heightsAt(const std::vector<std::array<double, 2>>& points) const {
+    std::vector<MapPoint> queries;
+    queries.reserve(points.size());
+    for (const auto& p : points) queries.emplace_back(Kernel::FT(p[0]), Kernel::FT(p[1]));
+    using Location = std::pair<MapPoint, CGAL::Arr_point_location_result<Map>::Type>;
+    std::vector<Location> located;
+    CGAL::locate(map_->map, queries.begin(), queries.end(), std::back_inserter(located));
+    // The sweep answers in its own order; the points came from doubles and go back to them.
+    std::map<std::array<double, 2>, double> height;
+    for (const auto& [point, where] : located) {
+        double h = std::numeric_limits<double>::quiet_NaN();
+        if (const auto* face = boost::get<Map::Face_const_handle>(&where)) {
+            const Floor& floor = (*face)->data();
+            h = floor.stock && !(*face)->is_unbounded() ? std::clamp(floor.height, bottom_, top_) : bottom_;
+        }
+        height[{toDouble(point.x()), toDouble(point.y())}] = h;
+    }
+    std::vector<double> heights;
+    heights.reserve(points.size());
+    for (const auto& p : points) heights.push_back(height.at(p));
+    return heights;
 }
 
 std::size_t FloorMap::regions() const { return map_->map.number_of_faces(); }

@@ -64,6 +64,11 @@ public:
     // (`check` false leaves the check to the caller; valid is then false.)
     FloorSolid solid(bool check = true) const;
 
+    // The top of the material at each point, as the map holds it: the stock's top where uncut,
+    // a cut's floor (not below the bottom), the bottom outside the stock; NaN on an edge or a
+    // corner of the map, where it is not one region's. All points are located in one sweep.
+    std::vector<double> heightsAt(const std::vector<std::array<double, 2>>& points) const;
+
     std::size_t regions() const;  // the map's faces, inside the stock and out
     double bottom() const { return bottom_; }
     double top() const { return top_; }

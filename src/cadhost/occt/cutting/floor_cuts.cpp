@@ -1,0 +1,226 @@
+#include "cadhost/occt/cutting/floor_cuts.hpp"
+
+#include <BRep_Builder.hxx>
+#include <TopoDS_Compound.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <random>
+#include <sstream>
+
+#include "cadhost/occt/cutting/ray_caster.hpp"
+#include "cadhost/occt/geometry/outline_geometry.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+// A tool whose top lies this near the stock's top still clears it: the kernel's own tolerance.
+constexpr double kClearance = 1e-7;
+// How far from a cut's wall the points that prove it lie.
+constexpr double kBeside = 1e-3;
+// Points nearer than this to an outline are not asked: there the map's exact corners (put on
+// their circles to 2^-30) and plain rounding may each be right.
+constexpr double kUndecided = 1e-6;
+// Points of the solid asked by rays: each ray meets every face's box, so they are few.
+constexpr std::size_t kSolidPoints = 48;
+
+std::string at(const Point2& p) {
+    std::ostringstream text;
+    text.precision(10);
+    text << "(" << p[0] << ", " << p[1] << ")";
+    return text.str();
+}
+
+// The material's top at a point as the stock and the cut prisms give it, by plain geometry;
+// NaN near an outline. The cuts are found through a grid of buckets over the stock's box.
+class PrismHeights {
+public:
+    PrismHeights(const VerticalPrism& stock, const std::vector<VerticalPrism>& cuts) : stock_(stock), cuts_(cuts) {
+        box_ = outlineBox(stock.outline);
+        side_ = std::max<int>(1, static_cast<int>(std::sqrt(static_cast<double>(cuts.size()))));
+        buckets_.resize(static_cast<std::size_t>(side_) * side_);
+        for (std::size_t i = 0; i < cuts.size(); ++i) {
+            const auto box = outlineBox(cuts[i].outline);
+            for (int row = cell(box[1], 1); row <= cell(box[3], 1); ++row)
+                for (int column = cell(box[0], 0); column <= cell(box[2], 0); ++column)
+                    buckets_[row * side_ + column].push_back(i);
+        }
+    }
+
+    double at(const Point2& p) const {
+        const double undecided = std::numeric_limits<double>::quiet_NaN();
+        if (distanceToOutline(stock_.outline, p) < kUndecided) return undecided;
+        if (!insideOutline(stock_.outline, p)) return stock_.bottom;
+        double height = stock_.top;
+        for (std::size_t i : buckets_[cell(p[1], 1) * side_ + cell(p[0], 0)]) {
+            const VerticalPrism& cut = cuts_[i];
+            if (cut.bottom >= height) continue;
+            if (distanceToOutline(cut.outline, p) < kUndecided) return undecided;
+            if (insideOutline(cut.outline, p)) height = cut.bottom;
+        }
+        return std::max(height, stock_.bottom);
+    }
+
+    const std::array<double, 4>& box() const { return box_; }
+
+private:
+    int cell(double value, int axis) const {
+        const double from = box_[axis], to = box_[axis + 2];
+        const int k = static_cast<int>(std::floor((value - from) / (to - from) * side_));
+        return std::clamp(k, 0, side_ - 1);
+    }
+    const VerticalPrism& stock_;
+    const std::vector<VerticalPrism>& cuts_;
+    std::array<double, 4> box_;
+    int side_;
+    std::vector<std::vector<std::size_t>> buckets_;
+};
+
+}  // namespace
+
+std::unique_ptr<FloorCuts> FloorCuts::of(const TopoDS_Shape& stock) {
+    const auto prism = verticalPrismOf(stock);
+    if (!prism) return nullptr;
+    try {
+        return std::unique_ptr<FloorCuts>(new FloorCuts(stock, *prism));
+    } catch (const std::exception&) {
+        return nullptr;  // an outline the exact map cannot take: Booleans will do
+    }
+}
+
+FloorCuts::FloorCuts(TopoDS_Shape stock, const VerticalPrism& prism)
+    : stock_(std::move(stock)), stockPrism_(prism), map_(prism.outline, prism.bottom, prism.top) {}
+
+bool FloorCuts::take(const QueuedCut& cut) {
+    if (broken_ || cut.sameCut) return false;
+    const auto prism = verticalPrismOf(cut.tool);
+    if (!prism || prism->top < stockPrism_.top - kClearance) return false;
+    try {
+        map_.cut(prism->outline, prism->bottom);
+    } catch (const std::exception&) {
+        // The map may be half updated: it cannot be believed any more.
+        broken_ = true;
+        return false;
+    }
+    cuts_.push_back(cut);
+    prisms_.push_back(*prism);
+    ++sinceBuilt_;
+    return true;
+}
+
+std::optional<PartShape> FloorCuts::build(std::string& refusal) {
+    sinceBuilt_ = 0;
+    if (broken_) {
+        refusal = "the floor map could not take a cut";
+        return std::nullopt;
+    }
+    const double expected = map_.stockVolume() - map_.removedVolume();
+    const double tolerance = 1e-6 + 1e-10 * map_.stockVolume();
+    double asked = 0;
+    for (const auto& cut : cuts_) asked += cut.toolVolume;
+    if (map_.removedVolume() > asked + tolerance) {
+        refusal = "the floor map removed more than the tools hold";
+        return std::nullopt;
+    }
+    const std::vector<Sample> samples = checkedSamples(refusal);
+    if (!refusal.empty()) return std::nullopt;
+    PartShape built;
+    try {
+        FloorSolid solid = map_.solid(true);
+        if (solid.solid.IsNull()) {
+            if (expected > tolerance) {
+                refusal = "the floor map left material but its solid holds none";
+                return std::nullopt;
+            }
+            TopoDS_Compound empty;
+            BRep_Builder().MakeCompound(empty);
+            return PartShape{.shape = empty};
+        }
+        if (!solid.valid) {
+            refusal = "the solid built from the floor map is not valid";
+            return std::nullopt;
+        }
+        built.shape = solid.solid;
+    } catch (const std::exception& error) {
+        refusal = std::string("the floor map's solid could not be built: ") + error.what();
+        return std::nullopt;
+    }
+    VolumeTally tally = built.faceVolumes.tally(built.shape);
+    built.volume = tally.volume;
+    built.faceVolumes.adopt(std::move(tally));
+    if (std::fabs(built.volume - expected) > tolerance) {
+        std::ostringstream text;
+        text.precision(12);
+        text << "the solid built from the floor map holds " << built.volume << " mm3, its map " << expected;
+        refusal = text.str();
+        return std::nullopt;
+    }
+    if (auto wrong = solidMismatch(built.shape, samples)) {
+        refusal = *wrong;
+        return std::nullopt;
+    }
+    return built;
+}
+
+std::vector<FloorCuts::Sample> FloorCuts::checkedSamples(std::string& refusal) const {
+    std::vector<Point2> points;
+    for (const auto& prism : prisms_)
+        for (const Point2& p : besideLongestPiece(prism.outline, kBeside)) points.push_back(p);
+    const PrismHeights heights(stockPrism_, prisms_);
+    std::mt19937 random(static_cast<unsigned>(prisms_.size()));
+    std::uniform_real_distribution<double> x(heights.box()[0], heights.box()[2]), y(heights.box()[1], heights.box()[3]);
+    const std::size_t spread = std::max<std::size_t>(256, 2 * prisms_.size());
+    for (std::size_t i = 0; i < spread; ++i) points.push_back({x(random), y(random)});
+    std::vector<double> mapped;
+    try {
+        mapped = map_.heightsAt(points);
+    } catch (const std::exception& error) {
+        refusal = std::string("the floor map could not be asked for its heights: ") + error.what();
+        return {};
+    }
+    std::vector<Sample> samples;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double expected = heights.at(points[i]);
+        if (std::isnan(expected) || std::isnan(mapped[i])) continue;
+        if (std::fabs(mapped[i] - expected) > 1e-9) {
+            std::ostringstream text;
+            text.precision(12);
+            text << "the floor map leaves material up to " << mapped[i] << " at " << at(points[i])
+                 << ", where the tools leave it up to " << expected;
+            refusal = text.str();
+            return {};
+        }
+        samples.push_back({points[i], expected});
+    }
+    // Points on the map's edges are not asked; most must be.
+    if (samples.size() * 4 < points.size()) {
+        refusal = "the floor map could not be asked where its regions lie";
+        return {};
+    }
+    return samples;
+}
+
+std::optional<std::string> FloorCuts::solidMismatch(const TopoDS_Shape& solid, const std::vector<Sample>& samples) const {
+    RayCaster rays(solid);
+    const double bottom = stockPrism_.bottom, top = stockPrism_.top;
+    const std::size_t step = std::max<std::size_t>(1, samples.size() / kSolidPoints);
+    for (std::size_t i = 0; i < samples.size(); i += step) {
+        const Sample& sample = samples[i];
+        // Below the material's top, and above it.
+        const std::pair<double, bool> asked[] = {{(bottom + sample.height) / 2, true}, {(sample.height + top) / 2, false}};
+        for (const auto& [z, material] : asked) {
+            if (std::fabs(z - sample.height) < 1e-5 || std::fabs(z - bottom) < 1e-5 || std::fabs(z - top) < 1e-5) continue;
+            const gp_Pnt point(sample.point[0], sample.point[1], z);
+            const RayCaster::Crossings crossings = rays.cast(point);
+            if (!crossings.decided || crossings.onSurface || (crossings.count % 2 == 1) == material) continue;
+            if ((oddRaysFrom(solid, point) >= 2) == material) continue;  // the first ray was misled
+            return "the solid built from the floor map " + std::string(material ? "lacks" : "holds") +
+                   " material at " + at(sample.point) + " height " + std::to_string(z);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace corvex::cadhost::occt
