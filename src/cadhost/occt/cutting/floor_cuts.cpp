@@ -58,7 +58,12 @@ public:
             const VerticalPrism& cut = cuts_[i];
             if (cut.bottom >= height) continue;
             if (distanceToOutline(cut.outline, p) < kUndecided) return undecided;
-            if (insideOutline(cut.outline, p)) height = cut.bottom;
+            bool inside = insideOutline(cut.outline, p);
+            for (const Outline& hole : cut.holes) {
+                if (distanceToOutline(hole, p) < kUndecided) return undecided;
+                inside = inside && !insideOutline(hole, p);
+            }
+            if (inside) height = cut.bottom;
         }
         return std::max(height, stock_.bottom);
     }
@@ -82,7 +87,7 @@ private:
 
 std::unique_ptr<FloorCuts> FloorCuts::of(const TopoDS_Shape& stock) {
     const auto prism = verticalPrismOf(stock);
-    if (!prism) return nullptr;
+    if (!prism || !prism->holes.empty()) return nullptr;
     try {
         return std::unique_ptr<FloorCuts>(new FloorCuts(stock, *prism));
     } catch (const std::exception&) {
@@ -98,7 +103,7 @@ bool FloorCuts::take(const QueuedCut& cut) {
     const auto prism = verticalPrismOf(cut.tool);
     if (!prism || prism->top < stockPrism_.top - kClearance) return false;
     try {
-        map_.cut(prism->outline, prism->bottom);
+        map_.cut(prism->outline, prism->bottom, prism->holes);
     } catch (const std::exception&) {
         // The map may be half updated: it cannot be believed any more.
         broken_ = true;

@@ -143,10 +143,10 @@ double WorkpieceCuts::volume() {
     return part_.volume();
 }
 
-void WorkpieceCuts::subtract(QueuedCut cut, bool eager) {
+void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
     ++cutsAsked_;
     // Eager cutting is each cut's Boolean at its call, as asked: the map is for queued cuts.
-    if (!eager && takenByFloors(cut)) return;
+    if (!eager && floorMap && takenByFloors(cut)) return;
     settleFloors(true);
     enqueue(std::move(cut), eager);
 }

@@ -31,8 +31,9 @@ public:
     const TopoDS_Shape& settled();
     double volume();  // settles first
 
-    // Queues a cut; `eager` carries it (and anything queued) out at once.
-    void subtract(QueuedCut cut, bool eager);
+    // Queues a cut; `eager` carries it (and anything queued) out at once. `floorMap`: a
+    // queued cut may go into the floor map.
+    void subtract(QueuedCut cut, bool eager, bool floorMap = false);
     bool pending() const { return !queue_.empty() || (floors_ && floors_->takenSinceBuilt() > 0); }
 
     void replace(TopoDS_Shape shape);

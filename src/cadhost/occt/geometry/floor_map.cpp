@@ -60,7 +60,8 @@ std::vector<Curve> curvesOf(const Outline& outline) {
     auto arcOf = [&](std::size_t i) { return i < outline.arcs.size() ? outline.arcs[i] : std::nullopt; };
     if (n == 1 && arcOf(0)) {
         const OutlineArc arc = *arcOf(0);
-        return {Curve(Kernel::Circle_2(Exact(arc.cx, arc.cy), Kernel::FT(arc.radius) * arc.radius, CGAL::COUNTERCLOCKWISE))};
+        return {Curve(Kernel::Circle_2(Exact(arc.cx, arc.cy), Kernel::FT(arc.radius) * arc.radius,
+                                       arc.clockwise ? CGAL::CLOCKWISE : CGAL::COUNTERCLOCKWISE))};
     }
     std::vector<Exact> corners;
     for (std::size_t i = 0; i < n; ++i) {
@@ -113,12 +114,15 @@ double faceArea(const Map::Face_const_handle& face) {
     return area;
 }
 
-// Inserts the outline and returns the faces inside it: those left of its pieces (walked
-// counter-clockwise) and every face reached from them without crossing the outline.
-std::vector<Face> insertOutline(FloorMap::Arrangement& arrangement, const Outline& outline) {
+// Inserts the outlines and returns the faces inside them: those left of their pieces (an
+// outline walked counter-clockwise, a hole in it clockwise) and every face reached from them
+// without crossing an outline.
+std::vector<Face> insertOutlines(FloorMap::Arrangement& arrangement, const std::vector<const Outline*>& outlines) {
     Map& map = arrangement.map;
     EdgeWatch watch(map);
-    const std::vector<Curve> curves = curvesOf(outline);
+    std::vector<Curve> curves;
+    for (const Outline* outline : outlines)
+        for (Curve& curve : curvesOf(*outline)) curves.push_back(std::move(curve));
     for (const Curve& curve : curves) CGAL::insert(map, curve);
     std::vector<Piece> pieces;
     for (const Curve& curve : curves) {
@@ -211,13 +215,15 @@ Outline Outline::slot(const std::array<double, 2>& from, const std::array<double
 
 FloorMap::FloorMap(const Outline& footprint, double bottom, double top)
     : map_(std::make_unique<Arrangement>()), bottom_(bottom), top_(top) {
-    for (const Face& face : insertOutline(*map_, footprint)) face->set_data({true, top});
+    for (const Face& face : insertOutlines(*map_, {&footprint})) face->set_data({true, top});
 }
 
 FloorMap::~FloorMap() = default;
 
-void FloorMap::cut(const Outline& outline, double floor) {
-    const std::vector<Face> inside = insertOutline(*map_, outline);
+void FloorMap::cut(const Outline& outline, double floor, const std::vector<Outline>& holes) {
+    std::vector<const Outline*> outlines{&outline};
+    for (const Outline& hole : holes) outlines.push_back(&hole);
+    const std::vector<Face> inside = insertOutlines(*map_, outlines);
     for (const Face& face : inside)
         if (face->data().stock && face->data().height > floor) face->set_data({true, floor});
     dropBoundlessEdges(*map_, inside);

@@ -51,8 +51,9 @@ public:
     FloorMap(const FloorMap&) = delete;
     FloorMap& operator=(const FloorMap&) = delete;
 
-    // Takes away the material inside `outline` above `floor`.
-    void cut(const Outline& outline, double floor);
+    // Takes away the material inside `outline` and outside its `holes` (each walked clockwise,
+    // inside the outline and clear of the others) above `floor`.
+    void cut(const Outline& outline, double floor, const std::vector<Outline>& holes = {});
 
     // The volume the cuts took from the stock, from the map's areas.
     double removedVolume() const;

@@ -10,6 +10,7 @@
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Wire.hxx>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -40,17 +41,13 @@ bool upright(const TopoDS_Face& face) {
     return surface.GetType() == GeomAbs_Cylinder && vertical(surface.Cylinder().Axis().Direction());
 }
 
-// The bottom face's single wire as an outline, walked as the wire runs.
+// A wire of the bottom face as an outline, walked as the wire runs.
 struct Walk {
     Outline outline;
     double area = 0;  // signed, seen from above
 };
 
-std::optional<Walk> walk(const TopoDS_Face& face) {
-    TopExp_Explorer wires(face, TopAbs_WIRE);
-    const TopoDS_Wire wire = TopoDS::Wire(wires.Current());
-    wires.Next();
-    if (wires.More()) return std::nullopt;  // a hole
+std::optional<Walk> walk(const TopoDS_Face& face, const TopoDS_Wire& wire) {
     Walk result;
     for (BRepTools_WireExplorer it(wire, face); it.More(); it.Next()) {
         const TopoDS_Edge& edge = it.Current();
@@ -73,7 +70,22 @@ std::optional<Walk> walk(const TopoDS_Face& face) {
             OutlineArc{grid(circle.Location().X()), grid(circle.Location().Y()), grid(circle.Radius()), !ccw});
     }
     if (result.outline.corners.empty()) return std::nullopt;
+    if (result.outline.corners.size() == 1 && !result.outline.arcs[0]) return std::nullopt;
     return result;
+}
+
+// The outline walked the other way: the piece from corner k to k+1 becomes the piece from k+1
+// to k, its arc turning back.
+Outline turnedRound(const Outline& outline) {
+    const std::size_t n = outline.corners.size();
+    Outline turned;
+    for (std::size_t k = n; k-- > 0;) {
+        turned.corners.push_back(outline.corners[(k + 1) % n]);
+        auto arc = outline.arcs[k];
+        if (arc) arc->clockwise = !arc->clockwise;
+        turned.arcs.push_back(arc);
+    }
+    return turned;
 }
 
 }  // namespace
@@ -103,24 +115,26 @@ std::optional<VerticalPrism> verticalPrismOf(const TopoDS_Shape& shape) {
         }
     }
     if (!top || !(*top > *bottom)) return std::nullopt;
-    auto walked = walk(*bottomFace);
-    if (!walked) return std::nullopt;
-    // Seen from above the outline runs counter-clockwise; walked the other way, it is turned.
-    if (walked->area < 0) {
-        const Outline& walkedWay = walked->outline;
-        const std::size_t n = walkedWay.corners.size();
-        Outline turned;
-        for (std::size_t k = n; k-- > 0;) {
-            // The piece from corner k to k+1 becomes the piece from k+1 to k, its arc turning back.
-            turned.corners.push_back(walkedWay.corners[(k + 1) % n]);
-            auto arc = walkedWay.arcs[k];
-            if (arc) arc->clockwise = !arc->clockwise;
-            turned.arcs.push_back(arc);
-        }
-        walked->outline = std::move(turned);
+    std::vector<Walk> walks;
+    for (TopExp_Explorer it(*bottomFace, TopAbs_WIRE); it.More(); it.Next()) {
+        auto walked = walk(*bottomFace, TopoDS::Wire(it.Current()));
+        if (!walked) return std::nullopt;
+        walks.push_back(std::move(*walked));
     }
-    if (walked->outline.corners.size() == 1 && !walked->outline.arcs[0]) return std::nullopt;
-    return VerticalPrism{walked->outline, *bottom, *top};
+    if (walks.empty()) return std::nullopt;
+    // The outline encloses the most; the others are its holes. Seen from above the outline
+    // runs counter-clockwise and its holes clockwise, walked the other way they are turned.
+    std::swap(walks.front(), *std::max_element(walks.begin(), walks.end(), [](const Walk& a, const Walk& b) {
+        return std::fabs(a.area) < std::fabs(b.area);
+    }));
+    VerticalPrism prism{{}, {}, *bottom, *top};
+    for (std::size_t k = 0; k < walks.size(); ++k) {
+        const bool turn = k == 0 ? walks[k].area < 0 : walks[k].area > 0;
+        Outline outline = turn ? turnedRound(walks[k].outline) : std::move(walks[k].outline);
+        if (k == 0) prism.outline = std::move(outline);
+        else prism.holes.push_back(std::move(outline));
+    }
+    return prism;
 }
 
 }  // namespace corvex::cadhost::occt

@@ -6,6 +6,7 @@
 #include <TopoDS_Shape.hxx>
 
 #include <optional>
+#include <vector>
 
 #include "cadhost/occt/geometry/floor_map.hpp"
 
@@ -13,11 +14,12 @@ namespace corvex::cadhost::occt {
 
 struct VerticalPrism {
     Outline outline;  // counter-clockwise seen from above
+    std::vector<Outline> holes;  // clockwise: a ring's inner circle
     double bottom = 0, top = 0;
 };
 
-// The prism's outline and heights; none for any other solid (tilted, curved on top or bottom,
-// with a hole, or not one solid).
+// The prism's outline, holes and heights; none for any other solid (tilted, curved on top or
+// bottom, or not one solid).
 std::optional<VerticalPrism> verticalPrismOf(const TopoDS_Shape& shape);
 
 }  // namespace corvex::cadhost::occt

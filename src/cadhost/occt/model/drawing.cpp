@@ -28,6 +28,7 @@ void Drawing::setEagerSubtraction(bool eager) {
     if (eager) settle();
 }
 bool Drawing::eagerSubtraction() const { return state_->eagerSubtraction; }
+void Drawing::setFloorMap(bool on) { state_->floorMap = on; }
 void Drawing::setCurrentCall(std::string label) { state_->currentCall = std::move(label); }
 
 void Drawing::settle() {

@@ -29,6 +29,8 @@ struct DrawingState : std::enable_shared_from_this<DrawingState> {
     long updates = 0;
     // Subtractions from solids are queued until the solid is looked at, unless eager.
     bool eagerSubtraction = false;
+    // Queued cuts of prism stock by prisms from above go into a floor map (see floor_cuts.hpp).
+    bool floorMap = true;
     // The client call now running, named in the report of a queued cut that fails later.
     std::string currentCall;
 

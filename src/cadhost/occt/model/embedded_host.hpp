@@ -59,6 +59,10 @@ public:
     // each out at its call, so that a failing cut fails the very call that made it.
     void setEagerSubtraction(bool eager);
     bool eagerSubtraction() const;
+    // Queued cuts of prism stock by vertical prisms whose tops clear it are kept in a floor map,
+    // a 2-D record of each floor, and the solid is built from it when looked at (on by
+    // default); off, they are made by Booleans as any other queued cut.
+    void setFloorMap(bool on);
     // Names the client call now running ("line 12: ToolExtrudeLine"): a queued cut that
     // cannot be made is reported under the name of the call that made it.
     void setCurrentCall(std::string label);

@@ -97,7 +97,7 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     // and it is the client's own, not a Boolean's.
     if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.askedSolid(), ledger_.placement.Inverted()));
     cut.call = drawing.currentCall.empty() ? describe() + ".Boolean with " + tool.describe() : drawing.currentCall;
-    cuts_.subtract(std::move(cut), drawing.eagerSubtraction);
+    cuts_.subtract(std::move(cut), drawing.eagerSubtraction, drawing.floorMap);
 }
 
 void RegionEntity::Boolean(const Variant& operation, const Variant& other) {

@@ -66,6 +66,11 @@ TopoDS_Shape addedAndHidden(const TopoDS_Shape& result) {
 
 class GuardedSubtraction : public HostTest {
 protected:
+    // The guard of the Booleans is what is tested: no cut goes into a floor map.
+    void SetUp() override {
+        HostTest::SetUp();
+        drawing->setFloorMap(false);
+    }
     void TearDown() override {
         setSubtractionHookForTesting(nullptr);
         setCommonHookForTesting(nullptr);

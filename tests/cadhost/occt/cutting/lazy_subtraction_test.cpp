@@ -70,6 +70,7 @@ TEST_F(LazySubtraction, QueuedCutsGiveTheVolumesAndJournalOfCutsMadeAtOnce) {
 }
 
 TEST_F(LazySubtraction, PrismsOfOneSpanMergeIntoOneBooleanWithTheExactVolume) {
+    drawing->setFloorMap(false);  // the queue's Booleans are what is counted
     auto part = box(0, 0, -20, 100, 100, 0);
     resetKernelCounters();
     // Overlapping strips of one span: their union is the 80 x 40 rectangle, 5 deep.
@@ -104,6 +105,7 @@ TEST_F(LazySubtraction, LayersOfTheSameOutlinesAreUnitedOnceAndCutExactly) {
 }
 
 TEST_F(LazySubtraction, AMergedSpanMayTakeNoMoreThanItsUnionsVolume) {
+    drawing->setFloorMap(false);  // the queue's Booleans are what is counted
     auto part = box(0, 0, -20, 100, 100, 0);
     // The merged Boolean goes wrong on every attempt and also takes the 9600 mm3 under the
     // pocket: less than the strips' sum, more than their union. The cuts one by one are sound.
@@ -187,6 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LazySubtraction, TheQueueIsCarriedOutWhenItGrowsLong) {
+    drawing->setFloorMap(false);  // the queue's Booleans are what is counted
     auto part = box(0, 0, -20, 100, 100, 0);
     resetKernelCounters();
     // Cuts at depths of their own, which cannot merge: the queue takes a handful of them.

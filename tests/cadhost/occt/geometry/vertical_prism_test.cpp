@@ -1,6 +1,7 @@
 // Which solids the floor map can take as cuts: vertical prisms of lines and arcs, found
 // whichever way the kernel walks their faces, and nothing else. An outline found is checked by
 // the map itself: its area times the height must be the solid's volume.
+#include <BRepAlgoAPI_Cut.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
@@ -62,6 +63,16 @@ TEST(VerticalPrism, IsFoundInTheMembersCutSolidsAndInNothingElse) {
         {"a cone", BRepPrimAPI_MakeCone(3, 2, 10).Shape(), false, 0, 0},
         {"a ball", BRepPrimAPI_MakeSphere(3).Shape(), false, 0, 0},
         {"half a ring", halfRing(), true, 0, 5},
+        {"a full ring",
+         BRepAlgoAPI_Cut(BRepPrimAPI_MakeCylinder(gp_Ax2(gp_Pnt(25, 25, -2), gp::DZ()), 8, 30).Shape(),
+                         BRepPrimAPI_MakeCylinder(gp_Ax2(gp_Pnt(25, 25, -3), gp::DZ()), 2, 40).Shape())
+             .Shape(),
+         true, -2, 28},
+        {"a box with a square hole",
+         BRepAlgoAPI_Cut(BRepPrimAPI_MakeBox(gp_Pnt(0, 0, 0), gp_Pnt(10, 10, 4)).Shape(),
+                         BRepPrimAPI_MakeBox(gp_Pnt(3, 3, -1), gp_Pnt(6, 6, 5)).Shape())
+             .Shape(),
+         true, 0, 4},
     };
     for (const auto& [name, shape, prism, bottom, top] : cases) {
         const auto found = verticalPrismOf(shape);
@@ -69,8 +80,12 @@ TEST(VerticalPrism, IsFoundInTheMembersCutSolidsAndInNothingElse) {
         if (!found) continue;
         EXPECT_DOUBLE_EQ(found->bottom, bottom) << name;
         EXPECT_DOUBLE_EQ(found->top, top) << name;
-        const FloorMap map(found->outline, found->bottom, found->top);
-        EXPECT_NEAR(map.stockVolume(), solidVolume(shape), 1e-6) << name;
+        // Cut from a plate of its heights, it takes its own volume: outline and holes each
+        // walked the way that leaves the solid on their left.
+        FloorMap map(Outline::polygon({{-100, -100}, {100, -100}, {100, 100}, {-100, 100}}), found->bottom - 1, found->top);
+        map.cut(found->outline, found->bottom, found->holes);
+        EXPECT_NEAR(map.removedVolume(), solidVolume(shape), 1e-6) << name;
+        EXPECT_EQ(found->holes.size(), name.find("hole") != std::string::npos || name == "a full ring") << name;
         if (name.find("slot") != std::string::npos) {
             EXPECT_NEAR(solidVolume(shape), (30 * 6 + 9 * M_PI) * 30, 1e-6);
         }
