@@ -25,9 +25,11 @@ struct BenchSession {
         connector.registerRunning(application);
     }
     // The reference workpiece of the milling benchmarks: a 100 x 100 x 20 block in "PART" with
-    // its top at Z = 0, and StartAcad done; subtractions queued or, with `eager`, made at once.
-    void startOnBlock(bool eager) {
+    // its top at Z = 0, and StartAcad done; subtractions queued or, with `eager`, made at once;
+    // without `floorMap`, queued prisms are made by Booleans too.
+    void startOnBlock(bool eager, bool floorMap = true) {
         drawing->setEagerSubtraction(eager);
+        drawing->setFloorMap(floorMap);
         addPartBox({0, 0, -20}, {100, 100, 0});
         server.StartAcad();
     }

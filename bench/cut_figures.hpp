@@ -60,8 +60,8 @@ public:
                     total / 1000, cutTotal / 1000, otherMilliseconds_ / 1000, settle / 1000);
         std::printf("  ms per cut, first 10%%  %10.3f\n", first / tenth);
         std::printf("  ms per cut, last 10%%   %10.3f  (ratio %.2f)\n", last / tenth, last / first);
-        std::printf("  3-D Booleans           %10ld  (guard retries %ld, guard failures %ld)\n",
-                    counters.booleans, counters.guardRetries, counters.guardFailures);
+        std::printf("  3-D Booleans           %10ld  (guard retries %ld, guard failures %ld, floor maps refused %ld)\n",
+                    counters.booleans, counters.guardRetries, counters.guardFailures, counters.floorMapRefusals);
         // What the checks of where material lies add to the rest of the work, on one machine
         // in one run: a share of processor time, which the machine's speed does not move.
         const double checks = counters.placementCheckSeconds;
@@ -86,11 +86,16 @@ private:
     double otherMilliseconds_ = 0;
 };
 
-// Options every benchmark takes: --smoke (a few cuts, for CI) and --eager (each subtraction
-// carried out at its call, as before).
+// Options every benchmark takes: --smoke (a few cuts, for CI), --eager (each subtraction
+// carried out at its call, as before) and --no-floor-map (queued prisms made by Booleans).
 struct BenchOptions {
     bool smoke = false;
     bool eager = false;
+    bool floorMap = true;
+    // The bench's name with the way it cut.
+    std::string named(const std::string& name) const {
+        return name + (eager ? " (eager)" : floorMap ? "" : " (no floor map)");
+    }
 };
 
 inline BenchOptions benchOptions(int argc, char** argv) {
@@ -98,6 +103,7 @@ inline BenchOptions benchOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0) options.smoke = true;
         else if (std::strcmp(argv[i], "--eager") == 0) options.eager = true;
+        else if (std::strcmp(argv[i], "--no-floor-map") == 0) options.floorMap = false;
         else std::fprintf(stderr, "ignoring unknown option %s\n", argv[i]);
     }
     return options;

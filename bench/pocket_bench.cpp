@@ -50,7 +50,7 @@ struct PocketJob {
 int main(int argc, char** argv) {
     auto options = bench::benchOptions(argc, argv);
     bench::BenchSession session;
-    session.startOnBlock(options.eager);
+    session.startOnBlock(options.eager, options.floorMap);
     session.server.MakeToolMill(automation::Variant::point(kLow, kLow, 0), 2 * kRadius, 30, 0);
 
     bench::CutFigures figures;
@@ -61,6 +61,6 @@ int main(int argc, char** argv) {
     // The pocket: 80 x 80 less the four corners the cutter's radius leaves, per mm of depth.
     const double area = 80 * 80 - 4 * (kRadius * kRadius - M_PI * kRadius * kRadius / 4);
     const double expected = 100 * 100 * 20 - area * 2.0 * layers;
-    figures.print(options.eager ? "pocket (eager)" : "pocket", session, expected, "analytic volume");
+    figures.print(options.named("pocket").c_str(), session, expected, "analytic volume");
     return 0;
 }

@@ -65,7 +65,7 @@ private:
 int main(int argc, char** argv) {
     auto options = bench::benchOptions(argc, argv);
     bench::BenchSession session;
-    session.startOnBlock(options.eager);
+    session.startOnBlock(options.eager, options.floorMap);
     session.server.MakeToolMill(automation::Variant::point(kFirst, kFirst, 0), 2 * kRadius, 30, 0);
 
     bench::CutFigures figures;
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
             figures.other([&] { session.server.MoveTool(Variant::real(x), Variant::real(y), z); });
         }
     }
-    figures.print(options.eager ? "terrain (eager)" : "terrain", session, heights.remainingVolume(),
+    figures.print(options.named("terrain").c_str(), session, heights.remainingVolume(),
                   "height map (0.05 mm)");
     return 0;
 }

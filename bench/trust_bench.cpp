@@ -1,5 +1,5 @@
-// The differential test of cutting: random jobs of every family, each run queued, eager and
-// with no results remembered, each queued part judged by an oracle that does not use the
+// The differential test of cutting: random jobs of every family, each run queued (through the
+// floor map where it can), eager, and queued without remembered results or the map, each queued part judged by an oracle that does not use the
 // subtraction (see part_oracle.hpp) and written to a file and read back. Prints how many jobs
 // gave a wrong part, lost a part, disagreed between the modes, or had a cut refused, with the
 // cause and the job; exits 1 when any part was wrong or lost or the modes disagreed.
@@ -31,7 +31,9 @@ namespace {
 
 namespace occt = cadhost::occt;
 
-enum class Mode { Queued, Eager, Unremembered };
+// Unaided: queued, but with no result remembered up to a translation and no floor map, every
+// cut a Boolean of its own or of its queue.
+enum class Mode { Queued, Eager, Unaided };
 
 // One run of a job: the first failure, if any, and the solids of PART with their ledgers.
 struct Run {
@@ -52,8 +54,9 @@ void addStock(BenchSession& session, Stock stock) {
 }
 
 Run runJob(const Job& job, Mode mode, BenchSession& session) {
-    occt::setTranslatedMemoEnabled(mode != Mode::Unremembered);
+    occt::setTranslatedMemoEnabled(mode != Mode::Unaided);
     session.drawing->setEagerSubtraction(mode == Mode::Eager);
+    session.drawing->setFloorMap(mode != Mode::Unaided);
     addStock(session, job.stock);
     Run run;
     run.drawing = session.drawing;
@@ -122,7 +125,7 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
     for (const auto& call : job.calls) cuts += isCut(call.member);
     std::vector<Run> runs;
     std::vector<std::unique_ptr<BenchSession>> sessions;  // kept alive with their drawings
-    for (Mode mode : {Mode::Queued, Mode::Eager, Mode::Unremembered}) {
+    for (Mode mode : {Mode::Queued, Mode::Eager, Mode::Unaided}) {
         sessions.push_back(std::make_unique<BenchSession>());
         runs.push_back(runJob(job, mode, *sessions.back()));
         ++tally.runs;
@@ -174,7 +177,7 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
         if (!runs[m].failure.empty() || !queued.failure.empty()) continue;
         if (std::fabs(runs[m].volume - queued.volume) <= 1e-6 * std::fabs(queued.volume) + 1e-6) continue;
         ++tally.disagreeing;
-        report(job, std::string(m == 1 ? "eager" : "unremembered") + " volume " + std::to_string(runs[m].volume) +
+        report(job, std::string(m == 1 ? "eager" : "unaided") + " volume " + std::to_string(runs[m].volume) +
                         " against queued " + std::to_string(queued.volume), repro);
     }
 }
@@ -213,7 +216,7 @@ int main(int argc, char** argv) {
     std::size_t calls = 0;
     app.add_option("--calls", calls, "Only the first N calls of each job (to find the call that goes wrong)");
     app.add_flag("--smoke", smoke, "A short run: 20 jobs, and the kept jobs earlier runs went wrong on");
-    app.add_flag("--eager", eager, "Ignored: every job runs queued, eager and unremembered");
+    app.add_flag("--eager", eager, "Ignored: every job runs queued, eager and unaided");
     bool print = false;
     app.add_flag("--print", print, "Print each job's session for the runner instead of running it");
     CLI11_PARSE(app, argc, argv);

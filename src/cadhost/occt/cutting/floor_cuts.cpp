@@ -1,6 +1,7 @@
 #include "cadhost/occt/cutting/floor_cuts.hpp"
 
 #include <BRep_Builder.hxx>
+#include <Standard_Failure.hxx>
 #include <TopoDS_Compound.hxx>
 
 #include <algorithm>
@@ -151,6 +152,9 @@ std::optional<PartShape> FloorCuts::build(std::string& refusal) {
     } catch (const std::exception& error) {
         refusal = std::string("the floor map's solid could not be built: ") + error.what();
         return std::nullopt;
+    } catch (const Standard_Failure& failure) {
+        refusal = std::string("the floor map's solid could not be built: ") + failure.GetMessageString();
+        return std::nullopt;
     }
     VolumeTally tally = built.faceVolumes.tally(built.shape);
     built.volume = tally.volume;
@@ -189,7 +193,7 @@ std::vector<FloorCuts::Sample> FloorCuts::checkedSamples(std::string& refusal) c
     for (std::size_t i = 0; i < points.size(); ++i) {
         const double expected = heights.at(points[i]);
         if (std::isnan(expected) || std::isnan(mapped[i])) continue;
-        if (std::fabs(mapped[i] - expected) > 1e-9) {
+        if (std::fabs(mapped[i] - expected) > FloorMap::kFloorTolerance) {
             std::ostringstream text;
             text.precision(12);
             text << "the floor map leaves material up to " << mapped[i] << " at " << at(points[i])

@@ -214,7 +214,7 @@ Outline Outline::slot(const std::array<double, 2>& from, const std::array<double
 }
 
 FloorMap::FloorMap(const Outline& footprint, double bottom, double top)
-    : map_(std::make_unique<Arrangement>()), bottom_(bottom), top_(top) {
+    : map_(std::make_unique<Arrangement>()), bottom_(bottom), top_(top), heights_{bottom, top} {
     for (const Face& face : insertOutlines(*map_, {&footprint})) face->set_data({true, top});
 }
 
@@ -223,6 +223,9 @@ FloorMap::~FloorMap() = default;
 void FloorMap::cut(const Outline& outline, double floor, const std::vector<Outline>& holes) {
     std::vector<const Outline*> outlines{&outline};
     for (const Outline& hole : holes) outlines.push_back(&hole);
+    const auto near = heights_.lower_bound(floor - kFloorTolerance);
+    if (near != heights_.end() && *near <= floor + kFloorTolerance) floor = *near;
+    else heights_.insert(floor);
     const std::vector<Face> inside = insertOutlines(*map_, outlines);
     for (const Face& face : inside)
         if (face->data().stock && face->data().height > floor) face->set_data({true, floor});

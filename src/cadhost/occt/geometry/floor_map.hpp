@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace corvex::cadhost::occt {
@@ -45,6 +46,8 @@ struct FloorSolid {
 
 class FloorMap {
 public:
+    static constexpr double kFloorTolerance = 1e-7;  // the kernel's own
+
     // The stock: the prism of `footprint` from `bottom` to `top`.
     FloorMap(const Outline& footprint, double bottom, double top);
     ~FloorMap();
@@ -52,7 +55,8 @@ public:
     FloorMap& operator=(const FloorMap&) = delete;
 
     // Takes away the material inside `outline` and outside its `holes` (each walked clockwise,
-    // inside the outline and clear of the others) above `floor`.
+    // inside the outline and clear of the others) above `floor` (put at a height the map holds
+    // already when within kFloorTolerance of it).
     void cut(const Outline& outline, double floor, const std::vector<Outline>& holes = {});
 
     // The volume the cuts took from the stock, from the map's areas.
@@ -79,6 +83,9 @@ public:
 private:
     std::unique_ptr<Arrangement> map_;
     double bottom_, top_;
+    // Every height the map holds: a floor within the kernel's tolerance of one of them is put
+    // at it, so that no wall or riser is shorter than the kernel can build.
+    std::set<double> heights_;
 };
 
 }  // namespace corvex::cadhost::occt
