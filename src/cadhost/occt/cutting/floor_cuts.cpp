@@ -13,13 +13,14 @@
 
 #include "cadhost/occt/cutting/ray_caster.hpp"
 #include "cadhost/occt/geometry/outline_geometry.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
 
 // A tool whose top lies this near the stock's top still clears it: the kernel's own tolerance.
 constexpr double kClearance = 1e-7;
-// How far from a cut's wall the points that prove it lie.
+// How far from a cut's walls the points that prove it lie: one each side of every wall's middle.
 constexpr double kBeside = 1e-3;
 // Points nearer than this to an outline are not asked: there the map's exact corners (put on
 // their circles to 2^-30) and plain rounding may each be right.
@@ -84,7 +85,14 @@ private:
     std::vector<std::vector<std::size_t>> buckets_;
 };
 
+FloorCutsFaults& faults() {
+    static FloorCutsFaults faults;
+    return faults;
+}
+
 }  // namespace
+
+void setFloorCutsFaultsForTesting(FloorCutsFaults given) { faults() = std::move(given); }
 
 std::unique_ptr<FloorCuts> FloorCuts::of(const TopoDS_Shape& stock) {
     const auto prism = verticalPrismOf(stock);
@@ -103,8 +111,10 @@ bool FloorCuts::take(const QueuedCut& cut) {
     if (broken_ || cut.sameCut) return false;
     const auto prism = verticalPrismOf(cut.tool);
     if (!prism || prism->top < stockPrism_.top - kClearance) return false;
+    VerticalPrism taken = *prism;
+    if (faults().prism) faults().prism(taken);
     try {
-        map_.cut(prism->outline, prism->bottom, prism->holes);
+        map_.cut(taken.outline, taken.bottom, taken.holes);
     } catch (const std::exception&) {
         // The map may be half updated: it cannot be believed any more.
         broken_ = true;
@@ -130,11 +140,19 @@ std::optional<PartShape> FloorCuts::build(std::string& refusal) {
         refusal = "the floor map removed more than the tools hold";
         return std::nullopt;
     }
-    const std::vector<Sample> samples = checkedSamples(refusal);
+    const std::vector<Sample> samples = [&] {
+        PlacementCheckTime time;
+        return checkedSamples(refusal);
+    }();
     if (!refusal.empty()) return std::nullopt;
     PartShape built;
     try {
-        FloorSolid solid = map_.solid(true);
+        FloorSolid solid = map_.solid(false);
+        if (faults().solid && !solid.solid.IsNull()) solid.solid = faults().solid(solid.solid);
+        {
+            PlacementCheckTime time(true);  // the kernel's check runs on every thread
+            solid.valid = !solid.solid.IsNull() && isValidShape(solid.solid);
+        }
         if (solid.solid.IsNull()) {
             if (expected > tolerance) {
                 refusal = "the floor map left material but its solid holds none";
@@ -166,6 +184,7 @@ std::optional<PartShape> FloorCuts::build(std::string& refusal) {
         refusal = text.str();
         return std::nullopt;
     }
+    PlacementCheckTime time;
     if (auto wrong = solidMismatch(built.shape, samples)) {
         refusal = *wrong;
         return std::nullopt;
@@ -175,8 +194,11 @@ std::optional<PartShape> FloorCuts::build(std::string& refusal) {
 
 std::vector<FloorCuts::Sample> FloorCuts::checkedSamples(std::string& refusal) const {
     std::vector<Point2> points;
-    for (const auto& prism : prisms_)
-        for (const Point2& p : besideLongestPiece(prism.outline, kBeside)) points.push_back(p);
+    for (const auto& prism : prisms_) {
+        for (const Point2& p : besidePieces(prism.outline, kBeside)) points.push_back(p);
+        for (const auto& hole : prism.holes)
+            for (const Point2& p : besidePieces(hole, kBeside)) points.push_back(p);
+    }
     const PrismHeights heights(stockPrism_, prisms_);
     std::mt19937 random(static_cast<unsigned>(prisms_.size()));
     std::uniform_real_distribution<double> x(heights.box()[0], heights.box()[2]), y(heights.box()[1], heights.box()[3]);

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,5 +60,13 @@ private:
     std::size_t sinceBuilt_ = 0;
     bool broken_ = false;  // a cut failed halfway into the map
 };
+
+// For tests: faults put into what the map takes (each cut's prism, as the map sees it) and into
+// the solid it builds, which its checks must catch.
+struct FloorCutsFaults {
+    std::function<void(VerticalPrism&)> prism;
+    std::function<TopoDS_Shape(const TopoDS_Shape&)> solid;
+};
+void setFloorCutsFaultsForTesting(FloorCutsFaults faults);
 
 }  // namespace corvex::cadhost::occt

@@ -23,7 +23,6 @@ struct Piece {
         const double angle = startAngle + t * sweep;
         return {arc->cx + arc->radius * std::cos(angle), arc->cy + arc->radius * std::sin(angle)};
     }
-    double length() const { return arc ? std::fabs(sweep) * arc->radius : std::hypot(end[0] - start[0], end[1] - start[1]); }
     // The direction the piece runs in at its middle.
     Point2 tangentAtMiddle() const {
         if (!arc) return minus(end, start);
@@ -119,15 +118,17 @@ std::array<double, 4> outlineBox(const Outline& outline) {
     return box;
 }
 
-std::array<Point2, 2> besideLongestPiece(const Outline& outline, double offset) {
-    const std::vector<Piece> pieces = piecesOf(outline);
-    const Piece& longest = *std::max_element(pieces.begin(), pieces.end(),
-                                             [](const Piece& a, const Piece& b) { return a.length() < b.length(); });
-    const Point2 middle = longest.at(0.5), tangent = longest.tangentAtMiddle();
-    const double norm = std::hypot(tangent[0], tangent[1]);
-    // Walked counter-clockwise, the inside lies to the left.
-    const Point2 left{-tangent[1] / norm * offset, tangent[0] / norm * offset};
-    return {Point2{middle[0] + left[0], middle[1] + left[1]}, Point2{middle[0] - left[0], middle[1] - left[1]}};
+std::vector<Point2> besidePieces(const Outline& outline, double offset) {
+    std::vector<Point2> points;
+    for (const Piece& piece : piecesOf(outline)) {
+        const Point2 middle = piece.at(0.5), tangent = piece.tangentAtMiddle();
+        const double norm = std::hypot(tangent[0], tangent[1]);
+        if (!(norm > 0)) continue;
+        const Point2 left{-tangent[1] / norm * offset, tangent[0] / norm * offset};
+        points.push_back({middle[0] + left[0], middle[1] + left[1]});
+        points.push_back({middle[0] - left[0], middle[1] - left[1]});
+    }
+    return points;
 }
 
 }  // namespace corvex::cadhost::occt

@@ -3,6 +3,7 @@
 // geometry (internal). Kept apart from the map's exact arrangement on purpose: it is the
 // second opinion the map's results are checked against.
 #include <array>
+#include <vector>
 
 #include "cadhost/occt/geometry/floor_map.hpp"
 
@@ -18,8 +19,9 @@ double distanceToOutline(const Outline& outline, const Point2& point);
 // The outline's box: its corners' and, for arcs, their circles'.
 std::array<double, 4> outlineBox(const Outline& outline);  // x0, y0, x1, y1
 
-// Two points `offset` from the middle of the outline's longest piece, one on each side of it:
-// inside the outline first. Where a cut was made, they tell it from its neighbours.
-std::array<Point2, 2> besideLongestPiece(const Outline& outline, double offset);
+// Two points `offset` from the middle of each of the outline's pieces, one on each side of it:
+// left first (inside an outline walked counter-clockwise). Where a cut was made, they tell it
+// from its neighbours.
+std::vector<Point2> besidePieces(const Outline& outline, double offset);
 
 }  // namespace corvex::cadhost::occt

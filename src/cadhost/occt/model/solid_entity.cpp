@@ -93,6 +93,9 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
         cut.removesAll = tool.interference_->cutsAsked == cuts_.cutsAsked();
     }
     interference_.reset();
+    // Cut, the solid is no longer the region it was swept from: merged by that region, a ring
+    // made as a disc less a hole would cut the whole disc.
+    sweep_.reset();
     // The ledger keeps the whole solid a common part was taken from: it leaves the same part,
     // and it is the client's own, not a Boolean's.
     if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.askedSolid(), ledger_.placement.Inverted()));

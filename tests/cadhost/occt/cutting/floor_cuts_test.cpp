@@ -1,0 +1,107 @@
+// Queued prisms cut from box stock go into a floor map, and the solid it builds is believed only
+// after its checks: a map or a solid spoiled as a fault would spoil it is refused, and the cuts
+// are made by Booleans instead. Either way the part is the one eager cutting makes.
+#include <gp_Ax1.hxx>
+#include <gp_Trsf.hxx>
+#include <BRepPrimAPI_MakeBox.hxx>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "cadhost/occt/cutting/floor_cuts.hpp"
+#include "cadhost/occt/cutting/guarded_cut.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
+#include "cadhost/occt/host_fixture.hpp"
+#include "cadhost/occt/model/entities.hpp"
+
+namespace corvex::cadhost::occt::testing {
+namespace {
+
+class FloorCutsTest : public HostTest {
+protected:
+    void TearDown() override { setFloorCutsFaultsForTesting({}); }
+
+    std::shared_ptr<Solid3D> prism(std::shared_ptr<Polyline> outline, double height) {
+        return space->AddExtrudedSolid(obj(regionOf(outline)), num(height), i16(0));
+    }
+    void subtract(const std::shared_ptr<Solid3D>& part, const std::shared_ptr<Solid3D>& tool) {
+        part->Boolean(Variant::int32(2), obj(tool));
+    }
+    // On the 100 x 100 x 20 block (top at 0): slots, one out over the side, an L, a hole, a hole
+    // through, a full ring; a look half way; then a cut no prism makes (a bar turned about X).
+    // Returns the Booleans made before the turned cut.
+    long cutJob(const std::shared_ptr<Solid3D>& part) {
+        subtract(part, prism(rectangle(10, 10, 60, 16, -3), 13));
+        subtract(part, prism(rectangle(-5, 40, 20, 46, -2), 12));
+        subtract(part, prism(space->AddPolyline(Variant::doubles({70, 10, -1, 90, 10, -1, 90, 40, -1, 80, 40, -1, 80, 20, -1,
+                                                                  70, 20, -1, 70, 10, -1})),
+                             11));
+        volume(part);  // a look half way: the map builds its solid, and goes on
+        subtract(part, space->AddCylinder(pt(30, 70, 0), num(3), num(10)));
+        subtract(part, space->AddCylinder(pt(70, 70, 0), num(2), num(50)));
+        auto ring = space->AddCylinder(pt(45, 35, 0), num(8), num(10));
+        subtract(ring, space->AddCylinder(pt(45, 35, 0), num(3), num(30)));
+        subtract(part, ring);
+        subtract(part, prism(rectangle(20, 12, 30, 60, -6), 16));
+        const long booleans = kernelCounters().booleans;
+        subtract(part, space->AddRevolvedSolid(obj(regionOf(rectangle(20, 0, 60, 3, 0))), pt(0, 0, 0), pt(1, 0, 0),
+                                               num(2 * M_PI)));
+        return booleans;
+    }
+};
+
+TEST_F(FloorCutsTest, AMapOrSolidSpoiledIsRefusedAndTheCutsMadeByBooleansToTheSamePart) {
+    drawing->setEagerSubtraction(true);
+    auto eagerPart = box(0, 0, -20, 100, 100, 0);
+    cutJob(eagerPart);
+    const double eager = volume(eagerPart);
+
+    gp_Trsf turned;  // half a turn about the block's middle: the same volume, elsewhere
+    turned.SetRotation(gp_Ax1(gp_Pnt(50, 50, 0), gp::DZ()), M_PI);
+    struct Case {
+        std::string name;
+        FloorCutsFaults faults;
+        bool refused;
+        bool map = true;
+    };
+    const Case cases[] = {
+        {"sound", {}, false},
+        // The ring, a cylinder cut by another, is no longer the disc it was swept from: queued
+        // beside a hole of its height span, it once merged as that disc.
+        {"no floor map", {}, false, false},
+        {"a slot out over the side moved in the map",
+         {[](VerticalPrism& p) {
+              if (std::any_of(p.outline.corners.begin(), p.outline.corners.end(), [](auto& c) { return c[0] < 0; }))
+                  for (auto& c : p.outline.corners) c[1] += 3;
+          },
+          {}},
+         true},
+        {"a hole left out of the map", {[](VerticalPrism& p) { if (p.outline.corners.size() == 1) p.bottom = 10; }, {}}, true},
+        {"the ring's hole left out", {[](VerticalPrism& p) { p.holes.clear(); }, {}}, true},
+        {"a solid of the stock's volume",
+         {{}, [](const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape(); }}, true},
+        {"a solid turned round", {{}, [&](const TopoDS_Shape& s) { return movedShape(s, turned); }}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        setFloorCutsFaultsForTesting(c.faults);
+        drawing->setFloorMap(c.map);
+        resetKernelCounters();
+        auto part = box(0, 0, -20, 100, 100, 0);
+        const long booleansBeforeTurning = cutJob(part);
+        if (!c.refused && c.map) {
+            EXPECT_EQ(booleansBeforeTurning, 0) << "the prisms went to Booleans";
+        }
+        EXPECT_REL(volume(part), eager, 1e-9);
+        EXPECT_TRUE(measureSolid(*part).valid);
+        EXPECT_EQ(kernelCounters().floorMapRefusals > 0, c.refused);
+    }
+}
+
+}  // namespace
+}  // namespace corvex::cadhost::occt::testing
