@@ -95,13 +95,14 @@ FloorCutsFaults& faults() {
 void setFloorCutsFaultsForTesting(FloorCutsFaults given) { faults() = std::move(given); }
 
 std::unique_ptr<FloorCuts> FloorCuts::of(const TopoDS_Shape& stock) {
-    const auto prism = verticalPrismOf(stock);
-    if (!prism || !prism->holes.empty()) return nullptr;
     try {
+        const auto prism = verticalPrismOf(stock);
+        if (!prism || !prism->holes.empty()) return nullptr;
         return std::unique_ptr<FloorCuts>(new FloorCuts(stock, *prism));
     } catch (const std::exception&) {
-        return nullptr;  // an outline the exact map cannot take: Booleans will do
+    } catch (const Standard_Failure&) {
     }
+    return nullptr;  // a stock the kernel or the exact map cannot take: Booleans will do
 }
 
 FloorCuts::FloorCuts(TopoDS_Shape stock, const VerticalPrism& prism)
@@ -109,7 +110,12 @@ FloorCuts::FloorCuts(TopoDS_Shape stock, const VerticalPrism& prism)
 
 bool FloorCuts::take(const QueuedCut& cut) {
     if (broken_ || cut.sameCut) return false;
-    const auto prism = verticalPrismOf(cut.tool);
+    std::optional<VerticalPrism> prism;
+    try {
+        prism = verticalPrismOf(cut.tool);
+    } catch (const Standard_Failure&) {
+        return false;  // the kernel could not tell: Booleans will do
+    }
     if (!prism || prism->top < stockPrism_.top - kClearance) return false;
     VerticalPrism taken = *prism;
     if (faults().prism) faults().prism(taken);
