@@ -1,6 +1,7 @@
 // The solid a floor map stands for, built face by face: over each region of the map a column of
-// material from the stock's bottom to the region's floor; a flat face on top of each column and
-// under it, and a wall along each edge between columns of different heights. Edges and vertices
+// material from the stock's bottom to the region's floor; a flat face on top of each column, one
+// under each connected set of columns, and a wall along each edge between columns of different
+// heights. Edges and vertices
 // are made once and shared, so the faces close into a shell without sewing.
 // CGAL first: OpenCASCADE's headers define a macro named Handle, which CGAL's own use.
 #include "cadhost/occt/geometry/floor_map_arrangement.hpp"
@@ -55,9 +56,9 @@ public:
         for (auto face = map_.faces_begin(); face != map_.faces_end(); ++face) {
             const double height = columnTop(face);
             if (height <= bottom_) continue;
-            for (const auto& flatFace : {flat(face, height, true), flat(face, bottom_, false)})
-                if (flatFace) faces.push_back(*flatFace);
+            if (const auto top = flat(simpleCycles(face), height, true)) faces.push_back(*top);
         }
+        bottoms(faces);
         for (auto edge = map_.edges_begin(); edge != map_.edges_end(); ++edge) {
             const Halfedge along = canonical(edge);
             if (collapsed(along)) continue;
@@ -231,34 +232,89 @@ private:
         }
         return pieces;
     }
-    // A face's boundary cycles, cut where one meets itself at a vertex into simple cycles
-    // (a hole touching the outline at a point becomes a hole of its own), too short edges left
-    // out. Counter-clockwise cycles are outlines, clockwise ones holes.
+    // A closed walk of halfedges cut where it meets itself at a vertex into simple cycles (a
+    // hole touching the outline at a point becomes a hole of its own), too short edges left out.
+    void splitIntoSimple(const std::vector<Halfedge>& walk, std::vector<std::vector<Halfedge>>& cycles) {
+        std::vector<Halfedge> path;
+        std::map<const void*, std::size_t> visited;  // vertex to where the path left it
+        for (const Halfedge& edge : walk) {
+            if (collapsed(edge)) continue;
+            if (path.empty()) visited[root(&*edge->source())] = 0;
+            path.push_back(edge);
+            const void* end = root(&*edge->target());
+            if (auto again = visited.find(end); again != visited.end()) {
+                cycles.emplace_back(path.begin() + again->second, path.end());
+                path.resize(again->second);
+                for (auto it = visited.begin(); it != visited.end();)
+                    it = it->second > again->second ? visited.erase(it) : std::next(it);
+            } else {
+                visited[end] = path.size();
+            }
+        }
+    }
+    // A face's boundary cycles, simple. Counter-clockwise cycles are outlines, clockwise ones holes.
     std::vector<std::vector<Halfedge>> simpleCycles(const Face& face) {
         std::vector<std::vector<Halfedge>> cycles;
         auto split = [&](Map::Ccb_halfedge_circulator first) {
-            std::vector<Halfedge> path;
-            std::map<const void*, std::size_t> visited;  // vertex to where the path left it
+            std::vector<Halfedge> walk;
             auto h = first;
-            do {
-                const Halfedge edge(h);
-                if (collapsed(edge)) continue;
-                if (path.empty()) visited[root(&*edge->source())] = 0;
-                path.push_back(edge);
-                const void* end = root(&*edge->target());
-                if (auto again = visited.find(end); again != visited.end()) {
-                    cycles.emplace_back(path.begin() + again->second, path.end());
-                    path.resize(again->second);
-                    for (auto it = visited.begin(); it != visited.end();)
-                        it = it->second > again->second ? visited.erase(it) : std::next(it);
-                } else {
-                    visited[end] = path.size();
-                }
-            } while (++h != first);
+            do walk.push_back(Halfedge(h));
+            while (++h != first);
+            splitIntoSimple(walk, cycles);
         };
         for (auto outer = face->outer_ccbs_begin(); outer != face->outer_ccbs_end(); ++outer) split(*outer);
         for (auto hole = face->inner_ccbs_begin(); hole != face->inner_ccbs_end(); ++hole) split(*hole);
         return cycles;
+    }
+    bool material(const Face& face) const { return columnTop(face) > bottom_; }
+    // The faces under the columns: one under each set of columns joined side by side (the
+    // stock's bottom, less the holes cut through it), whose boundary runs where material meets
+    // none. A set whose boundary has more than one outline (material meeting itself at a point)
+    // gets a face under each column instead, as the tops have.
+    void bottoms(std::vector<TopoDS_Face>& faces) {
+        std::map<const void*, const void*> parent;
+        std::function<const void*(const void*)> find = [&](const void* f) {
+            auto it = parent.try_emplace(f, f).first;
+            return it->second == f ? f : it->second = find(it->second);
+        };
+        for (auto edge = map_.edges_begin(); edge != map_.edges_end(); ++edge)
+            if (material(edge->face()) && material(edge->twin()->face()))
+                parent[find(&*edge->face())] = find(&*edge->twin()->face());
+        // Each set's boundary: halfedges with material on their left (their face) and none on
+        // the right, walked on round each vertex through the set's own faces.
+        std::map<const void*, std::vector<std::vector<Halfedge>>> cyclesOf;
+        std::set<const void*> walked;
+        auto boundary = [&](const Halfedge& h) { return material(h->face()) && !material(h->twin()->face()); };
+        for (auto h = map_.halfedges_begin(); h != map_.halfedges_end(); ++h) {
+            if (!boundary(h) || walked.count(&*h)) continue;
+            std::vector<Halfedge> walk;
+            Halfedge at = h;
+            do {
+                walked.insert(&*at);
+                walk.push_back(at);
+                Halfedge next = at->next();
+                while (!boundary(next)) next = next->twin()->next();
+                at = next;
+            } while (at != Halfedge(h) && walk.size() <= map_.number_of_halfedges());
+            splitIntoSimple(walk, cyclesOf[find(&*h->face())]);
+        }
+        std::set<const void*> whole;  // sets that get one face
+        for (const auto& [set, cycles] : cyclesOf) {
+            int outlines = 0;
+            for (const auto& cycle : cycles) {
+                double area = 0;
+                for (const Halfedge& h : cycle) area += areaAlong(h);
+                outlines += area > 0;
+            }
+            if (outlines != 1) continue;
+            if (const auto face = flat(cycles, bottom_, false)) {
+                faces.push_back(*face);
+                whole.insert(set);
+            }
+        }
+        for (auto face = map_.faces_begin(); face != map_.faces_end(); ++face)
+            if (material(face) && !whole.count(find(&*face)))
+                if (const auto under = flat(simpleCycles(face), bottom_, false)) faces.push_back(*under);
     }
     TopoDS_Wire wire(const std::vector<Halfedge>& cycle, double z) {
         TopoDS_Wire made;
@@ -271,13 +327,14 @@ private:
         made.Closed(true);
         return made;
     }
-    // A region's face at height z: its outline runs counter-clockwise, so the face looks up;
+    // A flat face at height z bounded by `cycles` (a region's or a set's): its outline runs
+    // counter-clockwise, so the face looks up;
     // `up` false turns it over (the bottom). None for a region narrower than the kernel's
     // tolerance; a region whose outline meets itself in two outlines is left whole (the
     // solid then fails the check, and the part is cut by Booleans).
-    std::optional<TopoDS_Face> flat(const Face& face, double z, bool up) {
+    std::optional<TopoDS_Face> flat(const std::vector<std::vector<Halfedge>>& cycles, double z, bool up) {
         std::vector<TopoDS_Wire> outlines, holes;
-        for (const auto& cycle : simpleCycles(face)) {
+        for (const auto& cycle : cycles) {
             double area = 0;
             for (const Halfedge& h : cycle) area += areaAlong(h);
             (area > 0 ? outlines : holes).push_back(wire(cycle, z));
