@@ -155,11 +155,42 @@ void rotaryTurns(Draw& draw, Job& job) {
     }
 }
 
+// A 3-axis job as a CAM system mills it, every cut from above through the block's top: slots,
+// ring sectors and full rings, plunges, some out over the block's sides or through its bottom.
+// Half the jobs keep to a 0.5 mm grid and a few depths, as programs do: walls that coincide,
+// slots that end on each other's sides, floors at one height that must become one.
+void floors(Draw& draw, Job& job) {
+    job.calls.push_back(millTool(50, 50, 25, 6, 0));
+    const bool grid = draw.chance(0.5);
+    auto place = [&](double low, double high) {
+        const double value = draw.between(low, high);
+        return grid ? std::round(value * 2) / 2 : value;
+    };
+    const double depths[] = {19, 17.5, 15, 12.25, -1};
+    auto depth = [&] { return grid ? depths[draw.count(0, 4)] : draw.between(-1, 19.5); };
+    for (int n = draw.count(5, 30); n > 0; --n) {
+        const double kind = draw.between(0, 1), z = depth();
+        if (kind < 0.5) {
+            const double r = draw.chance(0.7) ? 3 : place(0.5, 5);
+            job.calls.push_back(slot(place(-5, 105), place(-5, 105), place(-5, 105), place(-5, 105), r, z));
+        } else if (kind < 0.8) {
+            const double middle = place(4, 25), half = draw.chance(0.5) ? 3 : place(0.5, 3);
+            const double sweep = draw.chance(0.2) ? 0 : place(10, 350);  // 0: the whole ring
+            job.calls.push_back(millArc(place(10, 90), place(10, 90), z, middle - half, middle + half,
+                                        place(-180, 180), sweep));
+        } else {
+            job.calls.push_back({"drill_path", {Variant::real(place(-2, 102)), Variant::real(place(-2, 102)),
+                                                Variant::real(z), Variant::real(30), Variant::real(place(0.5, 5))}});
+        }
+    }
+}
+
 const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>>& generators() {
     static const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>> all = {
         {"holes", {Stock::Block, holes}},         {"slots", {Stock::Block, slotsAndArcs}},
         {"paths", {Stock::Block, pathSweeps}},    {"lathe", {Stock::Bar, turning}},
         {"rotary", {Stock::RotaryBlock, rotaryTurns}}, {"finishing", {Stock::Block, finishingRows}},
+        {"floors", {Stock::Block, floors}},
     };
     return all;
 }
@@ -177,7 +208,7 @@ nlohmann::json jsonOf(const Variant& value) {
 }  // namespace
 
 const std::vector<std::string>& jobFamilies() {
-    static const std::vector<std::string> families = {"holes", "slots", "paths", "lathe", "rotary", "finishing"};
+    static const std::vector<std::string> families = {"holes", "slots", "paths", "lathe", "rotary", "finishing", "floors"};
     return families;
 }
 

@@ -16,6 +16,7 @@
 
 #include "automation/error.hpp"
 #include "bench_session.hpp"
+#include "cadhost/occt/cutting/guarded_cut.hpp"
 #include "cadhost/occt/model/cut_ledger.hpp"
 #include "cadhost/occt/model/memory_bound.hpp"
 #include "cadhost/occt/files/drawing_file.hpp"
@@ -248,5 +249,8 @@ int main(int argc, char** argv) {
                 tally.cuts > 0 ? 100.0 * tally.refused / tally.cuts : 0.0);
     std::printf("  reported failures           %d\n", tally.failures);
     std::printf("  parts not judged            %d\n", tally.unjudged);
+    const auto counters = corvex::cadhost::occt::kernelCounters();
+    std::printf("  cuts into floor maps        %ld (maps refused and cut by Booleans: %ld)\n", counters.floorMapCuts,
+                counters.floorMapRefusals);
     return tally.wrong + tally.lost + tally.disagreeing > 0 ? 1 : 0;
 }

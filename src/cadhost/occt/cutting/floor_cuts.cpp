@@ -126,6 +126,7 @@ bool FloorCuts::take(const QueuedCut& cut) {
         broken_ = true;
         return false;
     }
+    ++kernelCountersForUpdate().floorMapCuts;
     cuts_.push_back(cut);
     prisms_.push_back(*prism);
     ++sinceBuilt_;

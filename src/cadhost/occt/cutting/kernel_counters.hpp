@@ -12,6 +12,7 @@ struct KernelCounters {
     long misplacedResults = 0;  // results of the right volume with material where it should not be
     long unifies = 0;
     long unifiesRejected = 0;
+    long floorMapCuts = 0;      // cuts taken into a floor map
     long floorMapRefusals = 0;  // floor maps whose solid failed its checks, cut by Booleans
     // Processor seconds spent on the checks no volume makes: points in the tools, the part's
     // lost faces, and the kernel's full check of a part when it is looked at.
