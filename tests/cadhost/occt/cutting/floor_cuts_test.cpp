@@ -103,5 +103,29 @@ TEST_F(FloorCutsTest, AMapOrSolidSpoiledIsRefusedAndTheCutsMadeByBooleansToTheSa
     }
 }
 
+// Each look builds the whole map's solid: while looks are rare the map is kept, and once they
+// come after only a few of its cuts, the part goes on by Booleans from the solid last built.
+TEST_F(FloorCutsTest, LooksThatComeOftenLeaveTheMapToBooleans) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    resetKernelCounters();
+    // Disjoint 5 x 5 pockets, 2 deep: each takes 50.
+    auto pocket = [&](int i) {
+        const double x = 10.0 * (i % 9) + 2, y = 10.0 * (i / 9) + 10;
+        subtract(part, prism(rectangle(x, y, x + 5, y + 5, -2), 10));
+    };
+    const struct {
+        int cuts;
+        long mapped, booleans;  // after the look that follows them, counted from the start
+    } steps[] = {{8, 8, 0}, {3, 11, 0}, {1, 12, 0}, {1, 12, 1}};
+    int made = 0;
+    for (const auto& step : steps) {
+        for (int k = 0; k < step.cuts; ++k) pocket(made++);
+        EXPECT_REL(volume(part), 200000 - 50.0 * made, 1e-12) << made << " cuts";
+        EXPECT_EQ(kernelCounters().floorMapCuts, step.mapped) << made << " cuts";
+        EXPECT_EQ(kernelCounters().booleans, step.booleans) << made << " cuts";
+    }
+    EXPECT_TRUE(measureSolid(*part).valid);
+}
+
 }  // namespace
 }  // namespace corvex::cadhost::occt::testing

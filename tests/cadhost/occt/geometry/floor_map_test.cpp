@@ -3,6 +3,7 @@
 // solid built from the map must pass the kernel's full check. Cuts on a coarse grid meet, touch
 // and overlap one another and the stock's sides, which is where an arrangement goes wrong.
 #include <BRepAlgoAPI_Cut.hxx>
+#include <BRepClass3d_SolidClassifier.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "cadhost/occt/geometry/floor_map.hpp"
+#include "cadhost/occt/geometry/outline_geometry.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt::testing {
@@ -200,6 +202,36 @@ TEST(FloorMap, KeepsOneRegionPerFloor) {
         FloorMap map(box(), kBottom, kTop);
         for (const Cut& cut : cuts) map.cut(cut.outline, cut.floor);
         EXPECT_EQ(map.regions(), regions) << cuts.size() << " cuts";
+    }
+}
+
+// The plain geometry that checks the map against the cuts: for the cuts of every kind (slots,
+// discs, ring sectors turning either way, half a ring, a polygon), which random points lie
+// inside must be what the kernel's classifier says of the cut's prism, wherever a point is
+// clear of the outline; and the points beside every piece lie one inside, one outside.
+TEST(OutlineGeometry, TellsInsideFromOutsideAsTheKernelDoes) {
+    std::vector<Outline> outlines = {halfRing(), Outline::polygon({{10, 10}, {60, 10}, {60, 30}, {30, 30}, {30, 70}, {10, 70}})};
+    for (const Cut& cut : randomCuts(5, 30, 0, true)) outlines.push_back(cut.outline);
+    std::mt19937 random(3);
+    for (std::size_t k = 0; k < outlines.size(); ++k) {
+        const Outline& outline = outlines[k];
+        BRepClass3d_SolidClassifier kernel(prism({outline, -10}));
+        const auto box = outlineBox(outline);
+        std::uniform_real_distribution<double> x(box[0] - 1, box[2] + 1), y(box[1] - 1, box[3] + 1);
+        int asked = 0;
+        for (int i = 0; i < 200; ++i) {
+            const Point2 p{x(random), y(random)};
+            if (distanceToOutline(outline, p) < 1e-6) continue;
+            kernel.Perform(gp_Pnt(p[0], p[1], -5), 1e-7);
+            ++asked;
+            EXPECT_EQ(insideOutline(outline, p), kernel.State() == TopAbs_IN) << "outline " << k << " at " << p[0] << " " << p[1];
+        }
+        EXPECT_GT(asked, 150) << "outline " << k;
+        const auto beside = besidePieces(outline, 1e-3);
+        for (std::size_t i = 0; i + 1 < beside.size(); i += 2) {
+            EXPECT_TRUE(insideOutline(outline, beside[i])) << "outline " << k << " piece " << i / 2;
+            EXPECT_FALSE(insideOutline(outline, beside[i + 1])) << "outline " << k << " piece " << i / 2;
+        }
     }
 }
 
