@@ -205,6 +205,29 @@ TEST(FloorMap, KeepsOneRegionPerFloor) {
     }
 }
 
+// What the map answers and builds for a slot 2 deep and a hole through: the height at points
+// (the bottom outside the stock and in the hole, none on an edge); a floor within the kernel's
+// tolerance of the slot's taken as the slot's, adding no region; and one bottom face under the
+// whole stock, the hole's walls its only hole: 2 tops, 1 bottom, 4 sides, 6 slot walls (each
+// end's half circle in two x-monotone halves) and 2 hole walls.
+TEST(FloorMap, AnswersHeightsAndBuildsOneBottomUnderTheStock) {
+    FloorMap map(box(), kBottom, kTop);
+    map.cut(Outline::slot({20, 50}, {60, 50}, 3), -2);
+    map.cut(Outline::circle(80, 80, 3), -25);
+    const std::size_t regions = map.regions();
+    map.cut(Outline::slot({30, 50}, {40, 50}, 3), -2 + 1e-9);
+    EXPECT_EQ(map.regions(), regions);
+    const auto heights = map.heightsAt({{50, 50}, {10, 10}, {80, 80}, {-5, -5}, {40, 53}});
+    EXPECT_EQ(heights[0], -2);
+    EXPECT_EQ(heights[1], kTop);
+    EXPECT_EQ(heights[2], kBottom);
+    EXPECT_EQ(heights[3], kBottom);
+    EXPECT_TRUE(std::isnan(heights[4]));
+    const FloorSolid built = map.solid();
+    EXPECT_TRUE(built.valid);
+    EXPECT_EQ(built.faces, 15);
+}
+
 // The plain geometry that checks the map against the cuts: for the cuts of every kind (slots,
 // discs, ring sectors turning either way, half a ring, a polygon), which random points lie
 // inside must be what the kernel's classifier says of the cut's prism, wherever a point is
