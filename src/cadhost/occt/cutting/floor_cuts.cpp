@@ -201,6 +201,7 @@ std::optional<PartShape> FloorCuts::build(std::string& refusal) {
 
 std::vector<FloorCuts::Sample> FloorCuts::checkedSamples(std::string& refusal) const {
     std::vector<Point2> points;
+    for (const Point2& p : map_.pointInEveryRegion()) points.push_back(p);
     for (const auto& prism : prisms_) {
         for (const Point2& p : besidePieces(prism.outline, kBeside)) points.push_back(p);
         for (const auto& hole : prism.holes)

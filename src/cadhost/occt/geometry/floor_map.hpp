@@ -74,6 +74,11 @@ public:
     // corner of the map, where it is not one region's. All points are located in one sweep.
     std::vector<double> heightsAt(const std::vector<std::array<double, 2>>& points) const;
 
+    // A point in each region of the stock, just inside the middle of one of its edges (in a
+    // region narrower than that, the point may fall in a neighbour): asked with `heightsAt`, they
+    // check the height of every region.
+    std::vector<std::array<double, 2>> pointInEveryRegion() const;
+
     std::size_t regions() const;  // the map's faces, inside the stock and out
     double bottom() const { return bottom_; }
     double top() const { return top_; }

@@ -13,6 +13,7 @@
 #include <GC_MakeArcOfCircle.hxx>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -206,7 +207,7 @@ TEST(FloorMap, KeepsOneRegionPerFloor) {
 }
 
 // What the map answers and builds for a slot 2 deep and a hole through: the height at points
-// (the bottom outside the stock and in the hole, none on an edge); a floor within the kernel's
+// (the bottom outside the stock and in the hole, none on an edge) and in each region; a floor within the kernel's
 // tolerance of the slot's taken as the slot's, adding no region; and one bottom face under the
 // whole stock, the hole's walls its only hole: 2 tops, 1 bottom, 4 sides, 6 slot walls (each
 // end's half circle in two x-monotone halves) and 2 hole walls.
@@ -223,6 +224,10 @@ TEST(FloorMap, AnswersHeightsAndBuildsOneBottomUnderTheStock) {
     EXPECT_EQ(heights[2], kBottom);
     EXPECT_EQ(heights[3], kBottom);
     EXPECT_TRUE(std::isnan(heights[4]));
+    // A point in each of the stock's three regions, each in its own.
+    std::vector<double> regionHeights = map.heightsAt(map.pointInEveryRegion());
+    std::sort(regionHeights.begin(), regionHeights.end());
+    EXPECT_EQ(regionHeights, (std::vector<double>{kBottom, -2, kTop}));
     const FloorSolid built = map.solid();
     EXPECT_TRUE(built.valid);
     EXPECT_EQ(built.faces, 15);
