@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "cadhost/occt/cutting/kernel_parallel.hpp"
 #include "cadhost/occt/cutting/ray_caster.hpp"
 #include "cadhost/occt/geometry/outline_geometry.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
@@ -153,13 +154,11 @@ std::optional<PartShape> FloorCuts::build(std::string& refusal) {
     }();
     if (!refusal.empty()) return std::nullopt;
     PartShape built;
+    bool valid = false;
+    std::string wrong;  // what the volume or the rays found
     try {
         FloorSolid solid = map_.solid(false);
         if (faults().solid && !solid.solid.IsNull()) solid.solid = faults().solid(solid.solid);
-        {
-            PlacementCheckTime time(true);  // the kernel's check runs on every thread
-            solid.valid = !solid.solid.IsNull() && isValidShape(solid.solid);
-        }
         if (solid.solid.IsNull()) {
             if (expected > tolerance) {
                 refusal = "the floor map left material but its solid holds none";
@@ -169,33 +168,38 @@ std::optional<PartShape> FloorCuts::build(std::string& refusal) {
             BRep_Builder().MakeCompound(empty);
             return PartShape{.shape = empty};
         }
-        if (!solid.valid) {
-            refusal = "the solid built from the floor map is not valid";
-            return std::nullopt;
-        }
         built.shape = solid.solid;
+        // The kernel's full check on one core, the volume and the rays on the other: they only
+        // read the solid, and the check alone is most of a look.
+        runSideBySide(2, [&](int job) {
+            if (job == 0) {
+                PlacementCheckTime time;
+                valid = isValidShape(built.shape);
+                return;
+            }
+            VolumeTally tally = built.faceVolumes.tally(built.shape);
+            built.volume = tally.volume;
+            built.faceVolumes.adopt(std::move(tally));
+            if (std::fabs(built.volume - expected) > tolerance) {
+                std::ostringstream text;
+                text.precision(12);
+                text << "the solid built from the floor map holds " << built.volume << " mm3, its map " << expected;
+                wrong = text.str();
+                return;
+            }
+            PlacementCheckTime time;
+            if (auto mismatch = solidMismatch(built.shape, samples)) wrong = *mismatch;
+        });
     } catch (const std::exception& error) {
-        refusal = std::string("the floor map's solid could not be built: ") + error.what();
+        refusal = std::string("the floor map's solid could not be built or checked: ") + error.what();
         return std::nullopt;
     } catch (const Standard_Failure& failure) {
-        refusal = std::string("the floor map's solid could not be built: ") + failure.GetMessageString();
+        refusal = std::string("the floor map's solid could not be built or checked: ") + failure.GetMessageString();
         return std::nullopt;
     }
-    VolumeTally tally = built.faceVolumes.tally(built.shape);
-    built.volume = tally.volume;
-    built.faceVolumes.adopt(std::move(tally));
-    if (std::fabs(built.volume - expected) > tolerance) {
-        std::ostringstream text;
-        text.precision(12);
-        text << "the solid built from the floor map holds " << built.volume << " mm3, its map " << expected;
-        refusal = text.str();
-        return std::nullopt;
-    }
-    PlacementCheckTime time;
-    if (auto wrong = solidMismatch(built.shape, samples)) {
-        refusal = *wrong;
-        return std::nullopt;
-    }
+    if (!valid) refusal = "the solid built from the floor map is not valid";
+    else refusal = wrong;
+    if (!refusal.empty()) return std::nullopt;
     return built;
 }
 
