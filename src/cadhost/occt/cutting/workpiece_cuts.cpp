@@ -147,8 +147,20 @@ void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
     ++cutsAsked_;
     // Eager cutting is each cut's Boolean at its call, as asked: the map is for queued cuts.
     if (!eager && floorMap && takenByFloors(cut)) return;
-    settleFloors(true);
-    enqueue(std::move(cut), eager);
+    // A cut the map's solid could not take is reported here, and this cut is still made.
+    std::optional<automation::Error> earlier;
+    try {
+        settleFloors(true);
+    } catch (const automation::Error& error) {
+        earlier = error;
+    }
+    try {
+        enqueue(std::move(cut), eager);
+    } catch (const automation::Error& error) {
+        if (!earlier) throw;
+        throw automation::failure(earlier->description() + "; " + error.description());
+    }
+    if (earlier) throw *earlier;
 }
 
 bool WorkpieceCuts::takenByFloors(const QueuedCut& cut) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "automation/error.hpp"
 #include "cadhost/occt/cutting/floor_cuts.hpp"
 #include "cadhost/occt/cutting/guarded_cut.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
@@ -23,7 +24,10 @@ namespace {
 
 class FloorCutsTest : public HostTest {
 protected:
-    void TearDown() override { setFloorCutsFaultsForTesting({}); }
+    void TearDown() override {
+        setFloorCutsFaultsForTesting({});
+        setSubtractionHookForTesting(nullptr);
+    }
 
     std::shared_ptr<Solid3D> prism(std::shared_ptr<Polyline> outline, double height) {
         return space->AddExtrudedSolid(obj(regionOf(outline)), num(height), i16(0));
@@ -125,6 +129,31 @@ TEST_F(FloorCutsTest, LooksThatComeOftenLeaveTheMapToBooleans) {
         EXPECT_EQ(kernelCounters().booleans, step.booleans) << made << " cuts";
     }
     EXPECT_TRUE(measureSolid(*part).valid);
+}
+
+// When the map's solid is refused and the Booleans cannot make one of its cuts either, the
+// call that found it fails naming that cut, and its own cut is still made.
+TEST_F(FloorCutsTest, ACutTheBooleansCannotMakeAfterARefusedMapIsNamedAndTheNextCutStillMade) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    setFloorCutsFaultsForTesting(
+        {{}, [](const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape(); }});
+    subtract(part, prism(rectangle(10, 10, 20, 20, -2), 10));  // 200, into the map
+    // Every Boolean leaves the block whole: the pocket's cut is refused on every attempt.
+    setSubtractionHookForTesting([](const TopoDS_Shape& result, int) -> TopoDS_Shape {
+        if (solidVolume(result) > 200000 - 150) return result;
+        return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape();
+    });
+    auto turned = space->AddRevolvedSolid(obj(regionOf(rectangle(20, 0, 60, 1, 0))), pt(0, 0, 0), pt(1, 0, 0), num(2 * M_PI));
+    try {
+        subtract(part, turned);
+        ADD_FAILURE() << "the refused pocket was not reported";
+    } catch (const automation::Error& error) {
+        EXPECT_NE(error.description().find("was refused"), std::string::npos) << error.description();
+    }
+    EXPECT_TRUE(dynamic_cast<const SolidEntity&>(*part).cutsPending()) << "the turned cut was dropped";
+    setSubtractionHookForTesting(nullptr);
+    // The turned bar (radius 1 about the X axis, from 20 to 60) takes its quarter inside the block.
+    EXPECT_REL(volume(part), 200000 - M_PI / 4 * 40, 1e-9);
 }
 
 }  // namespace
