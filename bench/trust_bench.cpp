@@ -16,6 +16,7 @@
 
 #include "automation/error.hpp"
 #include "bench_session.hpp"
+#include "cadhost/occt/cutting/floor_cuts.hpp"
 #include "cadhost/occt/cutting/guarded_cut.hpp"
 #include "cadhost/occt/model/cut_ledger.hpp"
 #include "cadhost/occt/model/memory_bound.hpp"
@@ -128,7 +129,11 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
     std::vector<std::unique_ptr<BenchSession>> sessions;  // kept alive with their drawings
     for (Mode mode : {Mode::Queued, Mode::Eager, Mode::Unaided}) {
         sessions.push_back(std::make_unique<BenchSession>());
+        const long refusals = occt::kernelCounters().floorMapRefusals;
         runs.push_back(runJob(job, mode, *sessions.back()));
+        // Not a fault (the cuts were made by Booleans), but the map's to look into.
+        if (occt::kernelCounters().floorMapRefusals > refusals)
+            report(job, "floor map refused, its cuts made by Booleans: " + occt::lastFloorMapRefusal(), repro);
         ++tally.runs;
         tally.cuts += cuts;  // a refusal is counted in each run, so are the cuts
         const std::string& failure = runs.back().failure;

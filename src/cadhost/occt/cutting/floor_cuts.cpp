@@ -8,6 +8,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <mutex>
 #include <random>
 #include <sstream>
 
@@ -86,6 +87,9 @@ private:
     std::vector<std::vector<std::size_t>> buckets_;
 };
 
+std::mutex refusalLock;
+std::string lastRefusal;
+
 FloorCutsFaults& faults() {
     static FloorCutsFaults faults;
     return faults;
@@ -94,6 +98,11 @@ FloorCutsFaults& faults() {
 }  // namespace
 
 void setFloorCutsFaultsForTesting(FloorCutsFaults given) { faults() = std::move(given); }
+
+std::string lastFloorMapRefusal() {
+    std::lock_guard<std::mutex> lock(refusalLock);
+    return lastRefusal;
+}
 
 std::unique_ptr<FloorCuts> FloorCuts::of(const TopoDS_Shape& stock) {
     try {
@@ -135,6 +144,15 @@ bool FloorCuts::take(const QueuedCut& cut) {
 }
 
 std::optional<PartShape> FloorCuts::build(std::string& refusal) {
+    auto built = buildChecked(refusal);
+    if (!built) {
+        std::lock_guard<std::mutex> lock(refusalLock);
+        lastRefusal = refusal;
+    }
+    return built;
+}
+
+std::optional<PartShape> FloorCuts::buildChecked(std::string& refusal) {
     sinceBuilt_ = 0;
     if (broken_) {
         refusal = "the floor map could not take a cut";

@@ -43,6 +43,7 @@ public:
 
 private:
     FloorCuts(TopoDS_Shape stock, const VerticalPrism& prism);
+    std::optional<PartShape> buildChecked(std::string& refusal);
     // Points beside every cut and across the stock, with the material's top there by the cut
     // prisms, each checked against the map; empty, with why, when the map differs.
     struct Sample {
@@ -60,6 +61,9 @@ private:
     std::size_t sinceBuilt_ = 0;
     bool broken_ = false;  // a cut failed halfway into the map
 };
+
+// Why the last floor map in this process was refused (empty when none was), for the trust run.
+std::string lastFloorMapRefusal();
 
 // For tests: faults put into what the map takes (each cut's prism, as the map sees it) and into
 // the solid it builds, which its checks must catch.
