@@ -360,8 +360,10 @@ private:
         for (auto edge = down.rbegin(); edge != down.rend(); ++edge) builder_.Add(wire, edge->Reversed());
         wire.Closed(true);
         if (along->curve().is_linear()) {
-            // The plane's normal points right of the edge, where the lower column stands.
-            const gp_Pnt start = at(along->source()->point(), 0), end = at(along->target()->point(), 0);
+            // The plane's normal points right of the edge, where the lower column stands. It
+            // passes through the solid's own vertices, which may be joined to a neighbour up
+            // to kShortest away from the map's point: the uprights at them must lie in it.
+            const gp_Pnt start = BRep_Tool::Pnt(TopExp::FirstVertex(bottom)), end = BRep_Tool::Pnt(TopExp::LastVertex(bottom));
             const gp_Dir direction(gp_Vec(start, end));
             const TopoDS_Face face =
                 BRepBuilderAPI_MakeFace(gp_Pln(gp_Ax3(start, direction.Crossed(gp::DZ()), direction)), wire, true);
