@@ -1,5 +1,6 @@
 // CGAL first: OpenCASCADE's headers define a macro named Handle, which CGAL's own use.
 #include "cadhost/occt/geometry/floor_map_arrangement.hpp"
+#include "cadhost/occt/geometry/outline_geometry.hpp"
 
 #include <CGAL/Arr_batched_point_location.h>
 #include <CGAL/Arr_observer.h>
@@ -274,7 +275,7 @@ std::vector<std::array<double, 2>> FloorMap::pointInEveryRegion() const {
     std::vector<std::array<double, 2>> points;
     for (auto face = map_->map.faces_begin(); face != map_->map.faces_end(); ++face) {
         if (face->is_unbounded() || !face->data().stock || !face->has_outer_ccb()) continue;
-        // The face's longest edge, its middle, and a step to its left, into the face.
+        // A step left of the middle of the face's longest edge, into the face.
         Map::Halfedge_const_handle longest;
         double most = -1;
         forEachBoundary(face, [&](const auto& h) {
@@ -283,24 +284,16 @@ std::vector<std::array<double, 2>> FloorMap::pointInEveryRegion() const {
             if (dx * dx + dy * dy > most) most = dx * dx + dy * dy, longest = h;
         });
         if (most <= 0) continue;
-        const double sx = toDouble(longest->source()->point().x()), sy = toDouble(longest->source()->point().y());
-        const double tx = toDouble(longest->target()->point().x()), ty = toDouble(longest->target()->point().y());
-        double mx = (sx + tx) / 2, my = (sy + ty) / 2, dx = tx - sx, dy = ty - sy;
+        const auto corner = [](const auto& vertex) {
+            return std::array<double, 2>{toDouble(vertex->point().x()), toDouble(vertex->point().y())};
+        };
+        Outline edge = Outline::polygon({corner(longest->source()), corner(longest->target())});
         if (longest->curve().is_circular()) {
-            // The arc's middle, half way round from source to target the way it turns.
             const auto& circle = longest->curve().supporting_circle();
-            const double cx = CGAL::to_double(circle.center().x()), cy = CGAL::to_double(circle.center().y());
-            const double r = std::sqrt(CGAL::to_double(circle.squared_radius()));
-            const bool ccw = counterClockwise(longest);
-            const double from = std::atan2(sy - cy, sx - cx), to = std::atan2(ty - cy, tx - cx);
-            double turn = ccw ? to - from : from - to;
-            if (turn <= 0) turn += 2 * M_PI;
-            const double middle = from + (ccw ? turn : -turn) / 2;
-            mx = cx + r * std::cos(middle), my = cy + r * std::sin(middle);
-            dx = ccw ? -std::sin(middle) : std::sin(middle), dy = ccw ? std::cos(middle) : -std::cos(middle);
+            edge.arcs[0] = OutlineArc{CGAL::to_double(circle.center().x()), CGAL::to_double(circle.center().y()),
+                                      std::sqrt(CGAL::to_double(circle.squared_radius())), !counterClockwise(longest)};
         }
-        const double length = std::hypot(dx, dy), step = std::min(1e-3, std::sqrt(most) / 10);
-        points.push_back({mx - dy / length * step, my + dx / length * step});
+        points.push_back(besidePieces(edge, std::min(1e-3, std::sqrt(most) / 10)).front());
     }
     return points;
 }

@@ -29,7 +29,7 @@
 #include <TopoDS_Solid.hxx>
 #include <gp_Pln.hxx>
 
-#include <functional>
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -43,6 +43,23 @@ namespace {
 
 constexpr double kTolerance = 1e-7;
 constexpr double kShortest = 1e-6;  // shorter edges are left out, their ends joined
+
+// Disjoint sets of the map's records, each set named by one of its members.
+struct Sets {
+    std::map<const void*, const void*> parent;  // a record to one of its set, the set's own to itself
+    const void* find(const void* f) {
+        auto it = parent.try_emplace(f, f).first;
+        return it->second == f ? f : it->second = find(it->second);
+    }
+    void join(const void* a, const void* b) { parent[find(a)] = find(b); }
+};
+
+// Whether a cycle runs counter-clockwise, as an outline does (a hole's runs clockwise).
+bool isOutline(const std::vector<Halfedge>& cycle) {
+    double area = 0;
+    for (const Halfedge& h : cycle) area += areaAlong(h);
+    return area > 0;
+}
 
 class SolidBuilder {
 public:
@@ -202,21 +219,17 @@ private:
     // height, for all the walls standing there.
     const void* sector(const Vertex& v, const Halfedge& wallAlong, double level) {
         auto [sectors, made] = sectors_.try_emplace({root(&*v), level});
-        auto& parent = sectors->second;  // a region to one of its sector, the sector's own to itself
-        std::function<const void*(const void*)> find = [&](const void* f) {
-            auto it = parent.try_emplace(f, f).first;
-            return it->second == f ? f : it->second = find(it->second);
-        };
+        Sets& regions = sectors->second;
         if (made)
             for (const Vertex& member : membersOf(v)) {
                 auto first = member->incident_halfedges(), h = first;
                 do {
                     const Face left = h->face(), right = h->twin()->face();
-                    if (columnTop(left) > level && columnTop(right) > level) parent[find(&*left)] = find(&*right);
+                    if (columnTop(left) > level && columnTop(right) > level) regions.join(&*left, &*right);
                 } while (++h != first);
             }
         const Face left = wallAlong->face();
-        return find(&*(columnTop(left) > level ? left : wallAlong->twin()->face()));
+        return regions.find(&*(columnTop(left) > level ? left : wallAlong->twin()->face()));
     }
     // The upward pieces of the vertical line at v from `low` to `high` that the wall along
     // `wallAlong` stands on.
@@ -272,14 +285,9 @@ private:
     // none. A set whose boundary has more than one outline (material meeting itself at a point)
     // gets a face under each column instead, as the tops have.
     void bottoms(std::vector<TopoDS_Face>& faces) {
-        std::map<const void*, const void*> parent;
-        std::function<const void*(const void*)> find = [&](const void* f) {
-            auto it = parent.try_emplace(f, f).first;
-            return it->second == f ? f : it->second = find(it->second);
-        };
+        Sets columns;
         for (auto edge = map_.edges_begin(); edge != map_.edges_end(); ++edge)
-            if (material(edge->face()) && material(edge->twin()->face()))
-                parent[find(&*edge->face())] = find(&*edge->twin()->face());
+            if (material(edge->face()) && material(edge->twin()->face())) columns.join(&*edge->face(), &*edge->twin()->face());
         // Each set's boundary: halfedges with material on their left (their face) and none on
         // the right, walked on round each vertex through the set's own faces.
         std::map<const void*, std::vector<std::vector<Halfedge>>> cyclesOf;
@@ -296,24 +304,18 @@ private:
                 while (!boundary(next)) next = next->twin()->next();
                 at = next;
             } while (at != Halfedge(h) && walk.size() <= map_.number_of_halfedges());
-            splitIntoSimple(walk, cyclesOf[find(&*h->face())]);
+            splitIntoSimple(walk, cyclesOf[columns.find(&*h->face())]);
         }
         std::set<const void*> whole;  // sets that get one face
         for (const auto& [set, cycles] : cyclesOf) {
-            int outlines = 0;
-            for (const auto& cycle : cycles) {
-                double area = 0;
-                for (const Halfedge& h : cycle) area += areaAlong(h);
-                outlines += area > 0;
-            }
-            if (outlines != 1) continue;
+            if (std::count_if(cycles.begin(), cycles.end(), isOutline) != 1) continue;
             if (const auto face = flat(cycles, bottom_, false)) {
                 faces.push_back(*face);
                 whole.insert(set);
             }
         }
         for (auto face = map_.faces_begin(); face != map_.faces_end(); ++face)
-            if (material(face) && !whole.count(find(&*face)))
+            if (material(face) && !whole.count(columns.find(&*face)))
                 if (const auto under = flat(simpleCycles(face), bottom_, false)) faces.push_back(*under);
     }
     TopoDS_Wire wire(const std::vector<Halfedge>& cycle, double z) {
@@ -334,11 +336,7 @@ private:
     // solid then fails the check, and the part is cut by Booleans).
     std::optional<TopoDS_Face> flat(const std::vector<std::vector<Halfedge>>& cycles, double z, bool up) {
         std::vector<TopoDS_Wire> outlines, holes;
-        for (const auto& cycle : cycles) {
-            double area = 0;
-            for (const Halfedge& h : cycle) area += areaAlong(h);
-            (area > 0 ? outlines : holes).push_back(wire(cycle, z));
-        }
+        for (const auto& cycle : cycles) (isOutline(cycle) ? outlines : holes).push_back(wire(cycle, z));
         if (outlines.empty()) return std::nullopt;
         BRepBuilderAPI_MakeFace made(gp_Pln(gp_Pnt(0, 0, z), gp::DZ()), outlines.front(), true);
         for (std::size_t i = 1; i < outlines.size(); ++i) made.Add(outlines[i]);
@@ -407,7 +405,7 @@ private:
     std::map<const void*, std::vector<double>> heights_;
     std::map<const void*, const void*> joined_;          // vertex to the one it was joined to
     std::map<const void*, std::vector<Vertex>> group_;   // a root's joined vertices
-    std::map<std::pair<const void*, double>, std::map<const void*, const void*>> sectors_;  // (vertex, level)
+    std::map<std::pair<const void*, double>, Sets> sectors_;  // the regions round a vertex at a level
 };
 
 }  // namespace
