@@ -158,11 +158,12 @@ std::optional<PartShape> FloorCuts::buildChecked(std::string& refusal) {
         refusal = "the floor map could not take a cut";
         return std::nullopt;
     }
-    const double expected = map_.stockVolume() - map_.removedVolume();
-    const double tolerance = 1e-6 + 1e-10 * map_.stockVolume();
+    // Each of the map's volumes walks every region.
+    const double stock = map_.stockVolume(), removed = map_.removedVolume();
+    const double expected = stock - removed, tolerance = 1e-6 + 1e-10 * stock;
     double asked = 0;
     for (const auto& cut : cuts_) asked += cut.toolVolume;
-    if (map_.removedVolume() > asked + tolerance) {
+    if (removed > asked + tolerance) {
         refusal = "the floor map removed more than the tools hold";
         return std::nullopt;
     }

@@ -57,7 +57,7 @@ private:
     VerticalPrism stockPrism_;
     FloorMap map_;
     std::vector<QueuedCut> cuts_;
-    std::vector<VerticalPrism> prisms_;  // the cuts' tools, as the map took them
+    std::vector<VerticalPrism> prisms_;  // the cuts' tools as prisms, which the map is checked against
     std::size_t sinceBuilt_ = 0;
     bool broken_ = false;  // a cut failed halfway into the map
 };

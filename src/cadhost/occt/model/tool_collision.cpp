@@ -91,11 +91,12 @@ std::optional<Position> materialOnTheTurnedWay(Drawing& drawing, const std::stri
                                                const Position& to, double radius) {
     const double ring = 0.9 * radius;
     return firstInMaterial(drawing, group, from, to, radius, [&](const gp_Pnt& centre) {
+        const std::vector<gp_Pnt> points = core(centre, centre, ring);
         std::vector<gp_Pnt> turned;
         for (int quarter = 0; quarter < 4; ++quarter) {
             gp_Trsf turn;
             turn.SetRotation(gp::OX(), quarter * M_PI / 2);
-            for (const gp_Pnt& point : core(centre, centre, ring)) turned.push_back(point.Transformed(turn));
+            for (const gp_Pnt& point : points) turned.push_back(point.Transformed(turn));
         }
         return turned;
     });
