@@ -4,11 +4,15 @@
 # Two runs of one command differ by more than the front end costs (the kernel's threads), so
 # the share of its own work that corvex gcode reports (reading and planning the program,
 # measuring, checking rapids) is printed as well: that is the overhead proper.
-# Usage: bench/gcode_overhead.sh [CORVEX] [RUNS]   (CORVEX defaults to build/apps/corvex/corvex)
+# Usage: bench/gcode_overhead.sh [CORVEX] [RUNS] [PROGRAM...]   (CORVEX defaults to
+# build/apps/corvex/corvex; the programs, of examples/gcode/, to pocket and pocket_varied)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 corvex="${1:-$here/../build/apps/corvex/corvex}"
 runs="${2:-5}"
+shift $(( $# < 2 ? $# : 2 ))
+programs=("${@:-pocket}")
+[[ $# -gt 0 ]] || programs=(pocket pocket_varied)
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 "$corvex" stock -o "$work/stock.step" --group PART --box 0 0 -20 100 100 0
@@ -19,7 +23,7 @@ own() { sed -n 's/.* in \([0-9.]*\) s (\([0-9.]*\) s reading.*/\1 \2/p' "$work/e
 median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
 printf '%-16s %10s %10s %9s %9s\n' program "gcode s" "run s" overhead "own work"
-for program in pocket pocket_varied; do
+for program in "${programs[@]}"; do
     nc="$here/../examples/gcode/$program.nc"
     "$corvex" gcode "$nc" -d "$work/stock.step" --tool 6,30 --session "$work/$program.jsonl" > /dev/null 2>&1
     : > "$work/gcode.times"; : > "$work/run.times"; : > "$work/own.shares"
