@@ -59,6 +59,7 @@ struct CutEvidence {
     Bnd_Box partBox;
     std::vector<TopoDS_Shape> asked;
     std::vector<gp_Pnt> toolPoints;  // a retry is judged by more, found when it needs them
+    std::vector<gp_Pnt> besidePoints;  // in the part's material just outside the tools
     bool fullCheck = false;  // the whole result checked by the kernel, not only where it changed
 };
 

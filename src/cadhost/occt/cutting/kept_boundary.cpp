@@ -23,62 +23,6 @@
 namespace corvex::cadhost::occt {
 namespace {
 
-// The tools' solids, asked whether a point lies in or on one.
-class Tools {
-public:
-    explicit Tools(const std::vector<TopoDS_Shape>& tools) {
-        for (const auto& tool : tools) {
-            for (TopExp_Explorer it(tool, TopAbs_SOLID); it.More(); it.Next()) {
-                Solid solid{it.Current(), {}, nullptr, nullptr};
-                BRepBndLib::Add(solid.shape, solid.box, false);
-                solid.box.Enlarge(kSurfaceBand);
-                solids_.push_back(std::move(solid));
-            }
-        }
-    }
-
-    // In a tool, or on one by the ray's reckoning: cheap, and true for most points of a face
-    // that a cut took away.
-    bool hold(const gp_Pnt& point) {
-        for (auto& solid : solids_) {
-            if (solid.box.IsOut(point)) continue;
-            if (!solid.rays) solid.rays = std::make_unique<RayCaster>(solid.shape);
-            const RayCaster::Crossings crossed = solid.rays->cast(point);
-            if (crossed.onSurface) return true;
-            if (crossed.decided) {
-                if (crossed.count % 2 == 1) return true;
-                continue;
-            }
-            if (!solid.classifier) solid.classifier = std::make_unique<BRepClass3d_SolidClassifier>(solid.shape);
-            solid.classifier->Perform(point, kSurfaceBand);
-            if (solid.classifier->State() != TopAbs_OUT) return true;
-        }
-        return false;
-    }
-
-    // Clear of every tool, asked again before a point is called lost: farther than the band
-    // from every tool's faces (a point `hold` missed by a hair is on a tool all the same), and
-    // outside by the parity of rays in three more directions. One ray has missed a face of a
-    // turned tool that others met.
-    bool clearOf(const gp_Pnt& point) const {
-        for (const auto& solid : solids_) {
-            if (solid.box.IsOut(point)) continue;
-            if (distanceToFaces(solid.shape, point) <= kSurfaceBand) return false;
-            if (oddRaysFrom(solid.shape, point) > 0) return false;
-        }
-        return true;
-    }
-
-private:
-    struct Solid {
-        TopoDS_Shape shape;
-        Bnd_Box box;
-        std::unique_ptr<RayCaster> rays;
-        std::unique_ptr<BRepClass3d_SolidClassifier> classifier;
-    };
-    std::vector<Solid> solids_;
-};
-
 // The faces the result made, asked whether a point of a lost face lies on one.
 class MadeFaces {
 public:
@@ -156,7 +100,7 @@ std::optional<gp_Pnt> boundaryLostOutsideTools(const TopoDS_Shape& part, const T
     if (part.IsNull() || result.IsNull() || count == 0) return std::nullopt;
     TopTools_IndexedMapOfShape kept;
     TopExp::MapShapes(result, TopAbs_FACE, kept);
-    Tools cutters(tools);
+    ToolSolids cutters(tools);
     // The points of each lost face that no tool holds; only those can show a fault.
     std::vector<std::pair<TopoDS_Face, std::vector<FacePoint>>> doubtful;
     for (TopExp_Explorer it(part, TopAbs_FACE); it.More(); it.Next()) {

@@ -27,6 +27,10 @@ public:
     };
 
     explicit RayCaster(const TopoDS_Shape& solid);
+    RayCaster(RayCaster&&) noexcept = default;
+    RayCaster& operator=(RayCaster&&) noexcept = default;
+    RayCaster(const RayCaster&) = delete;
+    RayCaster& operator=(const RayCaster&) = delete;
     Crossings cast(const gp_Pnt& point);
 
 private:

@@ -22,15 +22,22 @@
 namespace corvex::cadhost::occt {
 namespace {
 
-// A grid across each face's parameters, offset by irrational fractions so that no sample
+// A grid across each face's parameters is offset by irrational fractions so that no sample
 // falls on a seam, an edge or a face's middle, where machined faces meet most often.
-constexpr int kGrid = 3;
 constexpr double kOffsetU = 0.3819660112501051;  // 2 - golden ratio
 constexpr double kOffsetV = 0.6180339887498949;
 // How far inside a tool its points are taken. On the face itself a point proves little: a
 // result that kept the tool's material as a lump of its own beside the part has the tool's
 // faces on its boundary, and passed.
 constexpr double kInwards = 1e-4;
+// The points beside a tool: a finer grid on each face, of which only those where the tool
+// meets the part count; taken in this stride through it, and at most this many tried for each
+// point wanted (each costs rays through the part and the tools near it: beside the early
+// passes of a turned batch every point lies in a later pass).
+constexpr int kBesideGrid = 5;
+constexpr std::size_t kBesideStride = 53;  // a prime above the grid's count: every point once
+constexpr std::size_t kBesideTries = 2;
+constexpr std::size_t kBesideTriesAtOnce = 2;  // of a face, before the next face's turn
 
 // Points in the order they are judged: the deepest first, then, among those at least half as
 // deep, each farthest from the ones taken (a floor's nine points tie on depth, and three of
@@ -59,15 +66,15 @@ std::vector<gp_Pnt> spreadDeepestFirst(std::vector<std::pair<double, gp_Pnt>> fo
 
 }  // namespace
 
-std::vector<FacePoint> gridOnFace(const TopoDS_Face& face) {
+std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid) {
     double u0, u1, v0, v1;
     BRepTools::UVBounds(face, u0, u1, v0, v1);
     BRepAdaptor_Surface surface(face);
     BRepTopAdaptor_FClass2d inFace(face, 1e-9);
     std::vector<FacePoint> points;
-    for (int i = 0; i < kGrid; ++i) {
-        for (int j = 0; j < kGrid; ++j) {
-            const gp_Pnt2d uv(u0 + (u1 - u0) * (i + kOffsetU) / kGrid, v0 + (v1 - v0) * (j + kOffsetV) / kGrid);
+    for (int i = 0; i < grid; ++i) {
+        for (int j = 0; j < grid; ++j) {
+            const gp_Pnt2d uv(u0 + (u1 - u0) * (i + kOffsetU) / grid, v0 + (v1 - v0) * (j + kOffsetV) / grid);
             if (inFace.Perform(uv) == TopAbs_IN) points.push_back({uv, surface.Value(uv.X(), uv.Y())});
         }
     }
@@ -148,39 +155,168 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
     return points;
 }
 
-std::optional<gp_Pnt> pointLeftInside(const TopoDS_Shape& result, const std::vector<gp_Pnt>& points,
-                                      const std::vector<TopoDS_Shape>& tools) {
-    if (points.empty() || result.IsNull()) return std::nullopt;
-    // Asked only of a point the result holds, which a sound cut never does: classifying
-    // every point would cost each cut as much again.
-    auto inTools = [&](const gp_Pnt& point) {
-        for (const auto& tool : tools) {
-            for (TopExp_Explorer it(tool, TopAbs_SOLID); it.More(); it.Next()) {
-                BRepClass3d_SolidClassifier classifier(it.Current(), point, kSurfaceBand);
-                if (classifier.State() == TopAbs_IN) return true;
-            }
+std::vector<SolidRays> solidsWithRays(const TopoDS_Shape& shape) {
+    std::vector<SolidRays> solids;
+    if (shape.IsNull()) return solids;
+    for (TopExp_Explorer it(shape, TopAbs_SOLID); it.More(); it.Next()) solids.push_back({it.Current(), RayCaster(it.Current())});
+    return solids;
+}
+
+namespace {
+
+// Whether the point lies in one of the tools' solids by the kernel's classifier.
+bool inTools(const std::vector<TopoDS_Shape>& tools, const gp_Pnt& point) {
+    for (const auto& tool : tools) {
+        for (TopExp_Explorer it(tool, TopAbs_SOLID); it.More(); it.Next()) {
+            BRepClass3d_SolidClassifier classifier(it.Current(), point, kSurfaceBand);
+            if (classifier.State() == TopAbs_IN) return true;
         }
-        return false;
-    };
-    for (TopExp_Explorer it(result, TopAbs_SOLID); it.More(); it.Next()) {
-        const TopoDS_Shape& solid = it.Current();
-        RayCaster rays(solid);
-        std::optional<BRepClass3d_SolidClassifier> classifier;
+    }
+    return false;
+}
+
+// Whether the first ray finds the point inside the solid, the kernel's classifier deciding
+// where the ray cannot; none on its surface.
+std::optional<bool> insideByRay(SolidRays& solid, const gp_Pnt& point) {
+    const RayCaster::Crossings crossed = solid.rays.cast(point);
+    if (crossed.onSurface) return std::nullopt;
+    if (crossed.decided) return crossed.count % 2 == 1;
+    BRepClass3d_SolidClassifier classifier(solid.solid, point, kSurfaceBand);
+    if (classifier.State() == TopAbs_ON) return std::nullopt;
+    return classifier.State() == TopAbs_IN;
+}
+
+}  // namespace
+
+std::optional<gp_Pnt> pointLeftInside(std::vector<SolidRays>& result, const std::vector<gp_Pnt>& points,
+                                      const std::vector<TopoDS_Shape>& tools) {
+    if (points.empty()) return std::nullopt;
+    for (SolidRays& solid : result) {
         for (const gp_Pnt& point : points) {
-            const RayCaster::Crossings crossed = rays.cast(point);
-            if (crossed.onSurface) continue;
-            bool inside = crossed.count % 2 == 1;
-            if (!crossed.decided) {
-                if (!classifier) classifier.emplace(solid);
-                classifier->Perform(point, kSurfaceBand);
-                inside = classifier->State() == TopAbs_IN;
-            }
-            // Believed only when the point is also clear of every face, and inside by most
-            // rays of three more.
-            if (inside && distanceToFaces(solid, point) > kSurfaceBand && oddRaysFrom(solid, point) >= 2 &&
-                inTools(point))
+            // Believed only when the point is also clear of every face, inside by most rays
+            // of three more, and in a tool by the classifier: asked only of a point the result
+            // holds, which a sound cut never does (classifying every point would cost each cut
+            // as much again).
+            if (insideByRay(solid, point).value_or(false) && distanceToFaces(solid.solid, point) > kSurfaceBand &&
+                oddRaysFrom(solid.solid, point) >= 2 && inTools(tools, point))
                 return point;
         }
+    }
+    return std::nullopt;
+}
+
+struct ToolSolids::Solid {
+    TopoDS_Shape shape;
+    Bnd_Box box;
+    std::unique_ptr<RayCaster> rays;
+    std::unique_ptr<BRepClass3d_SolidClassifier> classifier;
+};
+
+ToolSolids::ToolSolids(const std::vector<TopoDS_Shape>& tools) {
+    for (const auto& tool : tools) {
+        for (TopExp_Explorer it(tool, TopAbs_SOLID); it.More(); it.Next()) {
+            Solid solid{it.Current(), {}, nullptr, nullptr};
+            BRepBndLib::Add(solid.shape, solid.box, false);
+            solid.box.Enlarge(kSurfaceBand);
+            solids_.push_back(std::move(solid));
+        }
+    }
+}
+
+ToolSolids::~ToolSolids() = default;
+
+bool ToolSolids::hold(const gp_Pnt& point) {
+    for (auto& solid : solids_) {
+        if (solid.box.IsOut(point)) continue;
+        if (!solid.rays) solid.rays = std::make_unique<RayCaster>(solid.shape);
+        const RayCaster::Crossings crossed = solid.rays->cast(point);
+        if (crossed.onSurface) return true;
+        if (crossed.decided) {
+            if (crossed.count % 2 == 1) return true;
+            continue;
+        }
+        if (!solid.classifier) solid.classifier = std::make_unique<BRepClass3d_SolidClassifier>(solid.shape);
+        solid.classifier->Perform(point, kSurfaceBand);
+        if (solid.classifier->State() != TopAbs_OUT) return true;
+    }
+    return false;
+}
+
+bool ToolSolids::clearOf(const gp_Pnt& point) const {
+    for (const auto& solid : solids_) {
+        if (solid.box.IsOut(point)) continue;
+        if (distanceToFaces(solid.shape, point) <= kSurfaceBand) return false;
+        if (oddRaysFrom(solid.shape, point) > 0) return false;
+    }
+    return true;
+}
+
+std::vector<gp_Pnt> pointsBesideTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count,
+                                     ToolSolids& tools, RayCaster& material) {
+    if (within.IsVoid() || count == 0) return {};
+    std::vector<std::vector<gp_Pnt>> faces;  // each face's candidates, in the order they are tried
+    for (TopExp_Explorer it(tool, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        BRepGProp_Face surface(face);  // its normals follow the face's orientation: outwards
+        std::vector<gp_Pnt> candidates;
+        for (const FacePoint& on : gridOnFace(face, kBesideGrid)) {
+            gp_Pnt p;
+            gp_Vec outwards;
+            surface.Normal(on.uv.X(), on.uv.Y(), p, outwards);
+            if (outwards.Magnitude() <= 1e-12) continue;
+            p.Translate(outwards.Normalized() * kInwards);
+            if (!within.IsOut(p)) candidates.push_back(p);
+        }
+        // Taken in a stride through the grid, so that the first few lie apart.
+        std::vector<gp_Pnt> strided;
+        for (std::size_t k = 0, n = candidates.size(); k < n; ++k) strided.push_back(candidates[(k * kBesideStride) % n]);
+        if (!strided.empty()) faces.push_back(std::move(strided));
+    }
+    // Points in a tool (round a ring's hole, or in the next slot of a pocket) or in the air
+    // prove nothing.
+    std::vector<gp_Pnt> points;
+    std::vector<std::size_t> next(faces.size(), 0);
+    std::size_t tries = kBesideTries * count;
+    for (bool more = true; more && points.size() < count && tries > 0;) {
+        more = false;
+        for (std::size_t f = 0; f < faces.size() && points.size() < count && tries > 0; ++f) {
+            for (std::size_t tried = 0; tried < kBesideTriesAtOnce && tries > 0 && next[f] < faces[f].size(); ++tried) {
+                --tries;
+                const gp_Pnt& p = faces[f][next[f]++];
+                if (tools.hold(p)) continue;
+                const RayCaster::Crossings crossed = material.cast(p);
+                if (!crossed.decided || crossed.onSurface || crossed.count % 2 == 0) continue;
+                points.push_back(p);
+                more = true;
+                break;
+            }
+        }
+    }
+    return points;
+}
+
+std::optional<gp_Pnt> pointTakenBeside(const TopoDS_Shape& part, std::vector<SolidRays>& result,
+                                       const std::vector<gp_Pnt>& points, const std::vector<TopoDS_Shape>& tools) {
+    std::optional<ToolSolids> cutters;  // asked only of a point the result lost
+    for (const gp_Pnt& point : points) {
+        bool held = false;
+        for (SolidRays& solid : result) {
+            const std::optional<bool> inside = insideByRay(solid, point);
+            if (!inside || *inside) {
+                held = true;  // on a face counts as held
+                break;
+            }
+        }
+        if (held) continue;
+        TopoDS_Compound solids;
+        BRep_Builder builder;
+        builder.MakeCompound(solids);
+        for (const SolidRays& solid : result) builder.Add(solids, solid.solid);
+        const bool clearOfResult =
+            result.empty() || (distanceToFaces(solids, point) > kSurfaceBand && oddRaysFrom(solids, point) <= 1);
+        if (!clearOfResult || oddRaysFrom(part, point) < 2) continue;
+        if (!cutters) cutters.emplace(tools);
+        if (cutters->clearOf(point)) return point;
     }
     return std::nullopt;
 }

@@ -8,6 +8,8 @@
 #include <TopoDS_Solid.hxx>
 #include <gp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepPrimAPI_MakeCylinder.hxx>
+#include <gp_Ax2.hxx>
 #include <BRepGProp.hxx>
 #include <GProp_GProps.hxx>
 #include <TopoDS_Compound.hxx>
@@ -117,6 +119,47 @@ TEST_F(GuardedSubtraction, AResultThatFillsAHoleBesideTheToolIsRetried) {
     part->Boolean(Variant::int32(2), obj(box(30, 20, -5, 40, 30, 5)));
     EXPECT_GE(kernelCounters().guardRetries, 1);
     EXPECT_REL(volume(part), 200000 - 1000, 1e-9);
+}
+
+// A tool half over the block's side (it takes 100 of its 1200 mm3) whose result takes more
+// beside it, within the tool's volume: a deeper floor, a wider slot beside a wall the tool
+// leaves, a ring cut as its whole disc. No point inside the tool shows it, and no face of the
+// part is lost where no tool was: points of the material just outside the tool do.
+TEST_F(GuardedSubtraction, AResultThatTakesMoreBesideTheToolIsRetried) {
+    struct Case {
+        const char* what;
+        std::shared_ptr<Solid3D> (*tool)(Drawing&);
+        double removes;
+        TopoDS_Shape (*taken)();
+    };
+    const Case cases[] = {
+        {"a deeper floor", [](Drawing& d) { return d.addBox({90, 0, -1}, {110, 10, 5}); }, 100,
+         [] { return BRepPrimAPI_MakeBox(gp_Pnt(90, 0, -1.5), gp_Pnt(100, 10, 0)).Shape(); }},
+        {"a wider slot", [](Drawing& d) { return d.addBox({90, 0, -1}, {110, 10, 5}); }, 100,
+         [] { return BRepPrimAPI_MakeBox(gp_Pnt(80, 0, -1), gp_Pnt(100, 10, 0)).Shape(); }},
+        {"a ring cut as its disc",
+         [](Drawing& d) {
+             auto ring = d.addAxisCylinder({50, 50, -2}, 5, 7, 2);
+             ring->Boolean(Variant::int32(2), obj(d.addAxisCylinder({50, 50, -3}, 3, 9, 2)));
+             return ring;
+         },
+         M_PI * 16 * 2, [] { return BRepPrimAPI_MakeCylinder(gp_Ax2(gp_Pnt(50, 50, -2), gp::DZ()), 5, 2).Shape(); }},
+    };
+    for (const Case& c : cases) {
+        drawing->setEagerSubtraction(true);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        auto tool = c.tool(*drawing);
+        static TopoDS_Shape (*taken)() = nullptr;
+        taken = c.taken;
+        setSubtractionHookForTesting([](const TopoDS_Shape& result, int attempt) {
+            return attempt > 0 ? result : BRepAlgoAPI_Cut(untouched({}), taken()).Shape();
+        });
+        resetKernelCounters();
+        part->Boolean(Variant::int32(2), obj(tool));
+        EXPECT_GE(kernelCounters().guardRetries, 1) << c.what;
+        EXPECT_REL(volume(part), 200000 - c.removes, 1e-9) << c.what;
+        setSubtractionHookForTesting(nullptr);
+    }
 }
 
 // The common part of a workpiece and a tool lies on the workpiece's own faces, where the
