@@ -182,9 +182,15 @@ private:
     }
     bool collapsed(const Halfedge& h) const { return root(&*h->source()) == root(&*h->target()); }
 
+    // The solid's vertex at v and height z. Vertices joined to v stand at one place at every
+    // height, the first one's asked: a riser from a vertex at one member's place to one at
+    // another's leaned off its walls by the distance between them (up to kShortest).
     TopoDS_Vertex vertex(const Vertex& v, double z) {
         auto [it, made] = vertices_.try_emplace({root(&*v), z});
-        if (made) builder_.MakeVertex(it->second, at(v->point(), z), kTolerance);
+        if (made) {
+            const gp_Pnt& place = places_.try_emplace(root(&*v), at(v->point(), 0)).first->second;
+            builder_.MakeVertex(it->second, gp_Pnt(place.X(), place.Y(), z), kTolerance);
+        }
         return it->second;
     }
     // The copy of an edge at height z, running as its canonical halfedge does.
@@ -400,6 +406,7 @@ private:
     double bottom_, top_;
     BRep_Builder builder_;
     std::map<std::pair<const void*, double>, TopoDS_Vertex> vertices_;
+    std::map<const void*, gp_Pnt> places_;  // where each set of joined vertices stands
     std::map<std::pair<const void*, double>, TopoDS_Edge> horizontal_;  // (canonical halfedge, z)
     std::map<std::tuple<const void*, double, const void*>, TopoDS_Edge> vertical_;  // (vertex, lower z, sector)
     std::map<const void*, std::vector<double>> heights_;
