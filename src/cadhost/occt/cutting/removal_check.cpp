@@ -81,6 +81,25 @@ std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid) {
     return points;
 }
 
+namespace {
+
+// The points of a grid across the face moved `offset` along its outward normal (inwards when
+// negative); none where the normal vanishes (an apex or a pole).
+std::vector<gp_Pnt> pointsOffFace(const TopoDS_Face& face, int grid, double offset) {
+    BRepGProp_Face surface(face);  // its normals follow the face's orientation: outwards
+    std::vector<gp_Pnt> points;
+    for (const FacePoint& on : gridOnFace(face, grid)) {
+        gp_Pnt p;
+        gp_Vec outwards;
+        surface.Normal(on.uv.X(), on.uv.Y(), p, outwards);
+        if (outwards.Magnitude() <= 1e-12) continue;
+        points.push_back(p.Translated(outwards.Normalized() * offset));
+    }
+    return points;
+}
+
+}  // namespace
+
 double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
     BRep_Builder builder;
     TopoDS_Compound faces;
@@ -109,14 +128,7 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
     for (TopExp_Explorer solids(tool, TopAbs_SOLID); solids.More(); solids.Next()) {
         std::vector<std::pair<double, gp_Pnt>> found;  // how deep in the box, and where
         for (TopExp_Explorer it(solids.Current(), TopAbs_FACE); it.More(); it.Next()) {
-            const TopoDS_Face& face = TopoDS::Face(it.Current());
-            BRepGProp_Face surface(face);  // its normals follow the face's orientation: outwards
-            for (const FacePoint& on : gridOnFace(face)) {
-                gp_Pnt p;
-                gp_Vec outwards;
-                surface.Normal(on.uv.X(), on.uv.Y(), p, outwards);
-                if (outwards.Magnitude() <= 1e-12) continue;  // an apex or a pole
-                p.Translate(outwards.Normalized() * -kInwards);
+            for (const gp_Pnt& p : pointsOffFace(TopoDS::Face(it.Current()), kFaceGrid, -kInwards)) {
                 const double depth = std::min({p.X() - x0, x1 - p.X(), p.Y() - y0, y1 - p.Y(), p.Z() - z0, z1 - p.Z()});
                 if (depth > 0) found.emplace_back(depth, p);
             }
@@ -256,17 +268,9 @@ std::vector<gp_Pnt> pointsBesideTool(const TopoDS_Shape& tool, const Bnd_Box& wi
     if (within.IsVoid() || count == 0) return {};
     std::vector<std::vector<gp_Pnt>> faces;  // each face's candidates, in the order they are tried
     for (TopExp_Explorer it(tool, TopAbs_FACE); it.More(); it.Next()) {
-        const TopoDS_Face& face = TopoDS::Face(it.Current());
-        BRepGProp_Face surface(face);  // its normals follow the face's orientation: outwards
         std::vector<gp_Pnt> candidates;
-        for (const FacePoint& on : gridOnFace(face, kBesideGrid)) {
-            gp_Pnt p;
-            gp_Vec outwards;
-            surface.Normal(on.uv.X(), on.uv.Y(), p, outwards);
-            if (outwards.Magnitude() <= 1e-12) continue;
-            p.Translate(outwards.Normalized() * kInwards);
+        for (const gp_Pnt& p : pointsOffFace(TopoDS::Face(it.Current()), kBesideGrid, kInwards))
             if (!within.IsOut(p)) candidates.push_back(p);
-        }
         // Taken in a stride through the grid, so that the first few lie apart.
         std::vector<gp_Pnt> strided;
         for (std::size_t k = 0, n = candidates.size(); k < n; ++k) strided.push_back(candidates[(k * kBesideStride) % n]);
@@ -297,7 +301,9 @@ std::vector<gp_Pnt> pointsBesideTool(const TopoDS_Shape& tool, const Bnd_Box& wi
 
 std::optional<gp_Pnt> pointTakenBeside(const TopoDS_Shape& part, std::vector<SolidRays>& result,
                                        const std::vector<gp_Pnt>& points, const std::vector<TopoDS_Shape>& tools) {
-    std::optional<ToolSolids> cutters;  // asked only of a point the result lost
+    // Asked only of a point the result lost.
+    std::optional<ToolSolids> cutters;
+    std::optional<TopoDS_Compound> solids;
     for (const gp_Pnt& point : points) {
         bool held = false;
         for (SolidRays& solid : result) {
@@ -308,12 +314,13 @@ std::optional<gp_Pnt> pointTakenBeside(const TopoDS_Shape& part, std::vector<Sol
             }
         }
         if (held) continue;
-        TopoDS_Compound solids;
-        BRep_Builder builder;
-        builder.MakeCompound(solids);
-        for (const SolidRays& solid : result) builder.Add(solids, solid.solid);
+        if (!solids) {
+            BRep_Builder builder;
+            builder.MakeCompound(solids.emplace());
+            for (const SolidRays& solid : result) builder.Add(*solids, solid.solid);
+        }
         const bool clearOfResult =
-            result.empty() || (distanceToFaces(solids, point) > kSurfaceBand && oddRaysFrom(solids, point) <= 1);
+            result.empty() || (distanceToFaces(*solids, point) > kSurfaceBand && oddRaysFrom(*solids, point) <= 1);
         if (!clearOfResult || oddRaysFrom(part, point) < 2) continue;
         if (!cutters) cutters.emplace(tools);
         if (cutters->clearOf(point)) return point;

@@ -24,7 +24,8 @@ struct FacePoint {
     gp_Pnt2d uv;
     gp_Pnt point;
 };
-std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid = 3);
+constexpr int kFaceGrid = 3;
+std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid = kFaceGrid);
 
 // The solids of a result, each with its rays, made once for all the points the checks ask.
 struct SolidRays {
