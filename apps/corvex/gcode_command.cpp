@@ -204,6 +204,10 @@ void GcodeCommand::addTo(CLI::App& app) {
                        "diameter centred on the programmed point, the bar along the drawing's X as the program's Z");
     command_->add_flag("--trace", trace_, "Print every host operation on standard error");
     command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
+    command_->add_option("--still-running", stillRunning_,
+                         "Say on standard error when one call has run this many seconds, and as often after (0: never)")
+        ->check(CLI::Range(0.0, 86400.0))
+        ->capture_default_str();
     pictures_.addTo(*command_);
     command_->add_flag("--eager", eager_,
                        "Carry out every subtraction at its call (slower; a failing cut fails its own call)");
@@ -257,11 +261,12 @@ int GcodeCommand::run() const {
     for (const auto& call : plan.calls.calls)
         calls.push_back({call.line, call.member(), std::vector<nlohmann::json>(call.call.begin() + 1, call.call.end())});
     pictures_.watch(host.drawing());
+    StillRunningNotice notice(stillRunning_);
     RapidCheck rapids(plan.calls, host.drawing(), stockBounds, own);
-    bool allWorked = runCalls(calls, host, false, progress_, "program line", std::ref(rapids));
+    bool allWorked = runCalls(calls, host, notice, false, progress_, "program line", std::ref(rapids));
     const occt::Drawing& drawing = host.drawing();
-    allWorked &= writeOutput(output_, [&] { occt::writeDrawing(drawing, output_); });
-    allWorked &= writeOutput(stl_, [&] { occt::writeStl(solidsOfGroup(drawing, "PART"), stl_); });
+    allWorked &= writeOutput(output_, notice, [&] { occt::writeDrawing(drawing, output_); });
+    allWorked &= writeOutput(stl_, notice, [&] { occt::writeStl(solidsOfGroup(drawing, "PART"), stl_); });
     allWorked &= pictures_.write(drawing);
 
     std::string tools;

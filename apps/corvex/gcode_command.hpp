@@ -11,6 +11,7 @@
 #include "cadhost/occt/model/embedded_host.hpp"
 #include "gcode/call_mapping.hpp"
 #include "picture_outputs.hpp"
+#include "still_running_notice.hpp"
 
 namespace corvex::runner {
 
@@ -31,6 +32,7 @@ private:
     double tolerance_ = 0.01;
     mutable PictureOutputs pictures_;
     bool trace_ = false, progress_ = false, eager_ = false, lathe_ = false;
+    double stillRunning_ = kStillRunningSeconds;
 };
 
 }  // namespace corvex::runner

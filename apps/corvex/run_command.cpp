@@ -28,6 +28,10 @@ void RunCommand::addTo(CLI::App& app) {
     command_->add_flag("--trace", trace_, "Print every host operation on standard error");
     command_->add_flag("--keep-going", keepGoing_, "Go on with the next call after a failing one");
     command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
+    command_->add_option("--still-running", stillRunning_,
+                         "Say on standard error when one call has run this many seconds, and as often after (0: never)")
+        ->check(CLI::Range(0.0, 86400.0))
+        ->capture_default_str();
     pictures_.addTo(*command_);
     command_->add_flag("--eager", eager_,
                        "Carry out every subtraction at its call (slower; a failing cut fails its own call)");
@@ -44,10 +48,11 @@ int RunCommand::run() const {
     host.drawing().setEagerSubtraction(eager_);
 
     pictures_.watch(host.drawing());
-    bool allWorked = runCalls(calls, host, keepGoing_, progress_);
+    StillRunningNotice notice(stillRunning_);
+    bool allWorked = runCalls(calls, host, notice, keepGoing_, progress_);
     const occt::Drawing& drawing = host.drawing();
-    allWorked &= writeOutput(output_, [&] { occt::writeDrawing(drawing, output_); });
-    allWorked &= writeOutput(stl_, [&] { occt::writeStl(solidsOfGroup(drawing, "PART"), stl_); });
+    allWorked &= writeOutput(output_, notice, [&] { occt::writeDrawing(drawing, output_); });
+    allWorked &= writeOutput(stl_, notice, [&] { occt::writeStl(solidsOfGroup(drawing, "PART"), stl_); });
     allWorked &= pictures_.write(drawing);
     return allWorked ? 0 : kExitFailed;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "picture_outputs.hpp"
+#include "still_running_notice.hpp"
 
 namespace corvex::runner {
 
@@ -24,6 +25,7 @@ private:
     // Mutable: the pictures keep their view and their frame recorder while the session runs.
     mutable PictureOutputs pictures_;
     bool trace_ = false, keepGoing_ = false, progress_ = false, eager_ = false;
+    double stillRunning_ = kStillRunningSeconds;
 };
 
 }  // namespace corvex::runner

@@ -45,8 +45,8 @@ void reportFailure(const SessionCall& call, const automation::Error& error, cons
 
 }  // namespace
 
-bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool keepGoing, bool progressWanted,
-              const std::string& lineWord, const CallWarning& beforeCall) {
+bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, StillRunningNotice& notice, bool keepGoing,
+              bool progressWanted, const std::string& lineWord, const CallWarning& beforeCall) {
     corvex4 server(host.connector, host.messages);
     const EntityLookup lookup = [&](int id) { return host.entity(id); };
     ProgressBar progress(progressWanted, calls.size());
@@ -55,7 +55,8 @@ bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool kee
         const SessionCall& call = calls[i];
         progress.show(i, call.member);
         // A queued cut that fails later is reported under the call that made it.
-        host.drawing().setCurrentCall(lineWord + " " + std::to_string(call.line) + ": " + call.member);
+        const std::string callName = lineWord + " " + std::to_string(call.line) + ": " + call.member;
+        host.drawing().setCurrentCall(callName);
         if (const std::string warning = beforeCall ? beforeCall(i) : std::string(); !warning.empty()) {
             progress.clear();
             std::cerr << warning << std::endl;
@@ -63,7 +64,10 @@ bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool kee
         try {
             std::vector<Variant> arguments;
             for (const auto& argument : call.arguments) arguments.push_back(toVariant(argument, lookup));
-            const Variant result = invoke(server, call.member, std::move(arguments));
+            const Variant result = [&] {
+                const auto watch = notice.watch(callName);
+                return invoke(server, call.member, std::move(arguments));
+            }();
             if (result.isEmpty()) continue;
             progress.clear();
             const nlohmann::ordered_json line{
@@ -82,6 +86,7 @@ bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool kee
     }
     // The cuts still queued are made now, so that one that cannot be made is reported here.
     try {
+        const auto watch = notice.watch("making the cuts still queued");
         host.drawing().settle();
     } catch (const automation::Error& error) {
         progress.clear();
@@ -101,9 +106,10 @@ std::vector<std::shared_ptr<cadhost::Entity>> solidsOfGroup(const occt::Drawing&
     return solids;
 }
 
-bool writeOutput(const std::string& path, const std::function<void()>& write) {
+bool writeOutput(const std::string& path, StillRunningNotice& notice, const std::function<void()>& write) {
     if (path.empty()) return true;
     try {
+        const auto watch = notice.watch("writing " + path);
         write();
         return true;
     } catch (const automation::Error& error) {

@@ -8,6 +8,7 @@
 
 #include "cadhost/occt/model/embedded_host.hpp"
 #include "session_reader.hpp"
+#include "still_running_notice.hpp"
 
 namespace corvex::runner {
 
@@ -36,16 +37,17 @@ std::shared_ptr<cadhost::Journal> sessionJournal(bool trace);
 // on standard error that starts "`lineWord` N: member"; false when any failed. The cuts still
 // queued are made at the end, so that one that cannot be made is reported too.
 // `beforeCall`, when given, is asked before each call runs (by its index) for a warning to print
-// on standard error (none when empty).
+// on standard error (none when empty). `notice` watches each call.
 using CallWarning = std::function<std::string(std::size_t)>;
-bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, bool keepGoing, bool progressWanted,
-              const std::string& lineWord = "line", const CallWarning& beforeCall = {});
+bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, StillRunningNotice& notice, bool keepGoing,
+              bool progressWanted, const std::string& lineWord = "line", const CallWarning& beforeCall = {});
 
 // The solids of the group `name`; an automation error when it has none.
 std::vector<std::shared_ptr<cadhost::Entity>> solidsOfGroup(const cadhost::occt::Drawing& drawing,
                                                             const std::string& name);
 
-// Writes one output unless `path` is empty; false (with a message) when it cannot be written.
-bool writeOutput(const std::string& path, const std::function<void()>& write);
+// Writes one output unless `path` is empty, watched by `notice`; false (with a message) when it
+// cannot be written.
+bool writeOutput(const std::string& path, StillRunningNotice& notice, const std::function<void()>& write);
 
 }  // namespace corvex::runner
