@@ -17,7 +17,8 @@ struct OracleVerdict {
     int sampled = 0;        // points clear of every surface
     int disagreeing = 0;    // of those, where the part and the oracle differ
     double partVolume = 0;  // the part's own measure
-    double sampledVolume = 0, sampledError = 0;  // the oracle's estimate and its standard error
+    double sampledVolume = 0;  // the oracle's estimate of the part's volume
+    double sampledError = 0;   // its standard error, were the part's own volume right
     gp_Pnt firstDisagreement;  // where the first disagreement is, in the part's frame
     bool wrong() const;     // any disagreement, or volumes apart by more than 5 standard errors
 };
@@ -26,6 +27,10 @@ struct OracleVerdict {
 // was written and read back, in the same frame: a point is wrong only when it is wrong there
 // too. The kernel's line and face intersections miss a nearly flat cone (a ring's side turned
 // from a client's degrees) as it is made, and find it once the file has stated it afresh.
+// The volume estimated from `expectedInside` of `verdict.sampled` points in a box of
+// `boxVolume`, and its error, against `verdict.partVolume`.
+void estimateVolume(OracleVerdict& verdict, double boxVolume, int expectedInside);
+
 OracleVerdict judgePart(const TopoDS_Shape& part, const TopoDS_Shape& stock, const std::vector<TopoDS_Shape>& tools,
                         int points, std::uint64_t seed, const TopoDS_Shape& asWritten = {});
 
