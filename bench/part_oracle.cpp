@@ -3,11 +3,16 @@
 #include <BRepBndLib.hxx>
 #include <BRepClass3d_SolidClassifier.hxx>
 #include <BRepGProp.hxx>
+#include <BRepMesh_IncrementalMesh.hxx>
+#include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
 #include <IntCurvesFace_ShapeIntersector.hxx>
 #include <Precision.hxx>
+#include <Poly_Triangulation.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Face.hxx>
 #include <gp_Lin.hxx>
 
 #include <algorithm>
@@ -84,6 +89,29 @@ double volumeOf(const TopoDS_Shape& shape) {
 }
 
 }  // namespace
+
+double meshVolume(const TopoDS_Shape& shape) {
+    constexpr double kDeflection = 1e-3, kAngle = 0.05;
+    BRepMesh_IncrementalMesh mesh(shape, kDeflection, false, kAngle, false);
+    double volume = 0;
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        TopLoc_Location location;
+        const Handle(Poly_Triangulation) triangles = BRep_Tool::Triangulation(face, location);
+        if (triangles.IsNull()) continue;
+        const gp_Trsf& place = location.Transformation();
+        const bool reversed = face.Orientation() == TopAbs_REVERSED;
+        for (int i = 1; i <= triangles->NbTriangles(); ++i) {
+            int a, b, c;
+            triangles->Triangle(i).Get(a, b, c);
+            if (reversed) std::swap(b, c);
+            const gp_XYZ p = triangles->Node(a).Transformed(place).XYZ(), q = triangles->Node(b).Transformed(place).XYZ(),
+                         r = triangles->Node(c).Transformed(place).XYZ();
+            volume += p.Dot(q.Crossed(r)) / 6;
+        }
+    }
+    return volume;
+}
 
 void estimateVolume(OracleVerdict& verdict, double boxVolume, int expectedInside) {
     if (verdict.sampled <= 0) return;

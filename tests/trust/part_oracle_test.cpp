@@ -1,6 +1,11 @@
 // The differential test's volume verdict: a part's own volume against the share of sampled
 // points the oracle finds in it.
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <BRepPrimAPI_MakeCylinder.hxx>
+#include <gp_Ax2.hxx>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "part_oracle.hpp"
 
@@ -34,6 +39,17 @@ TEST(PartOracle, CallsAVolumeWrongOnlyWhenTheSampledShareCannotComeFromIt) {
         EXPECT_EQ(verdict.wrong(), c.wrong) << c.what << ": " << verdict.partVolume << " against "
                                             << verdict.sampledVolume << " +- " << verdict.sampledError;
     }
+}
+
+TEST(PartOracle, MeshesAPartToItsVolumeWhereverItStands) {
+    const TopoDS_Shape box = BRepPrimAPI_MakeBox(gp_Pnt(-20, 5, 3), 100, 100, 20).Shape();
+    EXPECT_NEAR(meshVolume(box), 200000, 1e-6);
+    // A mesh is inscribed in a curved face: a little short of it, never over.
+    const TopoDS_Shape bar =
+        BRepPrimAPI_MakeCylinder(gp_Ax2(gp_Pnt(7, -3, 2), gp_Dir(1, 1, 0)), 10, 50).Shape();
+    const double exact = M_PI * 100 * 50;
+    EXPECT_LE(meshVolume(bar), exact);
+    EXPECT_GT(meshVolume(bar), exact * (1 - 2e-4));
 }
 
 }  // namespace
