@@ -23,10 +23,6 @@ struct OracleVerdict {
     bool wrong() const;     // any disagreement, or volumes apart by more than 5 standard errors
 };
 
-// `part`, `stock` and `tools` in one frame. `asWritten`, when given, is the part as its drawing
-// was written and read back, in the same frame: a point is wrong only when it is wrong there
-// too. The kernel's line and face intersections miss a nearly flat cone (a ring's side turned
-// from a client's degrees) as it is made, and find it once the file has stated it afresh.
 // The volume of `shape` from a fine mesh of its faces (the divergence theorem over their
 // triangles), which does not use the kernel's integration of surfaces. That integration was seen
 // 2 mm3 off in 15665 on a turned block's cylinder faces, and off by different amounts in two
@@ -38,6 +34,10 @@ double meshVolume(const TopoDS_Shape& shape);
 // `boxVolume`, and its error, against `verdict.partVolume`.
 void estimateVolume(OracleVerdict& verdict, double boxVolume, int expectedInside);
 
+// `part`, `stock` and `tools` in one frame. `asWritten`, when given, is the part as its drawing
+// was written and read back, in the same frame: a point is wrong only when it is wrong there
+// too. The kernel's line and face intersections miss a nearly flat cone (a ring's side turned
+// from a client's degrees) as it is made, and find it once the file has stated it afresh.
 OracleVerdict judgePart(const TopoDS_Shape& part, const TopoDS_Shape& stock, const std::vector<TopoDS_Shape>& tools,
                         int points, std::uint64_t seed, const TopoDS_Shape& asWritten = {});
 
