@@ -204,10 +204,7 @@ void GcodeCommand::addTo(CLI::App& app) {
                        "diameter centred on the programmed point, the bar along the drawing's X as the program's Z");
     command_->add_flag("--trace", trace_, "Print every host operation on standard error");
     command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
-    command_->add_option("--still-running", stillRunning_,
-                         "Say on standard error when one call has run this many seconds, and as often after (0: never)")
-        ->check(CLI::Range(0.0, 86400.0))
-        ->capture_default_str();
+    addStillRunningOption(*command_, stillRunning_);
     pictures_.addTo(*command_);
     command_->add_flag("--eager", eager_,
                        "Carry out every subtraction at its call (slower; a failing cut fails its own call)");

@@ -28,10 +28,7 @@ void RunCommand::addTo(CLI::App& app) {
     command_->add_flag("--trace", trace_, "Print every host operation on standard error");
     command_->add_flag("--keep-going", keepGoing_, "Go on with the next call after a failing one");
     command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
-    command_->add_option("--still-running", stillRunning_,
-                         "Say on standard error when one call has run this many seconds, and as often after (0: never)")
-        ->check(CLI::Range(0.0, 86400.0))
-        ->capture_default_str();
+    addStillRunningOption(*command_, stillRunning_);
     pictures_.addTo(*command_);
     command_->add_flag("--eager", eager_,
                        "Carry out every subtraction at its call (slower; a failing cut fails its own call)");

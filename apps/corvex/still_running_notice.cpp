@@ -7,6 +7,14 @@
 
 namespace corvex::runner {
 
+void addStillRunningOption(CLI::App& command, double& seconds) {
+    command
+        .add_option("--still-running", seconds,
+                    "Say on standard error when one call has run this many seconds, and as often after (0: never)")
+        ->check(CLI::Range(0.0, 86400.0))
+        ->capture_default_str();
+}
+
 StillRunningNotice::StillRunningNotice(double seconds)
     : every_(std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds))) {
     if (every_ > Clock::duration::zero()) thread_ = std::thread([this] { run(); });

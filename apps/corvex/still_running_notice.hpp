@@ -3,6 +3,8 @@
 // written) is still running, once it has run a while and as often again after. The kernel can
 // take minutes over one Boolean; without a word, a user or a batch watching the log cannot tell
 // that from a hang. A thread of its own watches, since the work itself cannot be interrupted.
+#include <CLI/CLI.hpp>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -13,6 +15,9 @@ namespace corvex::runner {
 
 // How long the runner lets one piece of work run before it says so, by default.
 inline constexpr double kStillRunningSeconds = 30;
+
+// The option `--still-running SECONDS` of a runner command, into `seconds`.
+void addStillRunningOption(CLI::App& command, double& seconds);
 
 class StillRunningNotice {
 public:
