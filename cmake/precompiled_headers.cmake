@@ -4,7 +4,7 @@
 # source still includes what it uses.
 option(CORVEX_PRECOMPILED_HEADERS "Precompile the kernel's and the test framework's headers" ON)
 
-# The standard headers most of the host, the tests and the benchmarks use.
+# The standard headers most of the host's and the tests' sources use.
 set(corvex_standard_headers <algorithm> <cmath> <functional> <map> <memory> <optional>
   <string> <vector>)
 
