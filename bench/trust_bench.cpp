@@ -5,6 +5,7 @@
 // cause and the job; exits 1 when any part was wrong or lost or the modes disagreed.
 // Usage: trust_bench [--jobs N] [--seed S] [--family F] [--points P] [--repro DIR] [--calls N]
 //                    [--smoke]  (20 jobs, and the jobs kept from earlier runs) [--print]
+//                    [--workers W]  (jobs shared among W processes)
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -26,6 +27,7 @@
 #include "cadhost/occt/geometry/translated_memo.hpp"
 #include "part_oracle.hpp"
 #include "random_jobs.hpp"
+#include "worker_processes.hpp"
 #include "server/dispatch.hpp"
 
 namespace corvex::bench {
@@ -117,6 +119,26 @@ std::string pointText(const gp_Pnt& point) {
 
 struct Tally {
     int jobs = 0, runs = 0, cuts = 0, wrong = 0, lost = 0, disagreeing = 0, refused = 0, failures = 0, unjudged = 0;
+};
+
+// What one worker process found, with its kernel's counts of floor maps.
+struct WorkerTally {
+    Tally tally;
+    long floorMapCuts = 0, floorMapRefusals = 0;
+
+    void add(const WorkerTally& other) {
+        tally.jobs += other.tally.jobs;
+        tally.runs += other.tally.runs;
+        tally.cuts += other.tally.cuts;
+        tally.wrong += other.tally.wrong;
+        tally.lost += other.tally.lost;
+        tally.disagreeing += other.tally.disagreeing;
+        tally.refused += other.tally.refused;
+        tally.failures += other.tally.failures;
+        tally.unjudged += other.tally.unjudged;
+        floorMapCuts += other.floorMapCuts;
+        floorMapRefusals += other.floorMapRefusals;
+    }
 };
 
 bool isCut(const std::string& member) {
@@ -240,26 +262,57 @@ int main(int argc, char** argv) {
     app.add_flag("--eager", eager, "Ignored: every job runs queued, eager and unaided");
     bool print = false;
     app.add_flag("--print", print, "Print each job's session for the runner instead of running it");
+    int workers = 1;
+    app.add_option("--workers", workers, "Processes to share the jobs among (one job is never split)")
+        ->check(CLI::Range(1, 64));
     CLI11_PARSE(app, argc, argv);
     if (smoke) jobs = 20;
 
-    corvex::cadhost::occt::boundProcessMemory();
-    corvex::cadhost::occt::setCutLedgerEnabled(true);
-    Tally tally;
-    const auto start = std::chrono::steady_clock::now();
+    // Every job by its family and seed, the random ones first; worker k takes every workers-th.
+    std::vector<KeptJob> plan;
     for (int n = 0; n < jobs; ++n) {
         const std::string& name = family.empty() ? jobFamilies()[n % jobFamilies().size()] : family;
-        Job job = randomJob(name, seed + n / (family.empty() ? jobFamilies().size() : 1));
-        if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
-        if (print) {
-            std::printf("%s", sessionText(job).c_str());
-            continue;
-        }
-        checkJob(job, points, repro, tally);
+        plan.push_back({name.c_str(), seed + n / (family.empty() ? jobFamilies().size() : 1)});
     }
-    if (smoke)
-        for (const KeptJob& kept : kKeptJobs) checkJob(randomJob(kept.family, kept.seed), points, repro, tally);
-    if (print) return 0;
+    if (smoke) plan.insert(plan.end(), std::begin(kKeptJobs), std::end(kKeptJobs));
+    if (print) {
+        for (const KeptJob& planned : plan) {
+            Job job = randomJob(planned.family, planned.seed);
+            if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
+            std::printf("%s", sessionText(job).c_str());
+        }
+        return 0;
+    }
+
+    corvex::cadhost::occt::boundProcessMemory();
+    corvex::cadhost::occt::setCutLedgerEnabled(true);
+    const auto start = std::chrono::steady_clock::now();
+    const std::function<WorkerTally(int)> work = [&](int worker) {
+        WorkerTally done;
+        for (std::size_t n = worker; n < plan.size(); n += workers) {
+            Job job = randomJob(plan[n].family, plan[n].seed);
+            if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
+            checkJob(job, points, repro, done.tally);
+        }
+        const auto counters = corvex::cadhost::occt::kernelCounters();
+        done.floorMapCuts = counters.floorMapCuts;
+        done.floorMapRefusals = counters.floorMapRefusals;
+        return done;
+    };
+    WorkerTally total;
+    int lostWorkers = 0;
+    if (workers == 1) {
+        total = work(0);
+    } else {
+        for (const auto& done : inWorkerProcesses(workers, work)) {
+            if (!done) {
+                ++lostWorkers;
+                continue;
+            }
+            total.add(*done);
+        }
+    }
+    const Tally& tally = total.tally;
     std::printf("trust: %d jobs (%d runs, %d cuts) in %.1f s\n", tally.jobs, tally.runs, tally.cuts,
                 millisecondsSince(start) / 1000);
     std::printf("  wrong parts                 %d\n", tally.wrong);
@@ -269,8 +322,8 @@ int main(int argc, char** argv) {
                 tally.cuts > 0 ? 100.0 * tally.refused / tally.cuts : 0.0);
     std::printf("  reported failures           %d\n", tally.failures);
     std::printf("  parts not judged            %d\n", tally.unjudged);
-    const auto counters = corvex::cadhost::occt::kernelCounters();
-    std::printf("  cuts into floor maps        %ld (maps refused and cut by Booleans: %ld)\n", counters.floorMapCuts,
-                counters.floorMapRefusals);
-    return tally.wrong + tally.lost + tally.disagreeing > 0 ? 1 : 0;
+    std::printf("  cuts into floor maps        %ld (maps refused and cut by Booleans: %ld)\n", total.floorMapCuts,
+                total.floorMapRefusals);
+    if (lostWorkers > 0) std::printf("  workers lost (their jobs unjudged)  %d\n", lostWorkers);
+    return tally.wrong + tally.lost + tally.disagreeing + lostWorkers > 0 ? 1 : 0;
 }
