@@ -222,13 +222,15 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
     }
 }
 
-// Jobs the random runs once found the kernel or the checks wrong on, each now judged right:
-// the smoke run takes them after its random ones.
-struct KeptJob {
+// A job named by its family and seed (randomJob makes it again from them).
+struct JobSeed {
     const char* family;
     std::uint64_t seed;
 };
-constexpr KeptJob kKeptJobs[] = {
+
+// Jobs the random runs once found the kernel or the checks wrong on, each now judged right:
+// the smoke run takes them after its random ones.
+constexpr JobSeed kKeptJobs[] = {
     {"rotary", 3049},  // the kernel's integration of its cylinder faces erred by 2 mm3: meshed
     {"paths", 6117},  // the quick volume of a path sweep's faces erred by 5e-3: measured again
     {"paths", 6210},  // a tool point in a sliver thinner than 1e-4: asked of the tool's classifier
@@ -269,14 +271,14 @@ int main(int argc, char** argv) {
     if (smoke) jobs = 20;
 
     // Every job by its family and seed, the random ones first; worker k takes every workers-th.
-    std::vector<KeptJob> plan;
+    std::vector<JobSeed> plan;
     for (int n = 0; n < jobs; ++n) {
         const std::string& name = family.empty() ? jobFamilies()[n % jobFamilies().size()] : family;
         plan.push_back({name.c_str(), seed + n / (family.empty() ? jobFamilies().size() : 1)});
     }
     if (smoke) plan.insert(plan.end(), std::begin(kKeptJobs), std::end(kKeptJobs));
     if (print) {
-        for (const KeptJob& planned : plan) {
+        for (const JobSeed& planned : plan) {
             Job job = randomJob(planned.family, planned.seed);
             if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
             std::printf("%s", sessionText(job).c_str());
