@@ -1,5 +1,6 @@
 #include "cadhost/occt/geometry/solid_ops.hpp"
 
+#include <BRepAdaptor_Curve.hxx>
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepAlgoAPI_Common.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
@@ -24,6 +25,9 @@
 #include <BRepTools.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
+#include <ElCLib.hxx>
+#include <Precision.hxx>
+#include <gp_Lin.hxx>
 
 #include <cmath>
 #include <memory>
@@ -66,6 +70,33 @@ std::unique_ptr<BRepAlgoAPI_BooleanOperation> booleanAlgorithm(BooleanOp operati
     return nullptr;
 }
 
+// Whether an arc of the region, its circle off the axis, touches the axis at one point (a
+// circle tangent to the axis there, within the kernel's confusion). Its revolution is a
+// pinched torus: the kernel makes and cuts it, but a STEP drawing of it reads back with a
+// different volume, so it could never be written.
+bool arcTouchesAxis(const TopoDS_Shape& region, const gp_Ax1& axis) {
+    const gp_Lin line(axis);
+    for (TopExp_Explorer it(region, TopAbs_EDGE); it.More(); it.Next()) {
+        const BRepAdaptor_Curve curve(TopoDS::Edge(it.Current()));
+        if (curve.GetType() != GeomAbs_Circle) continue;
+        const gp_Circ circle = curve.Circle();
+        if (std::fabs(circle.Axis().Direction().Dot(axis.Direction())) > 1e-9) continue;  // not turned in its plane
+        const gp_Pnt centre = circle.Location();
+        const double offAxis = line.Distance(centre);
+        if (offAxis <= Precision::Confusion() || std::fabs(offAxis - circle.Radius()) > Precision::Confusion())
+            continue;
+        const gp_Pnt foot = ElCLib::Value(ElCLib::Parameter(line, centre), line);
+        const gp_Pnt nearest = centre.Translated(gp_Vec(centre, foot).Normalized() * circle.Radius());
+        const double at = ElCLib::InPeriod(ElCLib::Parameter(circle, nearest), curve.FirstParameter(),
+                                           curve.FirstParameter() + 2 * M_PI);
+        if (at <= curve.LastParameter() + 1e-9 ||
+            nearest.Distance(curve.Value(curve.FirstParameter())) <= Precision::Confusion() ||
+            nearest.Distance(curve.Value(curve.LastParameter())) <= Precision::Confusion())
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 TopoDS_Shape makeCylinder(const gp_Pnt& centre, double radius, double height) {
@@ -95,6 +126,9 @@ TopoDS_Shape revolveRegion(const TopoDS_Shape& given, const gp_Ax1& axis, double
     const TopoDS_Shape region = regionSquaredToAxis(given, axis);
     const auto faces = facesOf(region);
     if (std::fabs(angle) < 1e-12) throw automation::invalidArgument("the angle of revolution must not be 0");
+    if (arcTouchesAxis(region, axis))
+        throw automation::failure("an arc of the region touches the axis of revolution at one point: the kernel "
+                                  "cannot write the pinched solid it would make");
     const auto key = revolutionKey(faces, axis, angle);
     if (key)
         if (auto remembered = recall(*key)) return remembered->shape;

@@ -17,6 +17,7 @@
 
 #include <cmath>
 
+#include "automation/error.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt::testing {
@@ -63,6 +64,40 @@ TEST(SquaredRegion, SidesNearlySquareOrParallelTurnIntoPlanesAndCylinders) {
         EXPECT_TRUE(isValidShape(solid));
         const double expected = turnedVolume(c.start, c.end);
         EXPECT_NEAR(solidVolume(solid), expected, 1e-7 * expected);
+    }
+}
+
+// A ring sector about (20, -5) whose outer arc reaches toward the X axis: touching it at one
+// point (the pinched solid no STEP drawing keeps) is refused; near it, or an arc about a centre
+// on the axis, is revolved.
+TEST(SquaredRegion, AnArcTouchingTheAxisAtOnePointIsRefusedAndOneNearItRevolved) {
+    struct Case {
+        double centreY, outer;
+        bool refused;
+    };
+    for (const Case& c : {Case{-5, 5, true}, Case{-5, 5 - 1e-9, true}, Case{-5, 5 - 1e-6, false},
+                          Case{-5, 4.5, false}, Case{0, 5, false}}) {
+        SCOPED_TRACE("about y " + std::to_string(c.centreY) + ", outer radius " + std::to_string(c.outer));
+        const gp_Ax2 frame(gp_Pnt(20, c.centreY, 0), gp_Dir(0, 0, 1));
+        const gp_Circ inner(frame, 3), outer(frame, c.outer);
+        const double a = 0.3, b = M_PI / 2;  // the outer arc ends nearest the axis
+        BRepBuilderAPI_MakeWire wire;
+        wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(inner, a, b, true).Value()));
+        wire.Add(BRepBuilderAPI_MakeEdge(ElCLib::Value(b, inner), ElCLib::Value(b, outer)));
+        wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(outer, a, b, true).Value()));
+        wire.Add(BRepBuilderAPI_MakeEdge(ElCLib::Value(a, outer), ElCLib::Value(a, inner)));
+        const TopoDS_Shape region = BRepBuilderAPI_MakeFace(wire.Wire());
+        const gp_Ax1 axis(gp_Pnt(0, 0, 0), gp_Dir(1, 0, 0));
+        if (c.refused) {
+            EXPECT_THROW(revolveRegion(region, axis, 2 * M_PI), automation::Error);
+            continue;
+        }
+        const TopoDS_Shape solid = revolveRegion(region, axis, 2 * M_PI);
+        EXPECT_TRUE(isValidShape(solid));
+        GProp_GProps face;
+        BRepGProp::SurfaceProperties(region, face);
+        const double pappus = 2 * M_PI * std::fabs(face.CentreOfMass().Y()) * face.Mass();
+        EXPECT_NEAR(solidVolume(solid), pappus, 1e-7 * pappus);
     }
 }
 
