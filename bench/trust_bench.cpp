@@ -277,12 +277,14 @@ int main(int argc, char** argv) {
         plan.push_back({name.c_str(), seed + n / (family.empty() ? jobFamilies().size() : 1)});
     }
     if (smoke) plan.insert(plan.end(), std::begin(kKeptJobs), std::end(kKeptJobs));
+    // A planned job made again, cut to its first --calls calls when asked.
+    const auto jobOf = [&](const JobSeed& planned) {
+        Job job = randomJob(planned.family, planned.seed);
+        if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
+        return job;
+    };
     if (print) {
-        for (const JobSeed& planned : plan) {
-            Job job = randomJob(planned.family, planned.seed);
-            if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
-            std::printf("%s", sessionText(job).c_str());
-        }
+        for (const JobSeed& planned : plan) std::printf("%s", sessionText(jobOf(planned)).c_str());
         return 0;
     }
 
@@ -291,11 +293,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     const std::function<WorkerTally(int)> work = [&](int worker) {
         WorkerTally done;
-        for (std::size_t n = worker; n < plan.size(); n += workers) {
-            Job job = randomJob(plan[n].family, plan[n].seed);
-            if (calls > 0 && job.calls.size() > calls) job.calls.resize(calls);
-            checkJob(job, points, repro, done.tally);
-        }
+        for (std::size_t n = worker; n < plan.size(); n += workers) checkJob(jobOf(plan[n]), points, repro, done.tally);
         const auto counters = corvex::cadhost::occt::kernelCounters();
         done.floorMapCuts = counters.floorMapCuts;
         done.floorMapRefusals = counters.floorMapRefusals;
