@@ -212,6 +212,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
     if (cells_.size() == 1) {  // one Boolean, which leaves the part as it was when refused
         if (!cutBy(0, cells_.front().part, false)) return refusal_ = cells_.front().part.refusal, false;
         cells_.front().changed = true;
+        cells_.front().cutSinceMerge = true;
         return true;
     }
     // Each reached cell is cut on a copy of its state, and the copies are taken only when
@@ -228,6 +229,7 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         Cell& cell = cells_[job.cell];
         cell.part = std::move(job.trial);
         cell.changed = true;
+        cell.cutSinceMerge = true;
     }
     since_.insert(since_.end(), tools.begin(), tools.end());
     joined_.reset();
@@ -263,6 +265,18 @@ void PartCells::tidy() {
     cells_ = std::move(next);
 }
 
+void PartCells::mergeFaces() {
+    for (auto& cell : cells_) {
+        if (!cell.cutSinceMerge) continue;
+        cell.cutSinceMerge = false;
+        const int faces = countFaces(cell.part.shape);
+        if (!unifyChecked(cell.part) || countFaces(cell.part.shape) == faces) continue;
+        cell.facesAtLastMerge = countFaces(cell.part.shape);
+        cell.box.SetVoid();
+        joined_.reset();
+    }
+}
+
 void PartCells::transform(const gp_Trsf& motion) {
     for (auto& cell : cells_) {
         // A rigid motion keeps the volume, but no face is where it was; the origin goes along.
@@ -294,6 +308,7 @@ void PartCells::mergeFacesWhenItPays(Cell& cell) {
     if (!merged || after > faces * 8 / 10) cell.facesBeforeMerge = std::min(cell.facesBeforeMerge * 2, 1 << 14);
     else cell.facesBeforeMerge = 30;
     cell.facesAtLastMerge = after;
+    cell.cutSinceMerge = !merged;
 }
 
 std::optional<std::pair<PartCells::Cell, PartCells::Cell>> PartCells::halves(const Cell& cell) {

@@ -41,6 +41,8 @@ public:
     // Merges same-domain faces of the cells that gained many since their last merge, and
     // splits those that still hold too many faces.
     void tidy();
+    // Merges same-domain faces of every cell cut since its last merge, however few it gained.
+    void mergeFaces();
     void transform(const gp_Trsf& motion);
 
 private:
@@ -51,6 +53,7 @@ private:
         int facesBeforeMerge = 30;
         int facesBeforeSplit = 0;  // 0: the usual limit
         bool changed = true;       // cut since the last tidy
+        bool cutSinceMerge = true;
         bool volumeKnown = true;
     };
     static Cell cellOf(TopoDS_Shape shape, double volume);

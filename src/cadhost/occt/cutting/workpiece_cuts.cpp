@@ -109,6 +109,11 @@ void WorkpieceCuts::flush() {
 const TopoDS_Shape& WorkpieceCuts::settled() {
     settleFloors(false);
     flush();
+    if (eagerSinceLook_) {
+        eagerSinceLook_ = false;
+        part_.mergeFaces();
+        fullyChecked_ = false;
+    }
     if (!fullyChecked_) {
         const bool valid = [&] {
             PlacementCheckTime time(true);
@@ -145,6 +150,7 @@ double WorkpieceCuts::volume() {
 
 void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
     ++cutsAsked_;
+    eagerSinceLook_ = eagerSinceLook_ || eager;
     // Eager cutting is each cut's Boolean at its call, as asked: the map is for queued cuts.
     if (!eager && floorMap && takenByFloors(cut)) return;
     // A cut the map's solid could not take is reported here, and this cut is still made.

@@ -69,6 +69,11 @@ private:
     TopoDS_Shape lastValid_;
     std::vector<QueuedCut> sinceValid_;
     bool fullyChecked_ = true;
+    // Cut eagerly since the last look. Each eager cut splits the faces it meets, and a part
+    // of split floors and walls, though valid, was seen to read back from its STEP file
+    // invalid (a floor's nearly tangent arcs crossed) and to mesh with holes: a look merges
+    // such faces first, as queued cuts are merged before they are made.
+    bool eagerSinceLook_ = false;
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
     std::unique_ptr<FloorCuts> floors_;
