@@ -9,6 +9,10 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <sstream>
+
+#include "gcode/call_mapping.hpp"
+#include "gcode/interpreter.hpp"
 
 namespace corvex::bench {
 namespace {
@@ -185,12 +189,75 @@ void floors(Draw& draw, Job& job) {
     }
 }
 
+// A call of the G-code front end's plan as the Variants a client sends.
+Variant variantOf(const nlohmann::json& value) {
+    if (value.is_number()) return Variant::real(value.get<double>());
+    if (value.is_string()) return Variant::string(value.get<std::string>());
+    if (value.is_boolean()) return Variant::boolean(value.get<bool>());
+    if (value.is_array()) {
+        if (std::all_of(value.begin(), value.end(), [](const auto& item) { return item.is_number(); }))
+            return Variant::doubles(value.get<std::vector<double>>());
+        std::vector<Variant> items;
+        for (const auto& item : value) items.push_back(variantOf(item));
+        return Variant::variants(std::move(items));
+    }
+    return Variant::null();
+}
+
+// A random 3-axis program as a user brings it, read and planned by the G-code front end as
+// `corvex gcode` does, with one flat end mill: slots, arcs and full rings, plunges, moves over
+// the block's sides and through its bottom, and walls laid in the block's faces (a centre one
+// radius in from a side). The block is 100 x 100 x 20 from the origin.
+void programs(Draw& draw, Job& job) {
+    const double diameter = draw.chance(0.3) ? 6 : std::round(draw.between(1, 12) * 100) / 100, r = diameter / 2;
+    auto coordinate = [&] {
+        const double pick = draw.between(0, 1);
+        if (pick < 0.15) return draw.chance(0.5) ? r : 100 - r;  // a wall in a face
+        if (pick < 0.25) return draw.between(-8, 108);         // over a side
+        return std::round(draw.between(0, 100) * 1e4) / 1e4;
+    };
+    auto depth = [&] { return draw.chance(0.15) ? -20.5 : -std::round(draw.between(1, 19.5) * 1e4) / 1e4; };
+    std::ostringstream program;
+    program.setf(std::ios::fixed);
+    program.precision(4);
+    program << "G21 G90 G17\nT1 M6\nG0 Z25\n";
+    for (int n = draw.count(2, 8); n > 0; --n) {
+        const double x = coordinate(), y = coordinate(), z = depth(), kind = draw.between(0, 1);
+        program << "G0 X" << x << " Y" << y << "\nG1 Z" << z << " F200\n";
+        if (kind < 0.4) {
+            program << "G1 X" << coordinate() << " Y" << y << "\n";  // along X, then anywhere
+            if (draw.chance(0.5)) program << "G1 X" << coordinate() << " Y" << coordinate() << "\n";
+        } else if (kind < 0.8) {  // an arc or a full ring about a centre beside the start
+            const double radius = draw.between(r + 0.5, 25), angle = draw.between(0, 2 * M_PI);
+            const double cx = x - radius * std::cos(angle), cy = y - radius * std::sin(angle);
+            const double sweep = draw.chance(0.25) ? 0 : draw.between(0.2, 2 * M_PI - 0.2);
+            const double ex = cx + radius * std::cos(angle + sweep), ey = cy + radius * std::sin(angle + sweep);
+            program << (draw.chance(0.5) ? "G3" : "G2") << " X" << (sweep == 0 ? x : ex) << " Y"
+                    << (sweep == 0 ? y : ey) << " I" << cx - x << " J" << cy - y << "\n";
+        }  // else a plunge alone: a hole
+        program << "G0 Z25\n";
+    }
+    program << "M30\n";
+    job.program = program.str();
+    std::istringstream text(job.program);
+    gcode::ToolSet tools;
+    tools.everyNumber = gcode::Tool{diameter, 30, 0};
+    const auto motions = gcode::interpret(gcode::readProgram(text), 1).motions;
+    const gcode::CallPlan plan = gcode::planCalls(motions, tools, 1, 0.01);
+    job.calls.clear();
+    for (const auto& planned : plan.calls) {
+        JobCall call{planned.member(), {}};
+        for (std::size_t k = 1; k < planned.call.size(); ++k) call.arguments.push_back(variantOf(planned.call[k]));
+        job.calls.push_back(std::move(call));
+    }
+}
+
 const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>>& generators() {
     static const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>> all = {
         {"holes", {Stock::Block, holes}},         {"slots", {Stock::Block, slotsAndArcs}},
         {"paths", {Stock::Block, pathSweeps}},    {"lathe", {Stock::Bar, turning}},
         {"rotary", {Stock::RotaryBlock, rotaryTurns}}, {"finishing", {Stock::Block, finishingRows}},
-        {"floors", {Stock::Block, floors}},
+        {"floors", {Stock::Block, floors}},      {"programs", {Stock::TopBlock, programs}},
     };
     return all;
 }
@@ -208,7 +275,8 @@ nlohmann::json jsonOf(const Variant& value) {
 }  // namespace
 
 const std::vector<std::string>& jobFamilies() {
-    static const std::vector<std::string> families = {"holes", "slots", "paths", "lathe", "rotary", "finishing", "floors"};
+    static const std::vector<std::string> families = {"holes",  "slots",  "paths",   "lathe",
+                                                       "rotary", "finishing", "floors", "programs"};
     return families;
 }
 

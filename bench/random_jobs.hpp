@@ -13,6 +13,7 @@ enum class Stock {
     Block,        // 100 x 100 x 20 from the origin, in "PART"
     Bar,          // radius 10 and length 50 along X from the origin, in "PART"
     RotaryBlock,  // 40 x 20 x 20 about the origin, in "PART" and on the A axis ("ROTARYA")
+    TopBlock,     // 100 x 100 x 20 below the origin, as G-code programs cut it, in "PART"
 };
 
 struct JobCall {
@@ -25,6 +26,7 @@ struct Job {
     std::uint64_t seed = 0;
     Stock stock = Stock::Block;
     std::vector<JobCall> calls;  // StartAcad first
+    std::string program;         // the G-code program the calls were planned from, if any
 };
 
 // The families, in the order the test cycles through them.

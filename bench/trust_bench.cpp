@@ -1,12 +1,17 @@
 // The differential test of cutting: random jobs of every family, each run queued (through the
-// floor map where it can), eager, and queued without remembered results or the map, each queued part judged by an oracle that does not use the
-// subtraction (see part_oracle.hpp) and written to a file and read back. Prints how many jobs
+// floor map where it can), eager, and queued without remembered results or the map; the queued
+// and the eager part each judged by an oracle that does not use the subtraction (see
+// part_oracle.hpp), written to a file and read back, checked valid, and meshed closed. Prints how many jobs
 // gave a wrong part, lost a part, disagreed between the modes, or had a cut refused, with the
 // cause and the job; exits 1 when any part was wrong or lost or the modes disagreed.
 // Usage: trust_bench [--jobs N] [--seed S] [--family F] [--points P] [--repro DIR] [--calls N]
 //                    [--smoke]  (20 jobs, and the jobs kept from earlier runs) [--print]
 //                    [--workers W]  (jobs shared among W processes)
+#include <BRepBndLib.hxx>
+#include <BRep_Builder.hxx>
+#include <Bnd_Box.hxx>
 #include <CLI/CLI.hpp>
+#include <TopoDS_Compound.hxx>
 
 #include <cmath>
 #include <cstdio>
@@ -21,6 +26,7 @@
 #include "cadhost/occt/cutting/guarded_cut.hpp"
 #include "cadhost/occt/model/cut_ledger.hpp"
 #include "cadhost/occt/model/memory_bound.hpp"
+#include "cadhost/occt/files/checked_mesh.hpp"
 #include "cadhost/occt/files/drawing_file.hpp"
 #include "cadhost/occt/model/entity_base.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
@@ -52,6 +58,8 @@ void addStock(BenchSession& session, Stock stock) {
         session.drawing->addToGroup("PART", session.drawing->addAxisCylinder({0, 0, 0}, 10, 50, 0));
     } else if (stock == Stock::Block) {
         session.addPartBox({0, 0, 0}, {100, 100, 20});
+    } else if (stock == Stock::TopBlock) {
+        session.addPartBox({0, 0, -20}, {100, 100, 0});
     } else {
         session.drawing->addToGroup("ROTARYA", session.addPartBox({-20, -10, -10}, {20, 10, 10}));
     }
@@ -119,6 +127,7 @@ std::string pointText(const gp_Pnt& point) {
 
 struct Tally {
     int jobs = 0, runs = 0, cuts = 0, wrong = 0, lost = 0, disagreeing = 0, refused = 0, failures = 0, unjudged = 0;
+    int invalid = 0, openMeshes = 0;
 };
 
 // What one worker process found, with its kernel's counts of floor maps.
@@ -136,6 +145,8 @@ struct WorkerTally {
         tally.refused += other.tally.refused;
         tally.failures += other.tally.failures;
         tally.unjudged += other.tally.unjudged;
+        tally.invalid += other.tally.invalid;
+        tally.openMeshes += other.tally.openMeshes;
         floorMapCuts += other.floorMapCuts;
         floorMapRefusals += other.floorMapRefusals;
     }
@@ -151,8 +162,74 @@ void report(const Job& job, const std::string& what, const std::string& repro) {
                  static_cast<unsigned long long>(job.seed), job.family.c_str(), static_cast<unsigned long long>(job.seed));
     if (repro.empty()) return;
     std::filesystem::create_directories(repro);
-    std::ofstream(std::filesystem::path(repro) / (job.family + "-" + std::to_string(job.seed) + ".session"))
-        << sessionText(job);
+    const auto name = std::filesystem::path(repro) / (job.family + "-" + std::to_string(job.seed));
+    std::ofstream(name.string() + ".session") << sessionText(job);
+    if (!job.program.empty()) std::ofstream(name.string() + ".nc") << job.program;
+}
+
+// The run's PART as a mesh would be written: false, with why, when no sound mesh is made.
+bool meshesClosed(const Run& run, std::string& why) {
+    BRep_Builder builder;
+    TopoDS_Compound solids;
+    builder.MakeCompound(solids);
+    for (const auto& member : run.part) builder.Add(solids, dynamic_cast<const occt::EntityBase&>(*member).shape());
+    Bnd_Box box;
+    BRepBndLib::Add(solids, box);
+    if (box.IsVoid()) return true;
+    try {
+        occt::checkedMesh(solids, std::max(std::sqrt(box.SquareExtent()) * 1e-4, 1e-4), 0.1, "the part's mesh");
+        return true;
+    } catch (const automation::Error& error) {
+        why = error.description();
+        return false;
+    }
+}
+
+// Judges a run that reported no failure as the queued run always was: its drawing written and
+// read back, every solid valid, its mesh closed, and each part by the oracle.
+void judgeRun(const Job& job, const Run& run, const char* mode, int points, const std::string& repro, Tally& tally) {
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              ("corvex-trust-" + std::to_string(::getpid()) + ".step")).string();
+    const auto written = survivesFile(run, file);
+    std::filesystem::remove(file);
+    if (!written) {
+        ++tally.lost;
+        report(job, std::string(mode) + " lost part: the written drawing does not hold PART as it was", repro);
+    }
+    for (const auto& member : run.part) {
+        if (occt::measureSolid(*member).valid) continue;
+        ++tally.invalid;
+        report(job, std::string(mode) + " invalid part, reported as made", repro);
+    }
+    if (std::string why; !meshesClosed(run, why)) {
+        ++tally.openMeshes;
+        report(job, std::string(mode) + " mesh not closed: " + why, repro);
+    }
+    const std::vector<std::shared_ptr<cadhost::Entity>> writtenPart =
+        written ? written->groupMembers("PART") : std::vector<std::shared_ptr<cadhost::Entity>>{};
+    for (std::size_t k = 0; k < run.part.size(); ++k) {
+        const auto& member = run.part[k];
+        const occt::CutLedger ledger = occt::cutLedgerOf(*member);
+        if (!ledger.complete) {
+            ++tally.unjudged;
+            continue;
+        }
+        const TopoDS_Shape shape = dynamic_cast<const occt::EntityBase&>(*member).shape();
+        const TopoDS_Shape asWritten =
+            k < writtenPart.size()
+                ? occt::movedShape(dynamic_cast<const occt::EntityBase&>(*writtenPart[k]).shape(), ledger.placement.Inverted())
+                : TopoDS_Shape();
+        const auto verdict = judgePart(occt::movedShape(shape, ledger.placement.Inverted()), ledger.stock,
+                                       ledger.tools, points, job.seed, asWritten);
+        if (!verdict.wrong()) continue;
+        ++tally.wrong;
+        report(job,
+               std::string(mode) + " wrong part: " + std::to_string(verdict.disagreeing) + " of " +
+                   std::to_string(verdict.sampled) + " points disagree (the first at " +
+                   pointText(verdict.firstDisagreement) + "); volume " + std::to_string(verdict.partVolume) +
+                   ", sampled " + std::to_string(verdict.sampledVolume) + " +- " + std::to_string(verdict.sampledError),
+               repro);
+    }
 }
 
 void checkJob(const Job& job, int points, const std::string& repro, Tally& tally) {
@@ -177,42 +254,11 @@ void checkJob(const Job& job, int points, const std::string& repro, Tally& tally
         tally.refused += refusal;
         report(job, (refusal ? "refused cut: " : "reported failure: ") + failure, repro);
     }
+    // Queued and eager alike: a client may use either.
+    const char* const modeNames[] = {"queued", "eager"};
+    for (std::size_t m = 0; m < 2; ++m)
+        if (runs[m].failure.empty()) judgeRun(job, runs[m], modeNames[m], points, repro, tally);
     const Run& queued = runs.front();
-    if (queued.failure.empty()) {
-        const std::string file = (std::filesystem::temp_directory_path() /
-                                  ("corvex-trust-" + std::to_string(::getpid()) + ".step")).string();
-        const auto written = survivesFile(queued, file);
-        std::filesystem::remove(file);
-        if (!written) {
-            ++tally.lost;
-            report(job, "lost part: the written drawing does not hold PART as it was", repro);
-        }
-        const std::vector<std::shared_ptr<cadhost::Entity>> writtenPart =
-            written ? written->groupMembers("PART") : std::vector<std::shared_ptr<cadhost::Entity>>{};
-        for (std::size_t k = 0; k < queued.part.size(); ++k) {
-            const auto& member = queued.part[k];
-            const occt::CutLedger ledger = occt::cutLedgerOf(*member);
-            if (!ledger.complete) {
-                ++tally.unjudged;
-                continue;
-            }
-            const TopoDS_Shape shape = dynamic_cast<const occt::EntityBase&>(*member).shape();
-            const TopoDS_Shape asWritten =
-                k < writtenPart.size()
-                    ? occt::movedShape(dynamic_cast<const occt::EntityBase&>(*writtenPart[k]).shape(), ledger.placement.Inverted())
-                    : TopoDS_Shape();
-            const auto verdict = judgePart(occt::movedShape(shape, ledger.placement.Inverted()), ledger.stock,
-                                           ledger.tools, points, job.seed, asWritten);
-            if (!verdict.wrong()) continue;
-            ++tally.wrong;
-            report(job,
-                   "wrong part: " + std::to_string(verdict.disagreeing) + " of " + std::to_string(verdict.sampled) +
-                       " points disagree (the first at " + pointText(verdict.firstDisagreement) + "); volume " +
-                       std::to_string(verdict.partVolume) + ", sampled " +
-                       std::to_string(verdict.sampledVolume) + " +- " + std::to_string(verdict.sampledError),
-                   repro);
-        }
-    }
     for (std::size_t m = 1; m < runs.size(); ++m) {
         if (!runs[m].failure.empty() || !queued.failure.empty()) continue;
         if (sameVolume(queued.part, queued.volume, runs[m].part, runs[m].volume)) continue;
@@ -317,6 +363,8 @@ int main(int argc, char** argv) {
                 millisecondsSince(start) / 1000);
     std::printf("  wrong parts                 %d\n", tally.wrong);
     std::printf("  lost parts                  %d\n", tally.lost);
+    std::printf("  invalid parts (no failure)  %d\n", tally.invalid);
+    std::printf("  meshes not closed           %d\n", tally.openMeshes);
     std::printf("  modes disagreeing           %d\n", tally.disagreeing);
     std::printf("  refused cuts                %d (%.3f %% of cuts)\n", tally.refused,
                 tally.cuts > 0 ? 100.0 * tally.refused / tally.cuts : 0.0);
@@ -325,5 +373,5 @@ int main(int argc, char** argv) {
     std::printf("  cuts into floor maps        %ld (maps refused and cut by Booleans: %ld)\n", total.floorMapCuts,
                 total.floorMapRefusals);
     if (lostWorkers > 0) std::printf("  workers lost (their jobs unjudged)  %d\n", lostWorkers);
-    return tally.wrong + tally.lost + tally.disagreeing + lostWorkers > 0 ? 1 : 0;
+    return tally.wrong + tally.lost + tally.invalid + tally.openMeshes + tally.disagreeing + lostWorkers > 0 ? 1 : 0;
 }

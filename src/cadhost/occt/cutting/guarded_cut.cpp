@@ -144,9 +144,9 @@ bool toolsSwallow(const TopoDS_Shape& part, double volume, const std::vector<Top
     return !common.IsNull() && std::fabs(solidVolume(common) - volume) <= guardTolerance(volume, 0) * 10;
 }
 
-std::vector<TopoDS_Shape> shifted(const std::vector<TopoDS_Shape>& tools, double by = 1e-6) {
+std::vector<TopoDS_Shape> shifted(const std::vector<TopoDS_Shape>& tools) {
     gp_Trsf shift;
-    shift.SetTranslation(gp_Vec(by, by, by));
+    shift.SetTranslation(gp_Vec(1e-6, 1e-6, 1e-6));
     std::vector<TopoDS_Shape> moved;
     for (const auto& tool : tools) moved.push_back(tool.Moved(TopLoc_Location(shift)));
     return moved;
@@ -377,11 +377,6 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
     // between them uncut in every attempt above, and took it with this fuzzy value: a tenth of
     // the band within which points count as on a face.
     if (attempt(widest, 1e-6, 6, mayRemoveWhole)) return true;
-    // A hole drilled tangent to the stock's side, then a slot from it along that side (its wall
-    // in the side, its end the hole's wall): the kernel's builder failed on every attempt above,
-    // or made an invalid solid, and cut it once the tool was 1e-5 away. That is a tenth of the
-    // band within which points count as on a face, and far below any machining tolerance.
-    if (attempt(shifted(widest, 1e-5), 0, 7, mayRemoveWhole)) return true;
     count(counters.guardFailures);
     part.refusal = firstCause == lastCause ? firstCause : firstCause + " (the last retry: " + lastCause + ")";
     return false;

@@ -8,7 +8,7 @@
 // (see removal_check.hpp, kept_boundary.hpp). A refused result is retried with a small fuzzy
 // value, then with full turns turned about their own axes, then with common parts taken whole,
 // then with the tools shifted by 1e-6, then restated from the kernel's text form, then with a
-// larger fuzzy value, then with them shifted by 1e-5.
+// larger fuzzy value.
 #include <Bnd_Box.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Ax1.hxx>
@@ -78,8 +78,7 @@ bool unifyChecked(PartShape& part);
 // For tests: sees (and may replace) every result of a 3-D subtraction before the guard does.
 // `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the full turns
 // turned about their axes, 3 for the common parts taken whole, 4 for the shifted one, 5 for
-// the tools (whole) restated from the kernel's text form, 6 for them with a larger fuzzy value,
-// 7 for them shifted by 1e-5.
+// the tools (whole) restated from the kernel's text form, 6 for them with a larger fuzzy value.
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 

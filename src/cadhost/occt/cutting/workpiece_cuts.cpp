@@ -151,6 +151,7 @@ double WorkpieceCuts::volume() {
 void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
     ++cutsAsked_;
     eagerSinceLook_ = eagerSinceLook_ || eager;
+    floorMapAllowed_ = floorMap;
     // Eager cutting is each cut's Boolean at its call, as asked: the map is for queued cuts.
     if (!eager && floorMap && takenByFloors(cut)) return;
     // A cut the map's solid could not take is reported here, and this cut is still made.
@@ -266,7 +267,28 @@ void WorkpieceCuts::carryOut(std::vector<QueuedCut> cuts) {
         }
     }
     if (!failed.empty() && !sinceValid_.empty() && replayedFromValid(cuts)) return;
-    if (!failed.empty()) throw cutFailure(failed);
+    if (failed.empty()) return;
+    std::vector<const QueuedCut*> unmade;
+    for (const auto& cut : failed) unmade.push_back(cut.cut);
+    if (floorMapAllowed_ && madeByFloorMap(unmade)) return;
+    throw cutFailure(failed);
+}
+
+bool WorkpieceCuts::madeByFloorMap(const std::vector<const QueuedCut*>& failed) {
+    auto floors = FloorCuts::of(lastValid_);
+    if (!floors) return false;
+    for (const auto& cut : sinceValid_)
+        if (!floors->take(cut)) return false;
+    for (const QueuedCut* cut : failed)
+        if (!floors->take(*cut)) return false;
+    std::string refusal;
+    auto built = floors->build(refusal);
+    if (!built) return false;
+    lastValid_ = built->shape;
+    part_ = PartCells(std::move(*built));
+    sinceValid_.clear();
+    fullyChecked_ = true;
+    return true;
 }
 
 bool WorkpieceCuts::replayedFromValid(const std::vector<QueuedCut>& cuts) {

@@ -32,7 +32,7 @@ public:
     double volume();  // settles first
 
     // Queues a cut; `eager` carries it (and anything queued) out at once. `floorMap`: a
-    // queued cut may go into the floor map.
+    // queued cut may go into the floor map, and a cut the kernel cannot make may be made by one.
     void subtract(QueuedCut cut, bool eager, bool floorMap = false);
     bool pending() const { return !queue_.empty() || (floors_ && floors_->takenSinceBuilt() > 0); }
 
@@ -60,6 +60,12 @@ private:
     // whose pieces met the block's end faces exactly.
     bool replayedFromValid(const std::vector<QueuedCut>& cuts);
     void remakeFromValid();
+    // The part last checked whole, when it is prism stock, with every cut since and `failed`
+    // taken into a floor map, and its solid built and checked as a queued job's would be; true,
+    // with the part replaced, when that worked. A plunge tangent to the stock's side and a
+    // slot from it along the side, its wall in the side and its end the plunge's wall, failed
+    // in the kernel at every retry; the map's exact 2-D union of the two makes it.
+    bool madeByFloorMap(const std::vector<const QueuedCut*>& failed);
 
     PartCells part_;
     // A cut is checked where it changed the part, which is cheap; the whole part is checked
@@ -74,6 +80,7 @@ private:
     // invalid (a floor's nearly tangent arcs crossed) and to mesh with holes: a look merges
     // such faces first, as queued cuts are merged before they are made.
     bool eagerSinceLook_ = false;
+    bool floorMapAllowed_ = false;  // as the last cut asked
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
     std::unique_ptr<FloorCuts> floors_;

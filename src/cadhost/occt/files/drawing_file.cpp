@@ -13,6 +13,8 @@
 #include <set>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/cutting/guarded_cut.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
 #include "cadhost/occt/model/entities_from_shape.hpp"
 #include "cadhost/occt/model/entity_base.hpp"
 #include "cadhost/occt/model/entity_names.hpp"
@@ -153,14 +155,41 @@ namespace {
 bool isOurShape(const std::string& name) { return parseEntityName(name).has_value(); }
 }  // namespace
 
+namespace {
+// The items' solids with their same-domain faces merged, where that keeps their volume and
+// validity; false when none changed.
+bool withFacesMerged(StepContent& content, const std::vector<std::size_t>& items) {
+    bool changed = false;
+    for (std::size_t i : items) {
+        PartShape part{.shape = content.items[i].shape, .volume = solidVolume(content.items[i].shape)};
+        if (!unifyChecked(part)) continue;
+        content.items[i].shape = part.shape;
+        changed = true;
+    }
+    return changed;
+}
+}  // namespace
+
 void writeDrawing(const Drawing& drawing, const std::string& path) {
-    const StepContent content = contentOf(drawing.state());
-    replaceFile(
-        path, [&](const std::string& temporary) { writeStepContent(content, temporary); },
-        [&](const std::string& temporary) {
-            checkStepWritten(temporary);
-            checkStepReadsBack(content, temporary, isOurShape);
-        });
+    StepContent content = contentOf(drawing.state());
+    std::vector<std::size_t> invalid;
+    const auto write = [&] {
+        replaceFile(
+            path, [&](const std::string& temporary) { writeStepContent(content, temporary); },
+            [&](const std::string& temporary) {
+                checkStepWritten(temporary);
+                checkStepReadsBack(content, temporary, isOurShape, &invalid);
+            });
+    };
+    try {
+        write();
+    } catch (const automation::Error&) {
+        // A solid that reads back invalid is written once more as the same solid with fewer
+        // faces; if that reads back invalid too, the drawing is not written.
+        if (invalid.empty() || !withFacesMerged(content, invalid)) throw;
+        invalid.clear();
+        write();
+    }
 }
 
 std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {

@@ -10,6 +10,7 @@
 
 #include "automation/error.hpp"
 #include "automation/number_text.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -51,8 +52,10 @@ std::optional<std::pair<double, double>> volumesDiffer(const TopoDS_Shape& writt
 }  // namespace
 
 void checkStepReadsBack(const StepContent& written, const std::string& path,
-                        const std::function<bool(const std::string& name)>& isWhole) {
+                        const std::function<bool(const std::string& name)>& isWhole,
+                        std::vector<std::size_t>* invalid) {
     const StepContent read = readStepContent(path, isWhole);
+    std::vector<std::size_t> turnedInvalid;
     if (read.items.size() != written.items.size())
         differs(std::to_string(read.items.size()) + " shapes of " + std::to_string(written.items.size()));
     for (std::size_t i = 0; i < written.items.size(); ++i) {
@@ -65,6 +68,16 @@ void checkStepReadsBack(const StepContent& written, const std::string& path,
         if (auto volumes = volumesDiffer(mine.shape, theirs.shape))
             differs(which + " changed its volume from " + automation::shortestText(volumes->first) + " to " +
                     automation::shortestText(volumes->second));
+        // A part that another program, or the next run, reads as an invalid solid is not the
+        // part that was made (seen: a floor whose nearly tangent arcs crossed once read).
+        if (!isValidShape(theirs.shape) && isValidShape(mine.shape)) turnedInvalid.push_back(i);
+    }
+    if (!turnedInvalid.empty()) {
+        if (invalid) *invalid = turnedInvalid;
+        const StepItem& first = written.items[turnedInvalid.front()];
+        differs("shape " + std::to_string(turnedInvalid.front() + 1) + " (\"" + first.name +
+                "\") reads back as an invalid solid" +
+                (turnedInvalid.size() > 1 ? " (and " + std::to_string(turnedInvalid.size() - 1) + " more)" : ""));
     }
     if (read.layers.size() != written.layers.size()) differs("its groups");
     for (std::size_t i = 0; i < written.layers.size(); ++i)

@@ -1,6 +1,5 @@
 // Solids as a binary STL mesh, for viewers and slicers.
 #include <BRepBndLib.hxx>
-#include <BRepMesh_IncrementalMesh.hxx>
 #include <BRep_Builder.hxx>
 #include <Bnd_Box.hxx>
 #include <StlAPI_Writer.hxx>
@@ -11,6 +10,7 @@
 #include <cmath>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/files/checked_mesh.hpp"
 #include "cadhost/occt/files/drawing_file.hpp"
 #include "cadhost/occt/model/entity_base.hpp"
 #include "cadhost/occt/files/occt_output.hpp"
@@ -54,11 +54,12 @@ void writeStl(const std::vector<std::shared_ptr<Entity>>& solids, const std::str
     const TopoDS_Compound compound = solidsTogether(solids);
     replaceFile(path, [&](const std::string& temporary) {
         try {
-            BRepMesh_IncrementalMesh mesh(compound, meshTolerance(compound), Standard_False, 0.1);
+            const TopoDS_Shape meshed = checkedMesh(compound, meshTolerance(compound), 0.1, path);
             StlAPI_Writer writer;
             writer.ASCIIMode() = Standard_False;
-            if (!writer.Write(compound, temporary.c_str()))
-                throw automation::failure("Cannot write " + path + ": the solids could not be meshed");
+            // The mesh is made and checked by now: what fails here is the writing.
+            if (!writer.Write(meshed, temporary.c_str()))
+                throw automation::failure("Cannot write " + path + ": the mesh could not be written to the file");
         } catch (const Standard_Failure& failure) {
             throw automation::failure("Cannot write " + path + ": " + failure.GetMessageString());
         }

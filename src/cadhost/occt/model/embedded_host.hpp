@@ -61,7 +61,8 @@ public:
     bool eagerSubtraction() const;
     // Queued cuts of prism stock by vertical prisms whose tops clear it are kept in a floor map,
     // a 2-D record of each floor, and the solid is built from it when looked at (on by
-    // default); off, they are made by Booleans as any other queued cut.
+    // default); off, they are made by Booleans as any other queued cut. On, a cut of such a
+    // part that the kernel cannot make by a Boolean, queued or eager, is made by a map too.
     void setFloorMap(bool on);
     // Names the client call now running ("line 12: ToolExtrudeLine"): a queued cut that
     // cannot be made is reported under the name of the call that made it.

@@ -32,12 +32,15 @@ std::vector<DrawnSolid> drawnSolids(const Drawing& drawing) {
     return solids;
 }
 
-void meshForDisplay(const TopoDS_Shape& shape) {
+double displayDeflection(const TopoDS_Shape& shape) {
     Bnd_Box box;
     BRepBndLib::Add(shape, box);
     const double size = box.IsVoid() ? 1.0 : std::sqrt(box.SquareExtent());
-    constexpr double kAngle = 12.0 * M_PI / 180.0;
-    BRepMesh_IncrementalMesh(shape, std::max(size * 1e-3, 1e-4), Standard_False, kAngle, Standard_True);
+    return std::max(size * 1e-3, 1e-4);
+}
+
+void meshForDisplay(const TopoDS_Shape& shape) {
+    BRepMesh_IncrementalMesh(shape, displayDeflection(shape), Standard_False, kDisplayAngle, Standard_True);
 }
 
 }  // namespace corvex::cadhost::occt

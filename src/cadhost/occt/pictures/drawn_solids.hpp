@@ -25,7 +25,10 @@ struct DrawnSolid {
 std::vector<DrawnSolid> drawnSolids(const Drawing& drawing);
 
 // Triangulates `shape` (kept with it) finely enough that a drilled hole looks round and a
-// feature of a thousandth of the part's size shows.
+// feature of a thousandth of the part's size shows: within displayDeflection(shape) of it and
+// turning by at most kDisplayAngle between triangles.
 void meshForDisplay(const TopoDS_Shape& shape);
+inline constexpr double kDisplayAngle = 12.0 * 3.14159265358979323846 / 180.0;
+double displayDeflection(const TopoDS_Shape& shape);
 
 }  // namespace corvex::cadhost::occt

@@ -8,6 +8,7 @@
 #include <TDataStd_Name.hxx>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/files/checked_mesh.hpp"
 #include "cadhost/occt/pictures/drawn_solids.hpp"
 #include "cadhost/occt/files/occt_output.hpp"
 #include "cadhost/occt/pictures/picture.hpp"
@@ -24,10 +25,10 @@ void writeGlb(const Drawing& drawing, const std::string& path) {
         try {
             XcafDocument document;
             for (const DrawnSolid& solid : solids) {
-                meshForDisplay(solid.shape);
+                const TopoDS_Shape meshed = checkedMesh(solid.shape, displayDeflection(solid.shape), kDisplayAngle, path);
                 // NewShape rather than AddShape: a moved solid stays one part, not an assembly.
                 const TDF_Label label = document.shapes()->NewShape();
-                document.shapes()->SetShape(label, solid.shape);
+                document.shapes()->SetShape(label, meshed);
                 TDataStd_Name::Set(label, TCollection_ExtendedString(solid.name.c_str(), Standard_True));
                 const Rgb& rgb = solid.colour;
                 document.colours()->SetColor(

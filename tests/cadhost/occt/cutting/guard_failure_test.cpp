@@ -210,6 +210,7 @@ TEST_F(GuardedSubtraction, ACommonPartTheKernelMadeShortIsCaughtByTheWholeTool) 
 // bounds the volume from one side only, and such a result is found by the points.
 TEST_F(GuardedSubtraction, ACommonPartMustBeTakenWhole) {
     for (bool common : {true, false}) {
+        drawing->setFloorMap(false);  // a cut the kernel refuses is not made in 2-D instead
         drawing->setEagerSubtraction(true);
         auto part = box(0, 0, -20, 100, 100, 0);
         auto tool = box(40, 40, -5, 60, 60, 5);
@@ -236,6 +237,7 @@ TEST_F(GuardedSubtraction, ACommonPartMustBeTakenWhole) {
 // is the one that cut such a wall when the kernel missed it every other way.
 TEST_F(GuardedSubtraction, AWallLeftBesideAnEarlierSlotIsFoundByPointsInTheMaterial) {
     for (int firstClean : {7, 6}) {
+        drawing->setFloorMap(false);  // a cut the kernel refuses is not made in 2-D instead
         drawing->setEagerSubtraction(true);
         auto part = box(0, 0, -20, 100, 100, 0);
         part->Boolean(Variant::int32(2), obj(box(0, 30, -10, 100, 62, 5)));
@@ -262,6 +264,7 @@ TEST_F(GuardedSubtraction, AWallLeftBesideAnEarlierSlotIsFoundByPointsInTheMater
 }
 
 TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePart) {
+    drawing->setFloorMap(false);  // a cut the kernel refuses is not made in 2-D instead
     drawing->setEagerSubtraction(true);
     auto part = box(0, 0, -20, 100, 100, 0);
     cut(part, 0);
@@ -279,6 +282,7 @@ TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePar
 }
 
 TEST_F(GuardedSubtraction, AQueuedCutThatCannotBeMadeIsReportedByTheNextLookNamingItsCall) {
+    drawing->setFloorMap(false);  // a cut the kernel refuses is not made in 2-D instead
     for (auto spoil : {insideOut, grown, wipedOut}) {
         auto part = box(0, 0, -20, 100, 100, 0);
         spoilFrom(3, spoil);

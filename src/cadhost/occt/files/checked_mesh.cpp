@@ -1,0 +1,184 @@
+#include "cadhost/occt/files/checked_mesh.hpp"
+
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepGProp.hxx>
+#include <BRepMesh_IncrementalMesh.hxx>
+#include <BRepTools.hxx>
+#include <BRep_Tool.hxx>
+#include <GProp_GProps.hxx>
+#include <Poly_Triangulation.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedDataMapOfShapeListOfShape.hxx>
+#include <TopoDS.hxx>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "automation/error.hpp"
+#include "automation/number_text.hpp"
+#include "cadhost/occt/cutting/guarded_cut.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+// The corners of a mesh welded: points within a weld distance of each other, directly or
+// through a chain of such points, are one corner. The mesher gives the faces on either side
+// of an edge points that agree only to the kernel's precision, and at a sliver of a face a few
+// microns wide, points of its two ends that lie closer than that: compared bit for bit, or
+// one point at a time, sound meshes had open edges there.
+class WeldedCorners {
+public:
+    explicit WeldedCorners(double weld) : weld_(weld) {}
+    std::uint32_t add(const gp_Pnt& p) {
+        const auto id = static_cast<std::uint32_t>(points_.size());
+        points_.push_back(p);
+        parent_.push_back(id);
+        const long cx = cell(p.X()), cy = cell(p.Y()), cz = cell(p.Z());
+        for (long dx = -1; dx <= 1; ++dx)
+            for (long dy = -1; dy <= 1; ++dy)
+                for (long dz = -1; dz <= 1; ++dz) {
+                    const auto found = cells_.find(key(cx + dx, cy + dy, cz + dz));
+                    if (found == cells_.end()) continue;
+                    for (std::uint32_t other : found->second)
+                        if (points_[other].Distance(p) <= weld_) parent_[root(id)] = root(other);
+                }
+        cells_[key(cx, cy, cz)].push_back(id);
+        return id;
+    }
+    std::uint32_t root(std::uint32_t id) {
+        while (parent_[id] != id) id = parent_[id] = parent_[parent_[id]];
+        return id;
+    }
+
+private:
+    long cell(double v) const { return static_cast<long>(std::floor(v / weld_)); }
+    static std::uint64_t key(long x, long y, long z) {
+        return (static_cast<std::uint64_t>(x) * 73856093u) ^ (static_cast<std::uint64_t>(y) * 19349663u) ^
+               (static_cast<std::uint64_t>(z) * 83492791u);
+    }
+    double weld_;
+    std::vector<gp_Pnt> points_;
+    std::vector<std::uint32_t> parent_;
+    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> cells_;
+};
+
+// A tenth of a micron: no file or viewer resolves less, and it closes the step of 1e-5 that a
+// tool shifted by the guard's last retry leaves beside the wall it met.
+constexpr double kWeld = 1e-4;
+
+// Whether the shape's own boundary is closed: every edge between two faces, but seams and
+// degenerate edges.
+bool boundaryClosed(const TopoDS_Shape& shape) {
+    TopTools_IndexedDataMapOfShapeListOfShape facesOfEdge;
+    TopExp::MapShapesAndUniqueAncestors(shape, TopAbs_EDGE, TopAbs_FACE, facesOfEdge);
+    for (int i = 1; i <= facesOfEdge.Extent(); ++i) {
+        const TopoDS_Edge& edge = TopoDS::Edge(facesOfEdge.FindKey(i));
+        const auto& faces = facesOfEdge(i);
+        if (faces.Extent() != 1 || BRep_Tool::Degenerated(edge)) continue;
+        if (!BRep_Tool::IsClosed(edge, TopoDS::Face(faces.First()))) return false;
+    }
+    return true;
+}
+
+void mesh(const TopoDS_Shape& shape, double deflection, double angle) {
+    BRepMesh_IncrementalMesh(shape, deflection, Standard_False, angle, Standard_True);
+}
+
+}  // namespace
+
+MeshFigures meshFigures(const TopoDS_Shape& shape) {
+    MeshFigures figures;
+    WeldedCorners corners(kWeld);
+    std::vector<std::array<std::uint32_t, 3>> corneredTriangles;
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        if (BRepAdaptor_Surface(face, false).GetType() != GeomAbs_Plane) {
+            GProp_GProps properties;
+            BRepGProp::SurfaceProperties(face, properties);
+            figures.curvedArea += properties.Mass();
+        }
+        TopLoc_Location location;
+        const Handle(Poly_Triangulation) triangles = BRep_Tool::Triangulation(face, location);
+        if (triangles.IsNull()) {
+            ++figures.unmeshedFaces;
+            continue;
+        }
+        const gp_Trsf place = location.Transformation();
+        const bool reversed = face.Orientation() == TopAbs_REVERSED;
+        for (int t = 1; t <= triangles->NbTriangles(); ++t) {
+            int n[3];
+            triangles->Triangle(t).Get(n[0], n[1], n[2]);
+            if (reversed) std::swap(n[1], n[2]);
+            gp_Pnt corner[3];
+            std::array<std::uint32_t, 3> id;
+            for (int k = 0; k < 3; ++k) {
+                corner[k] = triangles->Node(n[k]).Transformed(place);
+                id[k] = corners.add(corner[k]);
+            }
+            corneredTriangles.push_back(id);
+            const gp_XYZ &a = corner[0].XYZ(), &b = corner[1].XYZ(), &c = corner[2].XYZ();
+            figures.volume += a.Dot(b.Crossed(c)) / 6;
+            ++figures.triangles;
+        }
+    }
+    std::unordered_map<std::uint64_t, int> edges;  // (from << 32 | to) -> how many
+    for (auto id : corneredTriangles) {
+        for (auto& corner : id) corner = corners.root(corner);
+        // A triangle folded to a line or a point has no inside to bound.
+        if (id[0] == id[1] || id[1] == id[2] || id[2] == id[0]) continue;
+        for (int k = 0; k < 3; ++k) ++edges[std::uint64_t{id[k]} << 32 | id[(k + 1) % 3]];
+    }
+    for (const auto& [edge, count] : edges) {
+        const auto back = edges.find(edge << 32 | edge >> 32);
+        if (back == edges.end() || back->second != count) ++figures.openEdges;
+    }
+    return figures;
+}
+
+std::string meshFault(const TopoDS_Shape& shape, const MeshFigures& figures, double deflection) {
+    if (figures.unmeshedFaces > 0)
+        return "the mesher left " + std::to_string(figures.unmeshedFaces) + " face(s) without triangles";
+    if (!boundaryClosed(shape)) return {};
+    if (figures.openEdges > 0) return "the mesh has " + std::to_string(figures.openEdges) + " open edges";
+    // A mesh strays from a curved face by at most the deflection; a flat face's triangles lie on it.
+    const double volume = solidVolume(shape);
+    const double allowed = deflection * figures.curvedArea + 1e-6 * std::fabs(volume) + 1e-9;
+    if (std::fabs(figures.volume - volume) > allowed)
+        return "the mesh holds " + automation::shortestText(figures.volume) + " mm3 where the solids hold " +
+               automation::shortestText(volume);
+    return {};
+}
+
+TopoDS_Shape checkedMesh(const TopoDS_Shape& shape, double deflection, double angle, const std::string& path) {
+    std::string firstFault;
+    const auto passes = [&](const TopoDS_Shape& meshed, double used) {
+        std::string fault;
+        try {
+            mesh(meshed, used, angle);
+            fault = meshFault(meshed, meshFigures(meshed), used);
+        } catch (const Standard_Failure& failure) {
+            fault = std::string("the mesher failed: ") + failure.GetMessageString();
+        }
+        if (firstFault.empty()) firstFault = fault;
+        return fault.empty();
+    };
+    // Made afresh: a coarser mesh made earlier (for a picture, a glTF file) was seen to keep
+    // some faces' triangles beside new ones that no longer met them.
+    BRepTools::Clean(shape);
+    if (passes(shape, deflection)) return shape;
+    BRepTools::Clean(shape);
+    if (passes(shape, deflection / 4)) return shape;
+    PartShape merged{.shape = shape, .volume = solidVolume(shape)};
+    if (unifyChecked(merged) && passes(merged.shape, deflection)) return merged.shape;
+    throw automation::failure("Cannot write " + path + ": " + firstFault +
+                              ", even when meshed finer and with the solids' faces merged");
+}
+
+}  // namespace corvex::cadhost::occt
