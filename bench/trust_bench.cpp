@@ -106,9 +106,17 @@ bool sameVolume(const std::vector<std::shared_ptr<cadhost::Entity>>& one, double
 }
 
 // The run's drawing written and read back, when it holds PART as it was; else none.
-std::shared_ptr<occt::Drawing> survivesFile(const Run& run, const std::string& path) {
+// `readsBackInvalid`: the writer said a solid reads back invalid (the file is written all the
+// same, and the run fails with the reason: a sliver the file cannot state).
+std::shared_ptr<occt::Drawing> survivesFile(const Run& run, const std::string& path, bool& readsBackInvalid) {
+    readsBackInvalid = false;
     try {
-        occt::writeDrawing(*run.drawing, path);
+        try {
+            occt::writeDrawing(*run.drawing, path);
+        } catch (const automation::Error& error) {
+            if (error.description().find("reads back from it as an invalid solid") == std::string::npos) throw;
+            readsBackInvalid = true;
+        }
         auto back = occt::readDrawing(path);
         double volume = 0;
         const auto members = back->groupMembers("PART");
@@ -127,7 +135,7 @@ std::string pointText(const gp_Pnt& point) {
 
 struct Tally {
     int jobs = 0, runs = 0, cuts = 0, wrong = 0, lost = 0, disagreeing = 0, refused = 0, failures = 0, unjudged = 0;
-    int invalid = 0, openMeshes = 0;
+    int invalid = 0, openMeshes = 0, writtenInvalid = 0;
 };
 
 // What one worker process found, with its kernel's counts of floor maps.
@@ -147,6 +155,7 @@ struct WorkerTally {
         tally.unjudged += other.tally.unjudged;
         tally.invalid += other.tally.invalid;
         tally.openMeshes += other.tally.openMeshes;
+        tally.writtenInvalid += other.tally.writtenInvalid;
         floorMapCuts += other.floorMapCuts;
         floorMapRefusals += other.floorMapRefusals;
     }
@@ -190,8 +199,13 @@ bool meshesClosed(const Run& run, std::string& why) {
 void judgeRun(const Job& job, const Run& run, const char* mode, int points, const std::string& repro, Tally& tally) {
     const std::string file = (std::filesystem::temp_directory_path() /
                               ("corvex-trust-" + std::to_string(::getpid()) + ".step")).string();
-    const auto written = survivesFile(run, file);
+    bool readsBackInvalid = false;
+    const auto written = survivesFile(run, file, readsBackInvalid);
     std::filesystem::remove(file);
+    if (readsBackInvalid) {
+        ++tally.writtenInvalid;
+        report(job, std::string(mode) + " drawing written, its part reading back invalid (reported)", repro);
+    }
     if (!written) {
         ++tally.lost;
         report(job, std::string(mode) + " lost part: the written drawing does not hold PART as it was", repro);
@@ -365,6 +379,7 @@ int main(int argc, char** argv) {
     std::printf("  lost parts                  %d\n", tally.lost);
     std::printf("  invalid parts (no failure)  %d\n", tally.invalid);
     std::printf("  meshes not closed           %d\n", tally.openMeshes);
+    std::printf("  drawings reading back invalid, reported  %d\n", tally.writtenInvalid);
     std::printf("  modes disagreeing           %d\n", tally.disagreeing);
     std::printf("  refused cuts                %d (%.3f %% of cuts)\n", tally.refused,
                 tally.cuts > 0 ? 100.0 * tally.refused / tally.cuts : 0.0);

@@ -168,28 +168,47 @@ bool withFacesMerged(StepContent& content, const std::vector<std::size_t>& items
     }
     return changed;
 }
+
+// What is wrong with a written drawing whose items `invalid` read back as invalid solids.
+std::string readsBackInvalid(const StepContent& content, const std::vector<std::size_t>& invalid) {
+    std::string which;
+    for (std::size_t i : invalid) which += (which.empty() ? "" : ", ") + content.items[i].name;
+    return which + (invalid.size() == 1 ? " reads" : " read") + " back from it as an invalid solid, though valid as made";
+}
 }  // namespace
 
 void writeDrawing(const Drawing& drawing, const std::string& path) {
     StepContent content = contentOf(drawing.state());
     std::vector<std::size_t> invalid;
-    const auto write = [&] {
+    // Writes the content, read back and checked; `keepInvalid`: a solid that reads back
+    // invalid does not stop the file from replacing its target.
+    const auto write = [&](bool keepInvalid) {
         replaceFile(
             path, [&](const std::string& temporary) { writeStepContent(content, temporary); },
             [&](const std::string& temporary) {
                 checkStepWritten(temporary);
                 checkStepReadsBack(content, temporary, isOurShape, &invalid);
+                if (!invalid.empty() && !keepInvalid)
+                    throw automation::failure("the written drawing: " + readsBackInvalid(content, invalid));
             });
     };
-    try {
-        write();
-    } catch (const automation::Error&) {
-        // A solid that reads back invalid is written once more as the same solid with fewer
-        // faces; if that reads back invalid too, the drawing is not written.
-        if (invalid.empty() || !withFacesMerged(content, invalid)) throw;
-        invalid.clear();
-        write();
-    }
+    const auto wroteValid = [&] {
+        try {
+            write(false);
+            return true;
+        } catch (const automation::Error&) {
+            if (invalid.empty()) throw;
+            return false;
+        }
+    };
+    // A solid that reads back invalid is written once more as the same solid with fewer faces.
+    if (wroteValid() || (withFacesMerged(content, invalid) && wroteValid())) return;
+    // If it still does, the file is written all the same, since a drawing that holds the part
+    // beats none (a sliver of a part thinner than 1e-4 mm has been seen to read back with
+    // crossing edges however it was written), and the writing fails with the reason.
+    write(true);
+    throw automation::failure(path + " was written, but " + readsBackInvalid(content, invalid) +
+                              ": the file cannot state a sliver of it exactly");
 }
 
 std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {

@@ -72,8 +72,8 @@ void checkStepReadsBack(const StepContent& written, const std::string& path,
         // part that was made (seen: a floor whose nearly tangent arcs crossed once read).
         if (!isValidShape(theirs.shape) && isValidShape(mine.shape)) turnedInvalid.push_back(i);
     }
-    if (!turnedInvalid.empty()) {
-        if (invalid) *invalid = turnedInvalid;
+    if (invalid) *invalid = turnedInvalid;
+    if (!turnedInvalid.empty() && !invalid) {
         const StepItem& first = written.items[turnedInvalid.front()];
         differs("shape " + std::to_string(turnedInvalid.front() + 1) + " (\"" + first.name +
                 "\") reads back as an invalid solid" +

@@ -13,7 +13,7 @@ namespace corvex::cadhost::occt {
 // unless it holds `written`: the same shapes in order with their names, as many solids each,
 // of the same size of volume, valid wherever the written solids are, and the same layers with
 // the same members. `isWhole` is the reader's (see readStepContent). `invalid`, when given,
-// is told the items that read back invalid though written valid, before the error is raised.
+// is told the items that read back invalid though written valid, and they are no error.
 void checkStepReadsBack(const StepContent& written, const std::string& path,
                         const std::function<bool(const std::string& name)>& isWhole,
                         std::vector<std::size_t>* invalid = nullptr);
