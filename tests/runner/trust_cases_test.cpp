@@ -51,14 +51,21 @@ double quarterRingVolume(double y, double fromDegrees) {
     return 2 * kPi * (y + reach * std::sin((fromDegrees + 45) * kPi / 180)) * area;
 }
 
-// 200 blind holes of radius 1 and nine depths, then two rings of a 0.4 mm cutter at 2 mm
-// depth that touch no hole: the part grows enough faces to be kept in cells.
-std::string drilledBlock() {
+// Blind holes of radius 1 and nine depths in columns along Y: enough of them grow the part
+// enough faces to be kept in cells.
+std::string holesInColumns(int holes) {
     std::ostringstream calls;
     int i = 0;
     for (int x = 5; x < 60; x += 5)
-        for (int y = 5; y < 100 && i < 200; y += 5, ++i)
+        for (int y = 5; y < 100 && i < holes; y += 5, ++i)
             calls << "[\"drill_path\"," << x << "," << y << "," << 18 - i % 9 << "," << 3 + i % 9 << ",1]\n";
+    return calls.str();
+}
+
+// 200 holes, then two rings of a 0.4 mm cutter at 2 mm depth that touch no hole.
+std::string drilledBlock() {
+    std::ostringstream calls;
+    calls << holesInColumns(200);
     for (double y : {12.5, 32.5})
         calls << "[\"ToolMillArc\",[7.5," << y << ",18],[0,0,0],[0,0,0],[0,0,0],[0,0,0],[0,0,0],0.4,0.2,0,0]\n";
     return calls.str();
@@ -84,6 +91,13 @@ std::vector<TrustCase> trustCases() {
     cases.push_back({"RingsInEveryQuadrant", kBar, quadrants, kBarVolume - removed, 1e-3});
     // Measured by hand: the block less 200 cylinders and two rings.
     cases.push_back({"HolesAndRingsKeptInCells", kBlock, drilledBlock(), 196250.572, 2e-3});
+    // 150 holes, then a sweep's common part that touches none: the part is kept in cells, and
+    // each cell the common part reached refused the cut for not taking all of it (eager).
+    cases.push_back({"CommonPartAcrossCells", kBlock,
+                     holesInColumns(150) + "[\"MakeToolMill\", [0,0,50], 2, 30, 0]\n"
+                                           "[\"ToolExtrudePath\", [50,2.5,15], [90,2.5,15]]\n"
+                                           "[\"SubtractArcToolFromGroup\"]\n",
+                     196800.841054, 2e-3});
     // A hole wider than the block leaves an empty solid, which stays in PART for the next run.
     cases.push_back({"BlockDrilledAway", "--box 0 0 0 10 10 10", "[\"drill_path\", 5, 5, -5, 30, 20]\n", 0, 1e-9});
     return cases;

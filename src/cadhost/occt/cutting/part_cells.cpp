@@ -201,11 +201,18 @@ bool PartCells::subtract(const std::vector<CutTool>& tools) {
         evidence.push_back(evidenceOf(cells_[job.cell].part.shape, cells_[job.cell].box, askedOf(reaching)));
     }
     // The tools a job takes out, and the most they may remove; copied when cells run side by side.
+    // A tool that reaches several cells takes only its share from each: the whole of a
+    // common part is taken from the part, not from any one cell (every cell refused a part
+    // of 150 holes "the whole tool" of a sweep's common part across them).
+    std::vector<int> cellsReached(tools.size(), 0);
+    for (const auto& job : jobs)
+        for (std::size_t t : job.tools) ++cellsReached[t];
     auto cutBy = [&](std::size_t j, PartShape& part, bool copies) {
         std::vector<CutTool> taken;
         for (std::size_t t : jobs[j].tools) {
             taken.push_back(tools[t]);
             if (copies) taken.back().shape = ownCopy(tools[t].shape);
+            if (cellsReached[t] > 1) taken.back().removesAll = false;
         }
         return subtractChecked(part, taken, evidence[j]);
     };
