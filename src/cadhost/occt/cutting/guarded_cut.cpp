@@ -1,6 +1,7 @@
 #include "cadhost/occt/cutting/guarded_cut.hpp"
 
 #include <BRepAdaptor_Surface.hxx>
+#include <BRepBndLib.hxx>
 #include <BRepGProp.hxx>
 #include <BRepTools.hxx>
 #include <BRep_Builder.hxx>
@@ -136,6 +137,17 @@ TopoDS_Shape withoutSlivers(const TopoDS_Shape& shape, double scale) {
     if (!dropped) return shape;
     // A compound of one solid is still a compound; callers count solids, not shape types.
     return kept;
+}
+
+// Whether any tool's box meets `partBox`.
+bool toolsReachInto(const Bnd_Box& partBox, const std::vector<TopoDS_Shape>& tools) {
+    if (partBox.IsVoid()) return true;
+    for (const auto& tool : tools) {
+        Bnd_Box box;
+        BRepBndLib::Add(tool, box, false);
+        if (!partBox.IsOut(box)) return true;
+    }
+    return false;
 }
 
 // An empty result is believed only when the tools really hold the whole part.
@@ -357,7 +369,20 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
     };
     std::vector<TopoDS_Shape> shapes;
     for (const auto& tool : tools) shapes.push_back(tool.shape);
-    if (attempt(shapes, 0, 0, removable) || attempt(shapes, 1e-7, 1, removable)) return true;
+    if (attempt(shapes, 0, 0, removable)) {
+        // A result that took nothing, of tools that reach into the part's box, is asked again
+        // of the tools shifted by 1e-6, and the second answer is taken when it removes
+        // material (it is checked as every result is). An eager ring sector that began on a
+        // plunge's axis, its floor on the plunge's floor, reached 75 mm3 into a block's corner:
+        // the plain Boolean and its common part both said the two did not meet, every point on
+        // the tools' faces fell outside that corner, and the shifted tools cut it.
+        if (part.volume < before - tolerance || !toolsReachInto(evidence.partBox, shapes)) return true;
+        const PartShape untouched = part;
+        if (attempt(shifted(shapes), 0, 4, removable) && part.volume < before - tolerance) return true;
+        part = untouched;
+        return true;
+    }
+    if (attempt(shapes, 1e-7, 1, removable)) return true;
     // A turn turned about its axis is the very solid asked for, so it is tried before a shift.
     if (auto turned = turnedAboutOwnAxes(tools); turned && attempt(*turned, 0, 2, removable)) return true;
     // Whole solids may take more than their common parts say: the kernel may have made a
