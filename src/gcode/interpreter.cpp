@@ -17,6 +17,9 @@ constexpr double kInch = 25.4;
 constexpr double kArcRadiusSlack = 0.002;
 constexpr double kPeckClearance = 0.25;
 constexpr int kMostPecks = 10000;
+// Turns of one arc block (P): a bound so that one block cannot ask for endless motions, as
+// the pecks of a cycle are bounded.
+constexpr int kMostArcTurns = 10000;
 
 // A G or M number in tenths (90.1 -> 901), the way the codes are told apart.
 int tenths(double value) { return static_cast<int>(std::lround(value * 10)); }
@@ -176,10 +179,27 @@ void Machine::arc(const Words& words, const Point& to) {
     }
     Motion motion;
     motion.kind = MotionKind::Arc;
-    motion.to = to;
     motion.centre = centre;
     motion.normal = plane_;
     motion.clockwise = clockwise;
+    // P counts the turns (RS-274/NGC): the first P - 1 are full turns about the centre, the
+    // last ends where the block says; along a helix each rises by its share of the angle.
+    const double turns = words.has('P') ? words.values.at('P') : 1;
+    if (!(turns >= 1 && turns <= kMostArcTurns) || turns != std::floor(turns))
+        refuse("an arc's P (its turns) must be a whole number from 1 to " + std::to_string(kMostArcTurns));
+    if (turns > 1) {
+        const auto angleOf = [&](const Point& p) { return std::atan2(p[v] - centre[v], p[u] - centre[u]); };
+        double last = clockwise ? angleOf(position_) - angleOf(to) : angleOf(to) - angleOf(position_);
+        last = std::fmod(last + 4 * M_PI, 2 * M_PI);
+        if (std::hypot(to[u] - position_[u], to[v] - position_[v]) < kSame) last = 2 * M_PI;
+        const double total = 2 * M_PI * (turns - 1) + last, start = position_[plane_];
+        for (int turn = 1; turn < static_cast<int>(turns); ++turn) {
+            motion.to = position_;
+            motion.to[plane_] = start + (to[plane_] - start) * (2 * M_PI * turn / total);
+            record(motion);
+        }
+    }
+    motion.to = to;
     record(motion);
 }
 
@@ -250,7 +270,7 @@ bool Machine::run(const Block& block) {
         if (m == 20 || m == 300) return false;
     if (words.has('T')) {
         const double t = words.values.at('T');
-        if (t < 0 || t != std::floor(t) || t > 99999) refuse("a tool number must be a whole number from 0");
+        if (t < 0 || t != std::floor(t) || t > 99999) refuse("a tool number must be a whole number from 0 to 99999");
         selected_ = static_cast<int>(t);
     }
     for (int m : words.m) {
@@ -275,6 +295,12 @@ bool Machine::run(const Block& block) {
         for (int axis = 0; axis < 3; ++axis)
             if (words.has(letters[axis])) offsets_[static_cast<int>(p) - 1][axis] = words.values.at(letters[axis]) * scale_;
         return true;
+    }
+    if (hasG(40)) {
+        // The dwell changes no cut, but a program that asks for none, or for a negative one,
+        // is in error on the controllers.
+        if (!words.has('P')) refuse("G4 (dwell) needs its time as P");
+        if (words.values.at('P') < 0) refuse("a dwell (G4 P) cannot be negative");
     }
     if (hasG(280) || hasG(300)) {
         homeMove(words, machineCoordinates);

@@ -27,6 +27,15 @@ std::string withoutComments(const std::string& text, int line) {
     return kept;
 }
 
+// A character as a message can show it: a byte that prints nothing, or stops the message
+// where it stands (a NUL), is named by its value.
+std::string shown(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isprint(byte)) return std::string("'") + c + "'";
+    static const char kHex[] = "0123456789ABCDEF";
+    return std::string("the byte 0x") + kHex[byte >> 4] + kHex[byte & 15] + (byte == 0 ? " (NUL)" : "");
+}
+
 }  // namespace
 
 ProgramError::ProgramError(int line, const std::string& what)
@@ -54,7 +63,7 @@ std::vector<Block> readProgram(std::istream& input) {
             if (letter == '[') throw ProgramError(line, "expressions ([ ]) are not supported");
             if (letter == 'O') throw ProgramError(line, "subroutines and labels (O words) are not supported");
             if (kLetters.find(letter) == std::string_view::npos)
-                throw ProgramError(line, std::string("'") + letter + "' is not a word this front end knows");
+                throw ProgramError(line, shown(letter) + " is not a word this front end knows");
             std::size_t end = ++at;
             if (end < code.size() && (code[end] == '+' || code[end] == '-')) ++end;
             while (end < code.size() && (std::isdigit(static_cast<unsigned char>(code[end])) || code[end] == '.')) ++end;

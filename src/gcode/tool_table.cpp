@@ -46,7 +46,9 @@ ToolTable fromText(std::istream& input, const std::string& source) {
             continue;
         }
         checkTool(tool, where + ": tool " + std::to_string(*number));
-        table[*number] = tool;
+        if (!table.emplace(*number, tool).second)
+            throw ToolTableError(where + ": tool " + std::to_string(*number) +
+                                 " is defined twice (a table gives each number one tool)");
     }
     return table;
 }
@@ -63,7 +65,9 @@ ToolTable fromJson(std::istream& input, const std::string& source) {
             Tool tool{entry.at("diameter").get<double>(), entry.at("length").get<double>(),
                       entry.value("corner", 0.0)};
             checkTool(tool, source + ": tool " + std::to_string(number));
-            table[number] = tool;
+            if (!table.emplace(number, tool).second)
+                throw ToolTableError(source + ": tool " + std::to_string(number) +
+                                     " is defined twice (a table gives each number one tool)");
         }
     } catch (const nlohmann::json::exception& error) {
         throw ToolTableError(source + ": " + error.what());

@@ -73,6 +73,13 @@ TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
         {"home through a point, a tool change", "G0 X5 Y5 Z5\nG28 Z10\nT3 M6\n",
          {"G0 5 5 5", "G0 5 5 10", "G0 5 5 0", "TOOL 5 5 0 T3"}},
         {"the end of the program", "G0 X1\nM30\nG0 X2\n", {"G0 1 0 0"}},
+        {"P turns of a helix: full turns rising by their share of the angle, then the arc to the end",
+         "G0 X10\nG3 X0 Y10 Z-5 I-10 J0 P3\n",
+         {"G0 10 0 0", "ARC 10 0 -2.22222222 ccw c 0 0 0", "ARC 10 0 -4.44444444 ccw c 0 0 0",
+          "ARC 0 10 -5 ccw c 0 0 0"}},
+        {"P2 on a full circle is two of them", "G0 X5\nG2 X5 Y0 I-5 J0 P2\n",
+         {"G0 5 0 0", "ARC 5 0 0 cw c 0 0 0", "ARC 5 0 0 cw c 0 0 0"}},
+        {"a dwell moves nothing", "G4 P0.5\nG0 X1\n", {"G0 1 0 0"}},
         {"a rotary table indexed absolutely, then by increments", "G0 A90\nA180 B10\nG91 C-45\nA0\n",
          {"TURN 0 0 0 axis 1 by 90", "TURN 0 0 0 axis 1 by 90", "TURN 0 0 0 axis 2 by 10", "TURN 0 0 0 axis 3 by -45"}},
     };
@@ -80,7 +87,7 @@ TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
 }
 
 TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"G0 X1\n#1=2\n", "program line 2: parameters"},
         {"G0 X[1+2]\n", "program line 1: parameters and expressions"},
         {"O100 sub\n", "program line 1: subroutines"},
@@ -97,6 +104,13 @@ TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
         {"M6\n", "program line 1: M6 with no tool selected"},
         {"G0 X1\nG20 G0 X40000\n", "program line 2: the move leaves the working range"},
         {"G0 Z5\nG83 X0 Y0 Z-100 R1 Q0.001\n", "program line 2: a peck cycle may take at most 10000 pecks"},
+        {"G0 X1\nG4 P-1\n", "program line 2: a dwell (G4 P) cannot be negative"},
+        {"G4\n", "program line 1: G4 (dwell) needs its time as P"},
+        {"G0 X5\nG2 X5 Y0 I-5 J0 P1.5\n", "program line 2: an arc's P (its turns) must be a whole number"},
+        {"G0 X5\nG2 X5 Y0 I-5 J0 P0\n", "program line 2: an arc's P (its turns) must be a whole number"},
+        {"T100000 M6\n", "program line 1: a tool number must be a whole number from 0 to 99999"},
+        {std::string("G0 X1\nG1 X2\0M\n", 14), "program line 2: the byte 0x00 (NUL) is not a word"},
+        {"G0 X1\xff\n", "program line 1: the byte 0xFF is not a word"},
     };
     for (const auto& [program, message] : cases) {
         try {
@@ -195,6 +209,19 @@ TEST(GcodeProgram, ToolTablesInTextAndJsonAndOnTheCommandLine) {
     for (const char* bad : {"T1 D6\n", "T1e20 D6 Z30\n", "T1.5 D6 Z30\n", R"({"tools": [{"number": 1e20, "diameter": 6, "length": 30}]})"}) {
         std::istringstream table(bad);
         EXPECT_THROW(readToolTable(table, "t"), ToolTableError) << bad;
+    }
+    // A number given two tools is refused, naming where the second one stands.
+    for (const auto& [twice, where] :
+         {std::pair{"T1 D6 Z30\nT2 D8 Z30\nT1 D10 Z30\n", "t line 3: tool 1 is defined twice"},
+          std::pair{R"({"tools": [{"number": 1, "diameter": 6, "length": 30}, {"number": 1, "diameter": 10, "length": 30}]})",
+                    "t: tool 1 is defined twice"}}) {
+        std::istringstream table(twice);
+        try {
+            readToolTable(table, "t");
+            ADD_FAILURE() << twice;
+        } catch (const ToolTableError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(where));
+        }
     }
 }
 
