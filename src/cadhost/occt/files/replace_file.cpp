@@ -1,8 +1,10 @@
 #include "cadhost/occt/files/replace_file.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -43,6 +45,25 @@ void removeTemporaries(const fs::path& target, const fs::path& directory, const 
     }
 }
 
+// Temporaries of the same target left by writers that are gone ("part.4711.step.tmp" after
+// the process 4711 was killed mid-write): each run left its own beside the target for good.
+// A live process's are its own business.
+void removeStaleTemporaries(const fs::path& target, const fs::path& directory) {
+    const std::string stem = target.stem().string() + ".";
+    std::error_code status;
+    for (const auto& entry : fs::directory_iterator(directory, status)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(stem, 0) != 0 || name.size() <= stem.size() + 4 || name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        const std::size_t end = name.find('.', stem.size());
+        const std::string digits = name.substr(stem.size(), end - stem.size());
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t writer = static_cast<pid_t>(std::stol(digits));
+        if (writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        fs::remove(entry.path(), status);
+    }
+}
+
 }  // namespace
 
 void replaceFile(const std::string& target, const FileAction& write, const FileAction& verify) {
@@ -56,6 +77,7 @@ void replaceFile(const std::string& target, const FileAction& write, const FileA
     if (fs::is_directory(targetPath, status))
         throw automation::failure("Cannot write " + target + ": it is a directory");
 
+    removeStaleTemporaries(targetPath, directory);
     const std::string temporary = temporaryBeside(targetPath);
     try {
         write(temporary);

@@ -1,7 +1,8 @@
 #pragma once
 // Output files appear whole or not at all: each writer writes a temporary file next to the
 // target (same directory, so the rename cannot cross file systems) and renames it over the
-// target only when writing succeeded. An interrupted or failed write leaves the old file.
+// target only when writing succeeded. An interrupted or failed write leaves the old file, and
+// the temporaries a killed writer left are removed by the next write of the same target.
 #include <functional>
 #include <string>
 

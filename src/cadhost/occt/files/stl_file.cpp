@@ -59,7 +59,7 @@ void writeStl(const std::vector<std::shared_ptr<Entity>>& solids, const std::str
             writer.ASCIIMode() = Standard_False;
             // The mesh is made and checked by now: what fails here is the writing.
             if (!writer.Write(meshed, temporary.c_str()))
-                throw automation::failure("Cannot write " + path + ": the mesh could not be written to the file");
+                throw automation::failure("Cannot write " + path + ": the mesh could not be written to the file (is the disk full?)");
         } catch (const Standard_Failure& failure) {
             throw automation::failure("Cannot write " + path + ": " + failure.GetMessageString());
         }

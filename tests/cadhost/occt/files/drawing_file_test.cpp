@@ -4,6 +4,10 @@
 #include <Image_AlienPixMap.hxx>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -443,10 +447,23 @@ TEST_F(DrawingFile, NothingIsLeftBehindWhenTheDirectoryDoesNotExist) {
 
 TEST_F(DrawingFile, WritingReplacesTheTargetAndLeavesNoTemporaryFile) {
     std::ofstream(path("drawing.step")) << "an older drawing\n";
+    // Temporaries a killed writer left of this target go; a live writer's, and another
+    // target's, stay.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = "drawing." + std::to_string(gone) + ".step.tmp";
+    const std::string live = "drawing." + std::to_string(::getppid()) + ".step.tmp";
+    const std::string other = "other." + std::to_string(gone) + ".step.tmp";
+    for (const auto& name : {dead, live, other}) std::ofstream(path(name)) << "";
     box(0, 0, 0, 1, 1, 1);
     auto read = roundTrip();
     EXPECT_EQ(read->entities().size(), 1u);
-    EXPECT_EQ(filesInDirectory(), (std::vector<std::string>{"drawing.step"}));
+    auto names = filesInDirectory();
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected{"drawing.step", live, other};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
 }
 
 // A written file is believed only when it reads back whole: on a full disk the image library
