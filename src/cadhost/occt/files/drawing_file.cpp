@@ -16,6 +16,7 @@
 #include "cadhost/occt/cutting/guarded_cut.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 #include "cadhost/occt/model/entities_from_shape.hpp"
+#include "cadhost/occt/model/entity_definitions.hpp"
 #include "cadhost/occt/model/entity_base.hpp"
 #include "cadhost/occt/model/entity_names.hpp"
 #include "cadhost/occt/files/replace_file.hpp"
@@ -31,13 +32,22 @@ namespace {
 // region it names. (An empty region in the file stopped the writer, and the drawing was lost.)
 TopoDS_Shape emptyMarker() { return BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0), gp_Pnt(1, 0, 0)).Edge(); }
 
-// What the file holds for an entity. A curve with no geometry (a line of no length) has
-// nothing a file could hold and is left out. A solid is never left out: a queued cut that
+// What the file holds for an entity. A curve whose shape would not give it back (see
+// entity_definitions.hpp) is stated in its name, over its shape or over a mark when it has
+// none; any other curve with no geometry has nothing a file could hold and is left out. A solid is never left out: a queued cut that
 // fails is reported once, by whoever looked first, and the solid then holds the cuts made
 // before it, so a second look gives the part; if even that fails, the drawing is not written.
 // A solid cut away altogether, or a region with no face left, is written as a mark that keeps
 // it in its groups.
 TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
+    // A curve the file must state in its name has a place in the file whatever its shape.
+    if (definitionForFile(entity)) {
+        try {
+            if (TopoDS_Shape shape = entity.shape(); !shape.IsNull()) return shape;
+        } catch (const automation::Error&) {
+        }
+        return emptyMarker();
+    }
     const bool solid = entity.kind() == "Solid3D";
     TopoDS_Shape shape;
     try {
@@ -61,7 +71,7 @@ StepItem itemOf(const EntityBase& entity, TopoDS_Shape shape) {
     // would not say BYLAYER.
     const bool fileSaysColour =
         textOfColour(item.colour) == entity.colour() && (item.visible || item.colour);
-    EntityName name{entity.kind(), entity.id(), {}};
+    EntityName name{entity.kind(), entity.id(), {}, definitionForFile(entity)};
     if (!fileSaysColour) name.colour = entity.colour();
     item.name = formatEntityName(name);
     return item;
@@ -113,7 +123,8 @@ private:
                                                      const std::optional<EntityName>& name) {
         std::vector<std::shared_ptr<EntityBase>> entities;
         try {
-            entities = entitiesFromShape(item.shape, name ? name->kind : std::string());
+            if (name && name->definition) entities = {entityFromDefinition(name->kind, *name->definition)};
+            else entities = entitiesFromShape(item.shape, name ? name->kind : std::string());
         } catch (const automation::Error& error) {
             throw automation::failure(describe(item) + ": " + error.description());
         } catch (const Standard_Failure& failure) {

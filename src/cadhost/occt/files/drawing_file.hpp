@@ -19,7 +19,7 @@
 
 namespace corvex::cadhost::occt {
 
-// Entities with no geometry (a line of no length) have nothing to write and are left out.
+// Every entity is written; a curve whose shape would not give it back is stated in its name.
 void writeDrawing(const Drawing& drawing, const std::string& path);
 
 // A new drawing (recording into `journal` when given) holding what the file holds. Groups with

@@ -263,6 +263,30 @@ TEST(ColourIndex, TheFirstNineAreTheStandardColoursAndReadBackAsTheirNumbers) {
 
 // ---- curves and regions -------------------------------------------------------------------
 
+// Curves whose shapes cannot say what they are: a polyline that doubles back with segments of
+// no length (read back as two lines once, one under a new id), a polyline of no length and a
+// line of no length (left out of the file once). Each comes back as itself, with its id.
+TEST_F(DrawingFile, CurvesTheirShapesCannotGiveBackComeBackAsThemselves) {
+    auto doubled = space->AddPolyline(Variant::doubles({10, 0, 0, 20, 0, 0, 20, 0, 0, 10, 0, 0, 10, 0, 0}));
+    doubled->SetBulge(i16(2), num(0.25));
+    doubled->Rotate3D(pt(0, 0, 0), pt(1, 0, 0), num(0.3));
+    space->AddPolyline(Variant::doubles({80, 80, 0, 80, 80, -5}));
+    space->AddLine(pt(1, 2, 3), pt(1, 2, 3));
+    box(0, 0, 0, 1, 1, 1);
+    const auto before = drawing->entities();
+    const auto after = roundTrip()->entities();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i]->kind(), before[i]->kind()) << i;
+        EXPECT_EQ(entityId(*after[i]), entityId(*before[i])) << i;
+    }
+    // The doubled-back polyline keeps its place and turn: the same box as before.
+    expectSameBox(boundingBox(*after[0]), boundingBox(*before[0]));
+    // Written again, the file says the same: nothing is lost on the second round either.
+    writeDrawing(*readDrawing(path("drawing.step")), path("again.step"));
+    EXPECT_EQ(readDrawing(path("again.step"))->entities().size(), before.size());
+}
+
 TEST_F(DrawingFile, EveryKindOfCurveComesBackWithItsKindAndPlace) {
     space->AddLine(pt(1, 2, 3), pt(4, 6, 3));
     auto arc = space->AddArc(pt(5, 5, 2), num(3), num(M_PI / 3), num(M_PI / 3 + 4));  // more than half
