@@ -77,12 +77,17 @@ StepItem itemOf(const EntityBase& entity, TopoDS_Shape shape) {
     return item;
 }
 
-StepContent contentOf(const DrawingState& state) {
+// `leftOut` names the entities the file cannot hold (none is known to be left out: every
+// curve with no geometry of its own is stated in its name).
+StepContent contentOf(const DrawingState& state, std::vector<std::string>& leftOut) {
     StepContent content;
     std::map<const EntityBase*, std::size_t> itemOfEntity;
     for (const auto& [id, entity] : state.entities) {
         TopoDS_Shape shape = shapeOrNothing(*entity);
-        if (shape.IsNull()) continue;
+        if (shape.IsNull()) {
+            leftOut.push_back(entity->describe());
+            continue;
+        }
         itemOfEntity[entity.get()] = content.items.size();
         content.items.push_back(itemOf(*entity, std::move(shape)));
     }
@@ -189,7 +194,8 @@ std::string readsBackInvalid(const StepContent& content, const std::vector<std::
 }  // namespace
 
 void writeDrawing(const Drawing& drawing, const std::string& path) {
-    StepContent content = contentOf(drawing.state());
+    std::vector<std::string> leftOut;
+    StepContent content = contentOf(drawing.state(), leftOut);
     std::vector<std::size_t> invalid;
     // Writes the content, read back and checked; `keepInvalid`: a solid that reads back
     // invalid does not stop the file from replacing its target.
@@ -213,7 +219,13 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
         }
     };
     // A solid that reads back invalid is written once more as the same solid with fewer faces.
-    if (wroteValid() || (withFacesMerged(content, invalid) && wroteValid())) return;
+    const auto written = [&] {
+        if (leftOut.empty()) return;
+        std::string names;
+        for (const auto& name : leftOut) names += (names.empty() ? "" : ", ") + name;
+        throw automation::failure(path + " was written, but without " + names + ", which it cannot hold");
+    };
+    if (wroteValid() || (withFacesMerged(content, invalid) && wroteValid())) return written();
     // If it still does, the file is written all the same, since a drawing that holds the part
     // beats none (a sliver of a part thinner than 1e-4 mm has been seen to read back with
     // crossing edges however it was written), and the writing fails with the reason.
