@@ -215,6 +215,11 @@ std::vector<TrustProgram> trustPrograms() {
         {"ArcFromAPlungeIntoACorner", "6,30",
          start + "G0 X97 Y90.6964\nG1 Z-10.185\nG3 X91.328 Y118.7079 I13.493 J17.3122\n" + end,
          200000 - 287.974 - 74.772, 1},
+        // An arc that begins on a plunge, tangent to its walls and on its floor: the eager
+        // Boolean left 54 mm3 of it with exit 0; a floor map of the eager cuts refutes that.
+        {"ArcFromAPlungeTangentToItsWalls", "6,30",
+         start + "G0 X97 Y8.3197\nG1 Z-13.4386\nG3 X97.1525 Y27.4948 I0.7516 J9.5822\n" + end,
+         200000 - 855.338, 1},
     };
 }
 

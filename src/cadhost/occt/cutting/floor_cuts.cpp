@@ -118,6 +118,8 @@ std::unique_ptr<FloorCuts> FloorCuts::of(const TopoDS_Shape& stock) {
 FloorCuts::FloorCuts(TopoDS_Shape stock, const VerticalPrism& prism)
     : stock_(std::move(stock)), stockPrism_(prism), map_(prism.outline, prism.bottom, prism.top) {}
 
+double FloorCuts::volumeLeft() const { return map_.stockVolume() - map_.removedVolume(); }
+
 bool FloorCuts::take(const QueuedCut& cut) {
     if (broken_ || cut.sameCut) return false;
     std::optional<VerticalPrism> prism;

@@ -36,6 +36,8 @@ public:
     std::optional<PartShape> build(std::string& refusal);
 
     std::size_t taken() const { return cuts_.size(); }
+    // The volume the stock less every cut taken holds, by the map's own areas.
+    double volumeLeft() const;
     std::size_t takenSinceBuilt() const { return sinceBuilt_; }
     // For Booleans to make when the map's solid is refused: the stock and every cut taken.
     const TopoDS_Shape& stock() const { return stock_; }

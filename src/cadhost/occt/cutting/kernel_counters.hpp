@@ -14,6 +14,7 @@ struct KernelCounters {
     long unifiesRejected = 0;
     long floorMapCuts = 0;      // cuts taken into a floor map
     long floorMapRefusals = 0;  // floor maps whose solid failed its checks, cut by Booleans
+    long witnessCorrections = 0;  // eager results whose volume their floor map refuted
     // Processor seconds spent on the checks no volume makes: points in the tools, the part's
     // lost faces, and the kernel's full check of a part when it is looked at.
     double placementCheckSeconds = 0;

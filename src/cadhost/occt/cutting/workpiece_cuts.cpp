@@ -4,10 +4,12 @@
 #include <Standard_Failure.hxx>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <set>
 
 #include "automation/error.hpp"
+#include "automation/number_text.hpp"
 #include "cadhost/occt/cutting/kernel_parallel.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 
@@ -162,7 +164,8 @@ void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
         earlier = error;
     }
     try {
-        enqueue(std::move(cut), eager);
+        if (eager && floorMap) eagerCut(std::move(cut));
+        else enqueue(std::move(cut), eager);
     } catch (const automation::Error& error) {
         if (!earlier) throw;
         throw automation::failure(earlier->description() + "; " + error.description());
@@ -218,6 +221,44 @@ void WorkpieceCuts::settleFloors(bool leave) {
     throw automation::failure(message);
 }
 
+void WorkpieceCuts::eagerCut(QueuedCut cut) {
+    // Only the part as it was given (or made whole by a look) can be the witness's stock.
+    if (!witness_ && !witnessTried_ && queue_.empty() && fullyChecked_ && sinceValid_.empty()) {
+        witnessTried_ = true;
+        witness_ = FloorCuts::of(part_.shape());
+    }
+    if (!witness_) return enqueue(std::move(cut), true);
+    const PartCells before = part_;
+    const std::string call = cut.call.empty() ? std::string("a subtraction") : "the subtraction made by " + cut.call;
+    const bool followed = witness_->take(cut);
+    enqueue(std::move(cut), true);  // fails, leaving the part, when the cut cannot be made
+    // A cut the map cannot express, or a part made again from its last whole state: the map
+    // can no longer say what is left.
+    if (!followed || !witness_) {
+        witness_.reset();
+        return;
+    }
+    const double expected = witness_->volumeLeft(), made = part_.volume();
+    if (std::fabs(made - expected) <= 1e-6 * witness_->volumeLeft() + 1e-6 + 1e-6 * std::fabs(made)) return;
+    ++kernelCountersForUpdate().witnessCorrections;
+    std::string refusal;
+    if (auto built = witness_->build(refusal)) {
+        lastValid_ = built->shape;
+        part_ = PartCells(std::move(*built));
+        sinceValid_.clear();
+        fullyChecked_ = true;
+        return;
+    }
+    // Neither the Boolean nor the map: the part stays as it was, and the cut is named.
+    part_ = before;
+    witness_.reset();
+    if (!sinceValid_.empty()) sinceValid_.pop_back();
+    throw automation::failure(call + " left the part " + automation::shortestText(made) +
+                              " mm3 where a floor map of its cuts says " + automation::shortestText(expected) +
+                              ", and the map's solid was refused (" + refusal +
+                              "); the solid was left as it was before that cut");
+}
+
 void WorkpieceCuts::enqueue(QueuedCut cut, bool eager) {
     if (!mergesWith(cut, queue_)) ++separateTools_;
     queue_.push_back(std::move(cut));
@@ -227,6 +268,8 @@ void WorkpieceCuts::enqueue(QueuedCut cut, bool eager) {
 void WorkpieceCuts::replace(TopoDS_Shape shape) {
     floors_.reset();
     floorsTried_ = false;
+    witness_.reset();
+    witnessTried_ = false;
     part_ = PartCells(shape);
     lastValid_ = std::move(shape);
     sinceValid_.clear();
@@ -237,6 +280,7 @@ void WorkpieceCuts::replace(TopoDS_Shape shape) {
 void WorkpieceCuts::transform(const gp_Trsf& motion) {
     settleFloors(true);
     flush();
+    witness_.reset();  // the map's stock stands where the part no longer does
     part_.transform(motion);
     lastValid_ = movedShape(lastValid_, motion);
     for (auto& cut : sinceValid_) {
