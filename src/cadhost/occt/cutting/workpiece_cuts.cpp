@@ -111,6 +111,19 @@ void WorkpieceCuts::flush() {
 const TopoDS_Shape& WorkpieceCuts::settled() {
     settleFloors(false);
     flush();
+    // A part cut eagerly under a floor map's witness is looked at as the map's solid, when it
+    // passes the map's checks: the same part, with the faces a queued job's has, where the
+    // eager Booleans' faces were seen to mesh with holes and read back from STEP invalid.
+    if (witness_ && witness_->takenSinceBuilt() > 0) {
+        std::string refusal;
+        if (auto built = witness_->build(refusal)) {
+            lastValid_ = built->shape;
+            part_ = PartCells(std::move(*built));
+            sinceValid_.clear();
+            fullyChecked_ = true;
+            eagerSinceLook_ = false;
+        }
+    }
     if (eagerSinceLook_) {
         eagerSinceLook_ = false;
         part_.mergeFaces();
