@@ -41,6 +41,20 @@ private:
     void chords(const Motion& motion, double sweep);
     const Tool& tool(int line) const;
 
+    // A level move of a flat end mill straight on from the last one, in the same direction,
+    // only lengthens the last slot: the union of the two is the one slot from the first's start
+    // to this one's end. A program of 0.0004 mm steps made its floor map of thousands of slots
+    // whose ends all crossed each other, and took the square of its moves in time.
+    bool lengthensLastSlot(const Point& from, const Point& to, double r);
+    void slot(int line, const Point& from, const Point& to, double r);
+    struct LevelSlot {
+        std::size_t call;  // the ToolExtrudeLine; its MoveTool follows
+        Point from, to;
+        double r;
+        int tool;
+    };
+    std::optional<LevelSlot> lastSlot_;
+
     const ToolSet& tools_;
     double tolerance_;
     bool lathe_;
@@ -104,11 +118,9 @@ void Planner::feed(int line, const Point& from, const Point& to) {
     } else if (cutter.flat() && !inPlan) {
         add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
     } else if (cutter.flat() && std::fabs(dz) <= kSame) {
-        const double length = std::hypot(dx, dy);
-        const double rx = dy / length * r, ry = -dx / length * r;  // to the right of the move
-        const json first = point(from[0] + rx, from[1] + ry, 0);
-        add(line, json::array({"ToolExtrudeLine", first, point(to[0] + rx, to[1] + ry, 0), point(to[0] - rx, to[1] - ry, 0),
-                               point(from[0] - rx, from[1] - ry, 0), first, to[2]}), true);
+        if (lengthensLastSlot(from, to, r)) return;
+        slot(line, from, to, r);
+        lastSlot_ = LevelSlot{plan.calls.size() - 1, from, to, r, loaded_};
     } else {
         // The member sweeps at the start's height all the way (its path lies at the start's
         // elevation), so a sloping move goes in pieces that each rise or fall no more than the
@@ -131,6 +143,33 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         if (cutter.flat()) add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
     }
     moveTool(line, to);
+}
+
+void Planner::slot(int line, const Point& from, const Point& to, double r) {
+    const double dx = to[0] - from[0], dy = to[1] - from[1], length = std::hypot(dx, dy);
+    const double rx = dy / length * r, ry = -dx / length * r;  // to the right of the move
+    const json first = point(from[0] + rx, from[1] + ry, 0);
+    add(line, json::array({"ToolExtrudeLine", first, point(to[0] + rx, to[1] + ry, 0), point(to[0] - rx, to[1] - ry, 0),
+                           point(from[0] - rx, from[1] - ry, 0), first, to[2]}), true);
+}
+
+bool Planner::lengthensLastSlot(const Point& from, const Point& to, double r) {
+    if (!lastSlot_ || plan.calls.size() != lastSlot_->call + 2 || lastSlot_->tool != loaded_ || lastSlot_->r != r ||
+        lastSlot_->to != from)
+        return false;
+    const Point& start = lastSlot_->from;
+    const double ax = from[0] - start[0], ay = from[1] - start[1], bx = to[0] - from[0], by = to[1] - from[1];
+    // Straight on within 1e-9 of a radian: the middle point lies within a nanometre of the
+    // merged slot's axis on a move of a metre.
+    const double cross = ax * by - ay * bx, along = ax * bx + ay * by;
+    if (!(along > 0) || std::fabs(cross) > 1e-9 * std::hypot(ax, ay) * std::hypot(bx, by)) return false;
+    const int line = plan.calls[lastSlot_->call].line;
+    plan.calls.resize(lastSlot_->call);
+    --plan.cuts;
+    slot(line, start, to, r);
+    moveTool(line, to);
+    lastSlot_->to = to;
+    return true;
 }
 
 void Planner::chords(const Motion& motion, double sweep) {

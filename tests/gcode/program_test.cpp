@@ -164,6 +164,23 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
     // and so in two pieces.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
     EXPECT_EQ(std::count(helix.begin(), helix.end(), "ToolExtrudePath"), 32);
+    // Level moves straight on lengthen one slot (its corners those of the whole run, its line
+    // the first's); a turn, or a step back, starts a new one.
+    {
+        ToolSet tools{{{1, flat}}, std::nullopt};
+        const auto plan = planCalls(run("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X10.001\nG1 X10.002\nG1 X20\n"
+                                        "G1 X20 Y15\nG1 X20 Y12\n", 0).motions, tools, 0, 0.01);
+        V members;
+        for (const auto& call : plan.calls) members.push_back(call.member());
+        EXPECT_EQ(members, with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "ToolExtrudeLine",
+                                 "MoveTool", "ToolExtrudeLine", "MoveTool"}));
+        const auto& slot = plan.calls[5];
+        EXPECT_EQ(slot.line, 4);
+        EXPECT_EQ(slot.call[1], (nlohmann::json::array({10.0, 7.0, 0.0})));
+        EXPECT_EQ(slot.call[2], (nlohmann::json::array({20.0, 7.0, 0.0})));
+        EXPECT_EQ(plan.calls[6].call, (nlohmann::json::array({"MoveTool", 20.0, 10.0, -2.0})));
+        EXPECT_EQ(plan.cuts, 4);
+    }
     // A tool the table lacks is refused with the line that loads it.
     try {
         membersFor("T2 M6\n", flat);
