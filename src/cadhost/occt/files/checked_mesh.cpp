@@ -118,7 +118,13 @@ MeshFigures meshFigures(const TopoDS_Shape& shape) {
         TopLoc_Location location;
         const Handle(Poly_Triangulation) triangles = BRep_Tool::Triangulation(face, location);
         if (triangles.IsNull()) {
-            ++figures.unmeshedFaces;
+            // A face thinner than the weld distance (a lens of 1e-5 mm2 between two arcs that
+            // nearly meet) has no triangles to give; the edges around it tell whether the mesh
+            // closed over it.
+            GProp_GProps area, length;
+            BRepGProp::SurfaceProperties(face, area);
+            BRepGProp::LinearProperties(face, length);
+            if (area.Mass() > kWeld * length.Mass()) ++figures.unmeshedFaces;
             continue;
         }
         const gp_Trsf place = location.Transformation();

@@ -13,7 +13,7 @@ namespace corvex::cadhost::occt {
 
 struct MeshFigures {
     std::size_t triangles = 0;
-    std::size_t unmeshedFaces = 0;
+    std::size_t unmeshedFaces = 0;  // with no triangles, and wider than the weld distance
     // Directed edges not matched by as many going the other way: a hole, or two triangles that
     // disagree on which side is out.
     std::size_t openEdges = 0;
