@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
@@ -54,6 +55,7 @@ public:
         cells_[key(cx, cy, cz)].push_back(id);
         return id;
     }
+    const gp_Pnt& at(std::uint32_t id) const { return points_[id]; }
     std::uint32_t root(std::uint32_t id) {
         while (parent_[id] != id) id = parent_[id] = parent_[parent_[id]];
         return id;
@@ -168,10 +170,55 @@ MeshFigures meshFigures(const TopoDS_Shape& shape) {
             use.real = use.real || !thin;
         }
     }
+    // The edges taken more often one way than the other, each as often as it is in surplus.
+    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> surplusFrom;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> surplus;
     for (const auto& [edge, use] : edges) {
         const auto back = edges.find(edge << 32 | edge >> 32);
-        const bool matched = back != edges.end() && back->second.count == use.count;
-        if (!matched && (use.real || (back != edges.end() && back->second.real))) ++figures.openEdges;
+        const int extra = use.count - (back == edges.end() ? 0 : back->second.count);
+        if (extra <= 0 || !(use.real || (back != edges.end() && back->second.real))) continue;
+        const auto from = static_cast<std::uint32_t>(edge >> 32), to = static_cast<std::uint32_t>(edge & 0xffffffffu);
+        for (int k = 0; k < extra; ++k) {
+            surplus.emplace_back(from, to);
+            surplusFrom[from].push_back(to);
+        }
+    }
+    // Where one face's edge met another's in more pieces (a sliver face without triangles
+    // between them), a surplus edge is matched by a chain of surplus edges back along it, each
+    // corner within the weld distance of it: a T-junction, with no gap.
+    const auto take = [&](std::uint32_t from, std::uint32_t to) {
+        auto& outs = surplusFrom[from];
+        const auto found = std::find(outs.begin(), outs.end(), to);
+        if (found == outs.end()) return false;
+        outs.erase(found);
+        return true;
+    };
+    for (const auto& [a, b] : surplus) {
+        if (!take(a, b)) continue;  // used up by an earlier chain
+        const gp_Pnt &pa = corners.at(a), &pb = corners.at(b);
+        const gp_Vec along(pb, pa);
+        const double length = along.Magnitude();
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> chain;
+        std::uint32_t at = b;
+        for (int step = 0; step < 1000 && at != a && length > 0; ++step) {
+            std::optional<std::uint32_t> next;
+            for (std::uint32_t candidate : surplusFrom[at]) {
+                const gp_Vec offset(pb, corners.at(candidate));
+                const double t = offset.Dot(along) / (length * length);
+                const double done = gp_Vec(pb, corners.at(at)).Dot(along) / (length * length);
+                if (t > done && t <= 1 + kWeld / length && offset.Crossed(along).Magnitude() / length <= kWeld) {
+                    next = candidate;
+                    break;
+                }
+            }
+            if (!next) break;
+            take(at, *next);
+            chain.emplace_back(at, *next);
+            at = *next;
+        }
+        if (at == a && !chain.empty()) continue;
+        for (const auto& [from, to] : chain) surplusFrom[from].push_back(to);  // no chain: put back
+        ++figures.openEdges;
     }
     return figures;
 }
