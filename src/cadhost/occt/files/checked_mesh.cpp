@@ -193,6 +193,11 @@ MeshFigures meshFigures(const TopoDS_Shape& shape) {
         outs.erase(found);
         return true;
     };
+    // The longest first: a chain along an edge is of shorter ones.
+    std::sort(surplus.begin(), surplus.end(), [&](const auto& one, const auto& other) {
+        return corners.at(one.first).SquareDistance(corners.at(one.second)) >
+               corners.at(other.first).SquareDistance(corners.at(other.second));
+    });
     for (const auto& [a, b] : surplus) {
         if (!take(a, b)) continue;  // used up by an earlier chain
         const gp_Pnt &pa = corners.at(a), &pb = corners.at(b);
@@ -217,9 +222,11 @@ MeshFigures meshFigures(const TopoDS_Shape& shape) {
             at = *next;
         }
         if (at == a && !chain.empty()) continue;
-        for (const auto& [from, to] : chain) surplusFrom[from].push_back(to);  // no chain: put back
-        ++figures.openEdges;
+        // No chain: the edges go back, for a longer edge's chain to use.
+        for (const auto& [from, to] : chain) surplusFrom[from].push_back(to);
+        surplusFrom[a].push_back(b);
     }
+    for (const auto& [from, outs] : surplusFrom) figures.openEdges += outs.size();
     return figures;
 }
 
