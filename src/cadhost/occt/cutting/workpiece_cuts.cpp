@@ -117,10 +117,7 @@ const TopoDS_Shape& WorkpieceCuts::settled() {
     if (witness_ && witness_->takenSinceBuilt() > 0) {
         std::string refusal;
         if (auto built = witness_->build(refusal)) {
-            lastValid_ = built->shape;
-            part_ = PartCells(std::move(*built));
-            sinceValid_.clear();
-            fullyChecked_ = true;
+            adoptCheckedWhole(std::move(*built));
             eagerSinceLook_ = false;
         }
     }
@@ -205,10 +202,7 @@ void WorkpieceCuts::settleFloors(bool leave) {
     leave = leave || floors_->takenSinceBuilt() * kCutsPerFloorBuild < floors_->taken();
     std::string refusal;
     if (auto built = floors_->build(refusal)) {
-        lastValid_ = built->shape;
-        part_ = PartCells(std::move(*built));
-        sinceValid_.clear();
-        fullyChecked_ = true;
+        adoptCheckedWhole(std::move(*built));
         if (leave) floors_.reset();
         return;
     }
@@ -234,6 +228,13 @@ void WorkpieceCuts::settleFloors(bool leave) {
     throw automation::failure(message);
 }
 
+void WorkpieceCuts::adoptCheckedWhole(PartShape built) {
+    lastValid_ = built.shape;
+    part_ = PartCells(std::move(built));
+    sinceValid_.clear();
+    fullyChecked_ = true;
+}
+
 void WorkpieceCuts::eagerCut(QueuedCut cut) {
     // Only the part as it was given (or made whole by a look) can be the witness's stock.
     if (!witness_ && !witnessTried_ && queue_.empty() && fullyChecked_ && sinceValid_.empty()) {
@@ -252,14 +253,11 @@ void WorkpieceCuts::eagerCut(QueuedCut cut) {
         return;
     }
     const double expected = witness_->volumeLeft(), made = part_.volume();
-    if (std::fabs(made - expected) <= 1e-6 * witness_->volumeLeft() + 1e-6 + 1e-6 * std::fabs(made)) return;
+    if (std::fabs(made - expected) <= 1e-6 * expected + 1e-6 + 1e-6 * std::fabs(made)) return;
     ++kernelCountersForUpdate().witnessCorrections;
     std::string refusal;
     if (auto built = witness_->build(refusal)) {
-        lastValid_ = built->shape;
-        part_ = PartCells(std::move(*built));
-        sinceValid_.clear();
-        fullyChecked_ = true;
+        adoptCheckedWhole(std::move(*built));
         return;
     }
     // Neither the Boolean nor the map: the part stays as it was, and the cut is named.
@@ -341,10 +339,7 @@ bool WorkpieceCuts::madeByFloorMap(const std::vector<const QueuedCut*>& failed) 
     std::string refusal;
     auto built = floors->build(refusal);
     if (!built) return false;
-    lastValid_ = built->shape;
-    part_ = PartCells(std::move(*built));
-    sinceValid_.clear();
-    fullyChecked_ = true;
+    adoptCheckedWhole(std::move(*built));
     return true;
 }
 

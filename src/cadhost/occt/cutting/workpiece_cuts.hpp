@@ -62,6 +62,9 @@ private:
     // whose pieces met the block's end faces exactly.
     bool replayedFromValid(const std::vector<QueuedCut>& cuts);
     void remakeFromValid();
+    // A part built whole and checked in full (by a floor map) becomes the part and its last
+    // valid state.
+    void adoptCheckedWhole(PartShape built);
     // The part last checked whole, when it is prism stock, with every cut since and `failed`
     // taken into a floor map, and its solid built and checked as a queued job's would be; true,
     // with the part replaced, when that worked. A plunge tangent to the stock's side and a

@@ -102,14 +102,116 @@ void mesh(const TopoDS_Shape& shape, double deflection, double angle, bool inter
 
 }  // namespace
 
+namespace {
+
+// A triangle by its welded corners, and whether it is thinner than the weld distance.
+struct CorneredTriangle {
+    std::array<std::uint32_t, 3> id;
+    bool thin;
+};
+
+// The directed edges taken more often one way than the other, each as often as it is in
+// surplus: in a list, and by the corner each leaves.
+struct SurplusEdges {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> list;
+    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> from;
+};
+
+// Each directed edge: how many triangles take it, and whether one that is not thinner than the
+// weld distance does. A triangle that thin bounds nothing a reader resolves: one was seen alone,
+// meeting no other, on a sliver 4e-6 mm thick where a ring's wall touched the block's side; its
+// edges are open only where a real triangle meets them.
+SurplusEdges surplusEdgesOf(std::vector<CorneredTriangle> triangles, WeldedCorners& corners) {
+    struct Use {
+        int count = 0;
+        bool real = false;
+    };
+    std::unordered_map<std::uint64_t, Use> edges;  // (from << 32 | to)
+    for (auto& [id, thin] : triangles) {
+        for (auto& corner : id) corner = corners.root(corner);
+        // A triangle folded to a line or a point has no inside to bound.
+        if (id[0] == id[1] || id[1] == id[2] || id[2] == id[0]) continue;
+        for (int k = 0; k < 3; ++k) {
+            Use& use = edges[std::uint64_t{id[k]} << 32 | id[(k + 1) % 3]];
+            ++use.count;
+            use.real = use.real || !thin;
+        }
+    }
+    SurplusEdges surplus;
+    for (const auto& [edge, use] : edges) {
+        const auto back = edges.find(edge << 32 | edge >> 32);
+        const int extra = use.count - (back == edges.end() ? 0 : back->second.count);
+        if (extra <= 0 || !(use.real || (back != edges.end() && back->second.real))) continue;
+        const auto from = static_cast<std::uint32_t>(edge >> 32), to = static_cast<std::uint32_t>(edge & 0xffffffffu);
+        for (int k = 0; k < extra; ++k) {
+            surplus.list.emplace_back(from, to);
+            surplus.from[from].push_back(to);
+        }
+    }
+    return surplus;
+}
+
+// How many surplus edges stay open once T-junctions are closed: where one face's edge met
+// another's in more pieces (a sliver face without triangles between them), a surplus edge is
+// matched by a chain of surplus edges back along it, each corner within the weld distance of
+// it, with no gap.
+std::size_t openAfterTJunctions(SurplusEdges& surplus, const WeldedCorners& corners) {
+    auto& outsOf = surplus.from;
+    const auto take = [&](std::uint32_t from, std::uint32_t to) {
+        auto& outs = outsOf[from];
+        const auto found = std::find(outs.begin(), outs.end(), to);
+        if (found == outs.end()) return false;
+        outs.erase(found);
+        return true;
+    };
+    // The longest first: a chain along an edge is of shorter ones.
+    std::sort(surplus.list.begin(), surplus.list.end(), [&](const auto& one, const auto& other) {
+        return corners.at(one.first).SquareDistance(corners.at(one.second)) >
+               corners.at(other.first).SquareDistance(corners.at(other.second));
+    });
+    for (const auto& [a, b] : surplus.list) {
+        if (!take(a, b)) continue;  // used up by an earlier chain
+        const gp_Pnt &pa = corners.at(a), &pb = corners.at(b);
+        const gp_Vec along(pb, pa);
+        const double length = along.Magnitude();
+        // How far along the edge back from b a corner lies (0 at b, 1 at a).
+        const auto alongOf = [&](std::uint32_t corner) {
+            return gp_Vec(pb, corners.at(corner)).Dot(along) / (length * length);
+        };
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> chain;
+        std::uint32_t at = b;
+        for (int step = 0; step < 1000 && at != a && length > 0; ++step) {
+            const double done = alongOf(at);
+            std::optional<std::uint32_t> next;
+            for (std::uint32_t candidate : outsOf[at]) {
+                const double t = alongOf(candidate);
+                const double off = gp_Vec(pb, corners.at(candidate)).Crossed(along).Magnitude() / length;
+                if (t > done && t <= 1 + kWeld / length && off <= kWeld) {
+                    next = candidate;
+                    break;
+                }
+            }
+            if (!next) break;
+            take(at, *next);
+            chain.emplace_back(at, *next);
+            at = *next;
+        }
+        if (at == a && !chain.empty()) continue;
+        // No chain: the edges go back, for a longer edge's chain to use.
+        for (const auto& [from, to] : chain) outsOf[from].push_back(to);
+        outsOf[a].push_back(b);
+    }
+    std::size_t open = 0;
+    for (const auto& [from, outs] : outsOf) open += outs.size();
+    return open;
+}
+
+}  // namespace
+
 MeshFigures meshFigures(const TopoDS_Shape& shape) {
     MeshFigures figures;
     WeldedCorners corners(kWeld);
-    struct Cornered {
-        std::array<std::uint32_t, 3> id;
-        bool thin;
-    };
-    std::vector<Cornered> corneredTriangles;
+    std::vector<CorneredTriangle> cornered;
     for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
         const TopoDS_Face& face = TopoDS::Face(it.Current());
         if (BRepAdaptor_Surface(face, false).GetType() != GeomAbs_Plane) {
@@ -145,88 +247,14 @@ MeshFigures meshFigures(const TopoDS_Shape& shape) {
             const double longest = std::max({corner[0].Distance(corner[1]), corner[1].Distance(corner[2]),
                                              corner[2].Distance(corner[0])});
             const double doubleArea = gp_Vec(corner[0], corner[1]).Crossed(gp_Vec(corner[0], corner[2])).Magnitude();
-            corneredTriangles.push_back({id, longest > 0 && doubleArea / longest < kWeld});
+            cornered.push_back({id, longest > 0 && doubleArea / longest < kWeld});
             const gp_XYZ &a = corner[0].XYZ(), &b = corner[1].XYZ(), &c = corner[2].XYZ();
             figures.volume += a.Dot(b.Crossed(c)) / 6;
             ++figures.triangles;
         }
     }
-    // Each directed edge: how many triangles take it, and whether one that is not thinner than
-    // the weld distance does. A triangle that thin bounds nothing a reader resolves: one was
-    // seen alone, meeting no other, on a sliver 4e-6 mm thick where a ring's wall touched the
-    // block's side; its edges are open only where a real triangle meets them.
-    struct Use {
-        int count = 0;
-        bool real = false;
-    };
-    std::unordered_map<std::uint64_t, Use> edges;  // (from << 32 | to)
-    for (auto [id, thin] : corneredTriangles) {
-        for (auto& corner : id) corner = corners.root(corner);
-        // A triangle folded to a line or a point has no inside to bound.
-        if (id[0] == id[1] || id[1] == id[2] || id[2] == id[0]) continue;
-        for (int k = 0; k < 3; ++k) {
-            Use& use = edges[std::uint64_t{id[k]} << 32 | id[(k + 1) % 3]];
-            ++use.count;
-            use.real = use.real || !thin;
-        }
-    }
-    // The edges taken more often one way than the other, each as often as it is in surplus.
-    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> surplusFrom;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> surplus;
-    for (const auto& [edge, use] : edges) {
-        const auto back = edges.find(edge << 32 | edge >> 32);
-        const int extra = use.count - (back == edges.end() ? 0 : back->second.count);
-        if (extra <= 0 || !(use.real || (back != edges.end() && back->second.real))) continue;
-        const auto from = static_cast<std::uint32_t>(edge >> 32), to = static_cast<std::uint32_t>(edge & 0xffffffffu);
-        for (int k = 0; k < extra; ++k) {
-            surplus.emplace_back(from, to);
-            surplusFrom[from].push_back(to);
-        }
-    }
-    // Where one face's edge met another's in more pieces (a sliver face without triangles
-    // between them), a surplus edge is matched by a chain of surplus edges back along it, each
-    // corner within the weld distance of it: a T-junction, with no gap.
-    const auto take = [&](std::uint32_t from, std::uint32_t to) {
-        auto& outs = surplusFrom[from];
-        const auto found = std::find(outs.begin(), outs.end(), to);
-        if (found == outs.end()) return false;
-        outs.erase(found);
-        return true;
-    };
-    // The longest first: a chain along an edge is of shorter ones.
-    std::sort(surplus.begin(), surplus.end(), [&](const auto& one, const auto& other) {
-        return corners.at(one.first).SquareDistance(corners.at(one.second)) >
-               corners.at(other.first).SquareDistance(corners.at(other.second));
-    });
-    for (const auto& [a, b] : surplus) {
-        if (!take(a, b)) continue;  // used up by an earlier chain
-        const gp_Pnt &pa = corners.at(a), &pb = corners.at(b);
-        const gp_Vec along(pb, pa);
-        const double length = along.Magnitude();
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> chain;
-        std::uint32_t at = b;
-        for (int step = 0; step < 1000 && at != a && length > 0; ++step) {
-            std::optional<std::uint32_t> next;
-            for (std::uint32_t candidate : surplusFrom[at]) {
-                const gp_Vec offset(pb, corners.at(candidate));
-                const double t = offset.Dot(along) / (length * length);
-                const double done = gp_Vec(pb, corners.at(at)).Dot(along) / (length * length);
-                if (t > done && t <= 1 + kWeld / length && offset.Crossed(along).Magnitude() / length <= kWeld) {
-                    next = candidate;
-                    break;
-                }
-            }
-            if (!next) break;
-            take(at, *next);
-            chain.emplace_back(at, *next);
-            at = *next;
-        }
-        if (at == a && !chain.empty()) continue;
-        // No chain: the edges go back, for a longer edge's chain to use.
-        for (const auto& [from, to] : chain) surplusFrom[from].push_back(to);
-        surplusFrom[a].push_back(b);
-    }
-    for (const auto& [from, outs] : surplusFrom) figures.openEdges += outs.size();
+    SurplusEdges surplus = surplusEdgesOf(std::move(cornered), corners);
+    figures.openEdges = openAfterTJunctions(surplus, corners);
     return figures;
 }
 

@@ -34,9 +34,10 @@ TopoDS_Shape emptyMarker() { return BRepBuilderAPI_MakeEdge(gp_Pnt(0, 0, 0), gp_
 
 // What the file holds for an entity. A curve whose shape would not give it back (see
 // entity_definitions.hpp) is stated in its name, over its shape or over a mark when it has
-// none; any other curve with no geometry has nothing a file could hold and is left out. A solid is never left out: a queued cut that
-// fails is reported once, by whoever looked first, and the solid then holds the cuts made
-// before it, so a second look gives the part; if even that fails, the drawing is not written.
+// none; any other curve with no geometry has nothing a file could hold and is left out. A
+// solid is never left out: a queued cut that fails is reported once, by whoever looked first,
+// and the solid then holds the cuts made before it, so a second look gives the part; if even
+// that fails, the drawing is not written.
 // A solid cut away altogether, or a region with no face left, is written as a mark that keeps
 // it in its groups.
 TopoDS_Shape shapeOrNothing(const EntityBase& entity) {
@@ -203,6 +204,7 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
         replaceFile(
             path, [&](const std::string& temporary) { writeStepContent(content, temporary); },
             [&](const std::string& temporary) {
+                invalid.clear();  // what an earlier attempt found says nothing of this file
                 checkStepWritten(temporary);
                 checkStepReadsBack(content, temporary, isOurShape, &invalid);
                 if (!invalid.empty() && !keepInvalid)
@@ -219,19 +221,20 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
         }
     };
     // A solid that reads back invalid is written once more as the same solid with fewer faces.
-    const auto written = [&] {
-        if (leftOut.empty()) return;
-        std::string names;
-        for (const auto& name : leftOut) names += (names.empty() ? "" : ", ") + name;
-        throw automation::failure(path + " was written, but without " + names + ", which it cannot hold");
-    };
-    if (wroteValid() || (withFacesMerged(content, invalid) && wroteValid())) return written();
     // If it still does, the file is written all the same, since a drawing that holds the part
     // beats none (a sliver of a part thinner than 1e-4 mm has been seen to read back with
     // crossing edges however it was written), and the writing fails with the reason.
-    write(true);
-    throw automation::failure(path + " was written, but " + readsBackInvalid(content, invalid) +
-                              ": the file cannot state a sliver of it exactly");
+    std::string wrong;
+    if (!wroteValid() && !(withFacesMerged(content, invalid) && wroteValid())) {
+        write(true);
+        wrong = readsBackInvalid(content, invalid) + ": the file cannot state a sliver of it exactly";
+    }
+    if (!leftOut.empty()) {
+        std::string names;
+        for (const auto& name : leftOut) names += (names.empty() ? "" : ", ") + name;
+        wrong += (wrong.empty() ? "" : "; and ") + ("without " + names + ", which it cannot hold");
+    }
+    if (!wrong.empty()) throw automation::failure(path + " was written, but " + wrong);
 }
 
 std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {
