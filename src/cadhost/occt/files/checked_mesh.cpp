@@ -115,12 +115,15 @@ struct CorneredTriangle {
 struct SurplusEdges {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> list;
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> from;
+    // Of `list`, the edges only thin triangles take: they may close a chain of real edges (the
+    // top of a sliver fin met by the wall beside it in pieces), but are not open by themselves.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> thin;
 };
 
 // Each directed edge: how many triangles take it, and whether one that is not thinner than the
 // weld distance does. A triangle that thin bounds nothing a reader resolves: one was seen alone,
 // meeting no other, on a sliver 4e-6 mm thick where a ring's wall touched the block's side; its
-// edges are open only where a real triangle meets them.
+// edges are open only where a real triangle meets them, and may close a chain of real edges.
 SurplusEdges surplusEdgesOf(std::vector<CorneredTriangle> triangles, WeldedCorners& corners) {
     struct Use {
         int count = 0;
@@ -141,9 +144,11 @@ SurplusEdges surplusEdgesOf(std::vector<CorneredTriangle> triangles, WeldedCorne
     for (const auto& [edge, use] : edges) {
         const auto back = edges.find(edge << 32 | edge >> 32);
         const int extra = use.count - (back == edges.end() ? 0 : back->second.count);
-        if (extra <= 0 || !(use.real || (back != edges.end() && back->second.real))) continue;
+        if (extra <= 0) continue;
         const auto from = static_cast<std::uint32_t>(edge >> 32), to = static_cast<std::uint32_t>(edge & 0xffffffffu);
+        const bool thin = !(use.real || (back != edges.end() && back->second.real));
         for (int k = 0; k < extra; ++k) {
+            if (thin) surplus.thin.emplace_back(from, to);
             surplus.list.emplace_back(from, to);
             surplus.from[from].push_back(to);
         }
@@ -203,6 +208,8 @@ std::size_t openAfterTJunctions(SurplusEdges& surplus, const WeldedCorners& corn
     }
     std::size_t open = 0;
     for (const auto& [from, outs] : outsOf) open += outs.size();
+    for (const auto& [from, to] : surplus.thin)
+        if (take(from, to)) --open;
     return open;
 }
 
