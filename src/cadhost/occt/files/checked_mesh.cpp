@@ -6,6 +6,7 @@
 #include <BRepMesh_IncrementalMesh.hxx>
 #include <IMeshTools_Parameters.hxx>
 #include <BRepTools.hxx>
+#include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
 #include <GProp_GProps.hxx>
 #include <Poly_Triangulation.hxx>
@@ -91,13 +92,35 @@ bool boundaryClosed(const TopoDS_Shape& shape) {
     return true;
 }
 
-void mesh(const TopoDS_Shape& shape, double deflection, double angle, bool internalVertices = true) {
+// Whether a face is thinner than the weld distance: its area below that times its boundary.
+bool thinnerThanWeld(const TopoDS_Face& face) {
+    GProp_GProps area, length;
+    BRepGProp::SurfaceProperties(face, area);
+    BRepGProp::LinearProperties(face, length);
+    return area.Mass() <= kWeld * length.Mass();
+}
+
+enum class ThinFaces { Kept, Unmeshed };
+
+void mesh(const TopoDS_Shape& shape, double deflection, double angle, bool internalVertices = true,
+          ThinFaces thin = ThinFaces::Kept) {
     IMeshTools_Parameters parameters;
     parameters.Deflection = deflection;
     parameters.Angle = angle;
     parameters.InParallel = Standard_True;
     parameters.InternalVerticesMode = internalVertices;
     BRepMesh_IncrementalMesh(shape, parameters);
+    if (thin == ThinFaces::Kept) return;
+    // A sliver of a lathe cut (a half annulus 1e-6 mm wide) was given triangles across a
+    // whole half disc: a face no reader resolves is left without triangles, and judged by the
+    // edges around it.
+    BRep_Builder builder;
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        TopLoc_Location location;
+        if (!BRep_Tool::Triangulation(face, location).IsNull() && thinnerThanWeld(face))
+            builder.UpdateFace(face, Handle(Poly_Triangulation)());
+    }
 }
 
 }  // namespace
@@ -232,10 +255,7 @@ MeshFigures meshFigures(const TopoDS_Shape& shape) {
             // A face thinner than the weld distance (a lens of 1e-5 mm2 between two arcs that
             // nearly meet) has no triangles to give; the edges around it tell whether the mesh
             // closed over it.
-            GProp_GProps area, length;
-            BRepGProp::SurfaceProperties(face, area);
-            BRepGProp::LinearProperties(face, length);
-            if (area.Mass() > kWeld * length.Mass()) ++figures.unmeshedFaces;
+            if (!thinnerThanWeld(face)) ++figures.unmeshedFaces;
             continue;
         }
         const gp_Trsf place = location.Transformation();
@@ -291,10 +311,11 @@ std::string meshFault(const TopoDS_Shape& shape, const MeshFigures& figures, dou
 
 TopoDS_Shape checkedMesh(const TopoDS_Shape& shape, double deflection, double angle, const std::string& path) {
     std::string firstFault;
-    const auto passes = [&](const TopoDS_Shape& meshed, double used, double usedAngle = 0, bool internalVertices = true) {
+    const auto passes = [&](const TopoDS_Shape& meshed, double used, double usedAngle = 0, bool internalVertices = true,
+                            ThinFaces thin = ThinFaces::Kept) {
         std::string fault;
         try {
-            mesh(meshed, used, usedAngle > 0 ? usedAngle : angle, internalVertices);
+            mesh(meshed, used, usedAngle > 0 ? usedAngle : angle, internalVertices, thin);
             fault = meshFault(meshed, meshFigures(meshed), used);
         } catch (const Standard_Failure& failure) {
             fault = std::string("the mesher failed: ") + failure.GetMessageString();
@@ -315,10 +336,12 @@ TopoDS_Shape checkedMesh(const TopoDS_Shape& shape, double deflection, double an
     if (passes(shape, deflection, angle * 5)) return shape;
     BRepTools::Clean(shape);
     if (passes(shape, deflection, 0, false)) return shape;
+    BRepTools::Clean(shape);
+    if (passes(shape, deflection, 0, true, ThinFaces::Unmeshed)) return shape;
     PartShape merged{.shape = shape, .volume = solidVolume(shape)};
     if (unifyChecked(merged) && passes(merged.shape, deflection)) return merged.shape;
     throw automation::failure("Cannot write " + path + ": " + firstFault +
-                              ", even when meshed finer, coarser across curves, and with the solids' faces merged");
+                              ", even when meshed finer, coarser across curves, without its slivers, and with the solids' faces merged");
 }
 
 }  // namespace corvex::cadhost::occt

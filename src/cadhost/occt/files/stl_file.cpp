@@ -4,10 +4,13 @@
 #include <Bnd_Box.hxx>
 #include <StlAPI_Writer.hxx>
 #include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopoDS_Compound.hxx>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <fstream>
 
 #include "automation/error.hpp"
 #include "cadhost/occt/files/checked_mesh.hpp"
@@ -47,12 +50,25 @@ double meshTolerance(const TopoDS_Shape& shape) {
     return std::max(std::sqrt(box.SquareExtent()) * 1e-4, 1e-4);
 }
 
+void writeEmptyStl(const std::string& temporary, const std::string& path) {
+    std::ofstream out(temporary, std::ios::binary);
+    std::array<char, 84> header{};  // no title, no triangles
+    if (!out.write(header.data(), header.size()).flush())
+        throw automation::failure("Cannot write " + path + ": the file could not be written (is the disk full?)");
+}
+
 }  // namespace
 
 void writeStl(const std::vector<std::shared_ptr<Entity>>& solids, const std::string& path) {
     quietOcctOutput();
     const TopoDS_Compound compound = solidsTogether(solids);
     replaceFile(path, [&](const std::string& temporary) {
+        // A part drilled or turned away is an empty solid: its mesh is no triangles, which the
+        // kernel's writer refuses to write.
+        if (!TopExp_Explorer(compound, TopAbs_FACE).More()) {
+            writeEmptyStl(temporary, path);
+            return;
+        }
         try {
             const TopoDS_Shape meshed = checkedMesh(compound, meshTolerance(compound), 0.1, path);
             StlAPI_Writer writer;
