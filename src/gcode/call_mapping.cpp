@@ -54,6 +54,10 @@ private:
         int tool;
     };
     std::optional<LevelSlot> lastSlot_;
+    // ToolExtrudePath leaves its own outline (seven vertices, stood up) as the slot outline,
+    // which ToolExtrudeLine cannot reshape into a slot: a level move after a sloping one failed
+    // with "the curves form no closed loop". ToolPolyCreate makes a fresh one first.
+    bool slotOutlineReplaced_ = false;
 
     const ToolSet& tools_;
     double tolerance_;
@@ -135,6 +139,7 @@ void Planner::feed(int line, const Point& from, const Point& to) {
             if (k < pieces)
                 for (int axis = 0; axis < 3; ++axis) next[axis] = from[axis] + (to[axis] - from[axis]) * k / pieces;
             add(line, json::array({"ToolExtrudePath", point(at), point(next)}));
+            slotOutlineReplaced_ = true;
             add(line, json::array({"SubtractToolFromGroup"}), true);
             at = next;
         }
@@ -149,6 +154,8 @@ void Planner::slot(int line, const Point& from, const Point& to, double r) {
     const double dx = to[0] - from[0], dy = to[1] - from[1], length = std::hypot(dx, dy);
     const double rx = dy / length * r, ry = -dx / length * r;  // to the right of the move
     const json first = point(from[0] + rx, from[1] + ry, 0);
+    if (slotOutlineReplaced_) add(line, json::array({"ToolPolyCreate"}));
+    slotOutlineReplaced_ = false;
     add(line, json::array({"ToolExtrudeLine", first, point(to[0] + rx, to[1] + ry, 0), point(to[0] - rx, to[1] - ry, 0),
                            point(from[0] - rx, from[1] - ry, 0), first, to[2]}), true);
 }

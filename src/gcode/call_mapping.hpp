@@ -2,7 +2,8 @@
 // Motions turned into the corvex4 calls a client makes for them, with the tool from the table:
 //   rapid                                   MoveTool (cuts nothing; checked for material in the way,
 //                                            on a lathe as the bar turns)
-//   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool
+//   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool;
+//                                            after a ToolExtrudePath, ToolPolyCreate first
 //   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
 //   feed straight up                        MoveTool (the tool's own column is already clear)
 //   any other feed; every feed of a ball    ToolExtrudePath, SubtractToolFromGroup, and for a

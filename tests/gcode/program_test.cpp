@@ -146,12 +146,17 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
         return all;
     };
     // A rapid, a plunge, a slot at one depth, a ramp (down 1 in two pieces at a tolerance of
-    // 0.5: the member sweeps at its start's height), a lift, an arc and a full circle.
-    const std::string program = "T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 X30 Z-3\nG1 Z5\nG0 Z-3\nG2 X40 Y10 R5\nG2 X40 Y10 I-5 J0\n";
+    // 0.5: the member sweeps at its start's height), two slots at the ramp's depth (the ramp's
+    // sweep left its own outline as the slot outline: a fresh one is made once), a lift, an arc
+    // and a full circle.
+    const std::string program =
+        "T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 X30 Z-3\nG1 Y20\nG1 X40\nG1 Z5\nG0 Z-3\nG2 X40 Y10 R5\n"
+        "G2 X40 Y10 I-5 J0\n";
     EXPECT_EQ(membersFor(program, flat, 0.5),
               with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "ToolExtrudePath",
                     "SubtractToolFromGroup", "ToolExtrudePath", "SubtractToolFromGroup", "drill_path", "MoveTool",
-                    "MoveTool", "MoveTool", "ToolMillArc", "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
+                    "ToolPolyCreate", "ToolExtrudeLine", "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool",
+                    "MoveTool", "ToolMillArc", "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
     // A ball sweeps every feed but the lift: the ramp down 4 in 400 pieces of 0.01, the line at
     // one depth whole, and a half turn of radius 5 in 25 chords (each turns by at most
     // 2 acos(1 - 0.01 / 5)).
