@@ -308,11 +308,17 @@ bool Machine::run(const Block& block) {
     }
     std::optional<int> motion;
     for (int g : words.g)
-        if (g == 0 || g == 10 || g == 20 || g == 30 || g == 800 || g == 730 || g == 810 || g == 820 || g == 830 ||
-            g == 850 || g == 890) {
+        if (g == 0 || g == 10 || g == 20 || g == 30 || g == 730 || g == 810 || g == 820 || g == 830 || g == 850 ||
+            g == 890) {
             if (motion) refuse("a block may hold one motion code only");
             motion = g;
         }
+    // G80 beside a motion code, as post-processors write a safety block (G0 G17 G21 G40 G49
+    // G80 G90): the canned cycle is cancelled, and the motion code is the block's mode.
+    if (hasG(800)) {
+        if (!motion) motion = 800;
+        else cycleR_.reset(), cycleZ_.reset(), cycleQ_.reset();
+    }
     if (motion) {
         const bool enteringCycle = *motion >= 730 && (motion_ < 730 || !motionSet_);
         motion_ = *motion;

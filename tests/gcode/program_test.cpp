@@ -80,6 +80,9 @@ TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
         {"P2 on a full circle is two of them", "G0 X5\nG2 X5 Y0 I-5 J0 P2\n",
          {"G0 5 0 0", "ARC 5 0 0 cw c 0 0 0", "ARC 5 0 0 cw c 0 0 0"}},
         {"a dwell moves nothing", "G4 P0.5\nG0 X1\n", {"G0 1 0 0"}},
+        {"G80 beside a motion code: a post-processor's safety block, then after a cycle",
+         "N1 G00 G17 G21 G40 G49 G80 G90\nG0 X1 Z5\nG81 X2 Z-1 R1\nG80 G1 X3\n",
+         {"G0 1 0 5", "G0 2 0 5", "G0 2 0 1", "G1 2 0 -1", "G0 2 0 5", "G1 3 0 5"}},
         {"a rotary table indexed absolutely, then by increments", "G0 A90\nA180 B10\nG91 C-45\nA0\n",
          {"TURN 0 0 0 axis 1 by 90", "TURN 0 0 0 axis 1 by 90", "TURN 0 0 0 axis 2 by 10", "TURN 0 0 0 axis 3 by -45"}},
     };
@@ -94,6 +97,7 @@ TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
         {"G0 X1\nO1001\n", "program line 2: subroutines"},
         {"G0 X1 (open\n", "program line 1: a comment is not closed"},
         {"G0 X1\nG41 D1 G1 X5\n", "program line 2: cutter radius compensation"},
+        {"G0 G1 X1\n", "program line 1: a block may hold one motion code only"},
         {"G0 X1 A90\n", "program line 1: a rotary axis (A, B, C) turns alone here"},
         {"M98 P100\n", "program line 1: M98 is not supported"},
         {"G33 Z-5 K1\n", "program line 1: G33 is not supported"},
