@@ -46,13 +46,15 @@ struct Plan {
 
 // The program's calls, or BadInput naming the line that cannot be run.
 Plan planProgram(const std::string& path, const gcode::ToolSet& tools, double tolerance, bool lathe) {
-    const int initialTool = tools.everyNumber ? 1 : 0;
+    // One tool for the whole program, or a table of one tool: a program with no T word cuts with it.
+    const int initialTool = tools.everyNumber ? 1 : tools.table.size() == 1 ? tools.table.begin()->first : 0;
     std::ifstream file(path);
     if (!file) throw BadInput("gcode: cannot read the program " + path);
     try {
         const auto blocks = gcode::readProgram(file);
         if (file.bad()) throw BadInput("gcode: cannot read the program " + path);
         const auto program = gcode::interpret(blocks, initialTool, lathe);
+        for (const auto& note : program.notes) std::cerr << path << ": " << note << "\n";
         return {gcode::planCalls(program.motions, tools, initialTool, tolerance, lathe), program.blocksRun};
     } catch (const gcode::ProgramError& error) {
         throw BadInput(path + ": " + error.what());

@@ -63,6 +63,7 @@ private:
     Point angles_{0, 0, 0};    // of the rotary axes A, B, C, in degrees
     int offset_ = 0;           // G54 .. G59
     int tool_ = 0, selected_ = 0;
+    bool sawM6_ = false;  // then a T alone pre-selects the next tool
     bool retractToInitial_ = true;  // G98
     std::optional<double> cycleR_, cycleZ_, cycleQ_;
     double cycleInitialZ_ = 0;
@@ -106,6 +107,16 @@ void Machine::record(Motion motion) {
             if (!(std::fabs(value) <= cadhost::kWorkingRange))
                 refuse("the move leaves the working range of +-" + std::to_string(static_cast<int>(cadhost::kWorkingRange)) +
                        " mm");
+    // CAM output for hobby controllers selects its tools with T alone, which those controllers
+    // take as loaded. A program that writes M6 pre-selects with T: the spindle's tool cuts on.
+    if (motion.kind != MotionKind::Rapid && selected_ != 0 && selected_ != tool_ && (tool_ == 0 || !sawM6_)) {
+        tool_ = selected_;
+        result.motions.push_back({line_, MotionKind::ToolChange, position_, position_, {}, 2, false, tool_});
+        if (result.notes.empty())
+            result.notes.push_back("program line " + std::to_string(line_) + ": T" + std::to_string(tool_) +
+                                   " was selected with no M6 after it: it is loaded for this cutting move, and"
+                                   " so is every tool the program selects without M6");
+    }
     if (motion.kind != MotionKind::Rapid && tool_ == 0)
         refuse("a cutting move with no tool in the spindle (give T... M6, or a tool for the whole program)");
     motion.line = line_;
@@ -276,6 +287,8 @@ bool Machine::run(const Block& block) {
     for (int m : words.m) {
         switch (m) {
             case 60:
+                sawM6_ = true;
+                if (selected_ == 0 && tool_ != 0) break;  // keeps the tool of the whole program
                 if (selected_ == 0) refuse("M6 with no tool selected (T...)");
                 tool_ = selected_;
                 result.motions.push_back({line_, MotionKind::ToolChange, position_, position_, {}, 2, false, tool_});

@@ -8,6 +8,9 @@
 // that means something this machine does not do must not pass as a different part.
 #include <vector>
 
+#include <string>
+#include <vector>
+
 #include "gcode/motions.hpp"
 #include "gcode/program_reader.hpp"
 
@@ -16,6 +19,7 @@ namespace corvex::gcode {
 struct Interpretation {
     std::vector<Motion> motions;
     int blocksRun = 0;  // up to M2 or M30
+    std::vector<std::string> notes;  // how the program was read where it left a choice, each with its line
 };
 
 // `initialTool`: the tool in the spindle before the first M6 (0: none). `lathe`: a turning

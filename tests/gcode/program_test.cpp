@@ -80,6 +80,9 @@ TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
         {"P2 on a full circle is two of them", "G0 X5\nG2 X5 Y0 I-5 J0 P2\n",
          {"G0 5 0 0", "ARC 5 0 0 cw c 0 0 0", "ARC 5 0 0 cw c 0 0 0"}},
         {"a dwell moves nothing", "G4 P0.5\nG0 X1\n", {"G0 1 0 0"}},
+        {"T alone loads its tool for the next cut until the program writes M6; then T pre-selects",
+         "T2\nG1 X1\nT3\nG0 X2\nG1 X3\nM6\nT4\nG1 X4\n",
+         {"TOOL 0 0 0 T2", "G1 1 0 0", "G0 2 0 0", "TOOL 2 0 0 T3", "G1 3 0 0", "TOOL 3 0 0 T3", "G1 4 0 0"}},
         {"G80 beside a motion code: a post-processor's safety block, then after a cycle",
          "N1 G00 G17 G21 G40 G49 G80 G90\nG0 X1 Z5\nG81 X2 Z-1 R1\nG80 G1 X3\n",
          {"G0 1 0 5", "G0 2 0 5", "G0 2 0 1", "G1 2 0 -1", "G0 2 0 5", "G1 3 0 5"}},
@@ -105,7 +108,6 @@ TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
         {"G0 X0\nG2 X10 Y0 I3 J0\n", "program line 2: the arc's end is not on its circle"},
         {"G0 X0\nG1 X1 X2\n", "program line 2: the word X is given twice"},
         {"G81 X1 Y1 Z-2\n", "program line 1: a canned cycle needs its R and Z"},
-        {"M6\n", "program line 1: M6 with no tool selected"},
         {"G0 X1\nG20 G0 X40000\n", "program line 2: the move leaves the working range"},
         {"G0 Z5\nG83 X0 Y0 Z-100 R1 Q0.001\n", "program line 2: a peck cycle may take at most 10000 pecks"},
         {"G0 X1\nG4 P-1\n", "program line 2: a dwell (G4 P) cannot be negative"},
@@ -124,11 +126,15 @@ TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
             EXPECT_THAT(error.what(), HasSubstr(message)) << program;
         }
     }
-    try {
-        run("G0 X1\nG1 X2\n", 0);
-        ADD_FAILURE() << "a cut with no tool was taken";
-    } catch (const ProgramError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("program line 2: a cutting move with no tool"));
+    // With no tool for the whole program (M6 alone keeps that one).
+    for (const auto& [program, message] : {std::pair<std::string, const char*>{"G0 X1\nG1 X2\n", "program line 2: a cutting move with no tool"},
+                                           {"M6\n", "program line 1: M6 with no tool selected"}}) {
+        try {
+            run(program, 0);
+            ADD_FAILURE() << program << " was taken";
+        } catch (const ProgramError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(message));
+        }
     }
 }
 
