@@ -45,6 +45,7 @@ private:
     void feed(const Point& to) { move(MotionKind::Feed, to); }
     void move(MotionKind kind, const Point& to);
     void record(Motion motion);  // from where the tool is, on this block's line
+    void load(int tool);         // into the spindle, where the tool stands
     void arc(const Words& words, const Point& to);
     void homeMove(const Words& words, bool machineCoordinates);
     void cannedCycle(const Words& words);
@@ -101,6 +102,11 @@ void Machine::move(MotionKind kind, const Point& to) {
     record(motion);
 }
 
+void Machine::load(int tool) {
+    tool_ = tool;
+    result.motions.push_back({line_, MotionKind::ToolChange, position_, position_, {}, 2, false, tool_});
+}
+
 void Machine::record(Motion motion) {
     for (const Point* point : {&motion.to, &motion.centre})
         for (double value : *point)
@@ -110,8 +116,7 @@ void Machine::record(Motion motion) {
     // CAM output for hobby controllers selects its tools with T alone, which those controllers
     // take as loaded. A program that writes M6 pre-selects with T: the spindle's tool cuts on.
     if (motion.kind != MotionKind::Rapid && selected_ != 0 && selected_ != tool_ && (tool_ == 0 || !sawM6_)) {
-        tool_ = selected_;
-        result.motions.push_back({line_, MotionKind::ToolChange, position_, position_, {}, 2, false, tool_});
+        load(selected_);
         if (result.notes.empty())
             result.notes.push_back("program line " + std::to_string(line_) + ": T" + std::to_string(tool_) +
                                    " was selected with no M6 after it: it is loaded for this cutting move, and"
@@ -290,8 +295,7 @@ bool Machine::run(const Block& block) {
                 sawM6_ = true;
                 if (selected_ == 0 && tool_ != 0) break;  // keeps the tool of the whole program
                 if (selected_ == 0) refuse("M6 with no tool selected (T...)");
-                tool_ = selected_;
-                result.motions.push_back({line_, MotionKind::ToolChange, position_, position_, {}, 2, false, tool_});
+                load(selected_);
                 break;
             case 0: case 10: case 30: case 40: case 50: case 70: case 80: case 90: break;
             default: refuse("M" + std::to_string(m / 10) + " is not supported");
@@ -329,8 +333,8 @@ bool Machine::run(const Block& block) {
     // G80 beside a motion code, as post-processors write a safety block (G0 G17 G21 G40 G49
     // G80 G90): the canned cycle is cancelled, and the motion code is the block's mode.
     if (hasG(800)) {
+        cycleR_.reset(), cycleZ_.reset(), cycleQ_.reset();
         if (!motion) motion = 800;
-        else cycleR_.reset(), cycleZ_.reset(), cycleQ_.reset();
     }
     if (motion) {
         const bool enteringCycle = *motion >= 730 && (motion_ < 730 || !motionSet_);
@@ -338,7 +342,6 @@ bool Machine::run(const Block& block) {
         motionSet_ = true;
         if (enteringCycle) cycleInitialZ_ = position_[2];
         if (*motion == 800) {
-            cycleR_.reset(), cycleZ_.reset(), cycleQ_.reset();
             if (words.anyAxis()) refuse("axis words after G80 need a motion code");
             return true;
         }

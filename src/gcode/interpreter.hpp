@@ -6,8 +6,6 @@
 // dwell, tool length and path-control words and the spindle, coolant and stop codes are
 // recorded or ignored. Anything else is refused with its line before anything runs: a program
 // that means something this machine does not do must not pass as a different part.
-#include <vector>
-
 #include <string>
 #include <vector>
 
