@@ -1,6 +1,8 @@
 #include "gcode/interpreter.hpp"
 
 #include "cadhost/working_range.hpp"
+#include "gcode/modal_groups.hpp"
+#include "gcode/program_flow.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -12,9 +14,13 @@ namespace corvex::gcode {
 namespace {
 
 constexpr double kInch = 25.4;
-// How far two radii of one arc may differ, and how far above the last peck a deep-hole cycle
-// comes back down before it feeds on.
-constexpr double kArcRadiusSlack = 0.002;
+// How far the radius at an arc's end may differ from the radius at its start: 0.028 mm (0.0028
+// inch in an inch program), or 0.1 % of the radius where that is more, as LinuxCNC allows (CAM
+// output rounds its end points). The arc keeps its start's radius; the next move starts from the
+// programmed end.
+constexpr double kArcRadiusSlackMm = 0.028, kArcRadiusSlackInch = 0.0028;
+constexpr double kArcRadiusSlackShare = 0.001;
+// How far above the last peck a deep-hole cycle comes back down before it feeds on.
 constexpr double kPeckClearance = 0.25;
 constexpr int kMostPecks = 10000;
 // Turns of one arc block (P): a bound so that one block cannot ask for endless motions, as
@@ -26,7 +32,7 @@ int tenths(double value) { return static_cast<int>(std::lround(value * 10)); }
 
 class Machine {
 public:
-    Machine(int tool, bool lathe) : lathe_(lathe), plane_(lathe ? 1 : 2), tool_(tool) {}
+    Machine(int tool, bool lathe, const ToolSet* tools) : lathe_(lathe), plane_(lathe ? 1 : 2), tool_(tool), tools_(tools) {}
 
     bool run(const Block& block);  // false at the program's end
     Interpretation result{};
@@ -49,6 +55,9 @@ private:
     void arc(const Words& words, const Point& to);
     void homeMove(const Words& words, bool machineCoordinates);
     void cannedCycle(const Words& words);
+    void lengthOffset(const Words& words);
+    double zShift() const;  // of the programmed point, from the tool length offset in force
+    double lengthOf(int tool) const;
     [[noreturn]] void refuse(const std::string& what) const { throw ProgramError(line_, what); }
 
     int line_ = 0;
@@ -65,6 +74,8 @@ private:
     int offset_ = 0;           // G54 .. G59
     int tool_ = 0, selected_ = 0;
     bool sawM6_ = false;  // then a T alone pre-selects the next tool
+    const ToolSet* tools_ = nullptr;
+    std::optional<int> lengthTool_;  // G43: the tool whose length the offset holds
     bool retractToInitial_ = true;  // G98
     std::optional<double> cycleR_, cycleZ_, cycleQ_;
     double cycleInitialZ_ = 0;
@@ -78,6 +89,7 @@ Machine::Words Machine::wordsOf(const Block& block) const {
         else if (!words.values.emplace(word.letter, word.value).second)
             refuse(std::string("the word ") + word.letter + " is given twice");
     }
+    if (const auto conflict = modalConflict(words.g, words.m)) refuse(*conflict);
     return words;
 }
 
@@ -88,7 +100,7 @@ Point Machine::target(const Words& words, bool machineCoordinates) const {
         if (!words.has(letters[axis])) continue;
         const double value = words.values.at(letters[axis]) * scale_ / (axis == 0 && diameter_ ? 2 : 1);
         if (machineCoordinates) to[axis] = value;
-        else if (absolute_) to[axis] = value + offsets_[offset_][axis];
+        else if (absolute_) to[axis] = value + offsets_[offset_][axis] + (axis == 2 ? zShift() : 0);
         else to[axis] = position_[axis] + value;
     }
     return to;
@@ -151,14 +163,15 @@ void Machine::setModes(const Words& words) {
             case 980: retractToInitial_ = true; break;
             case 990: retractToInitial_ = false; break;
             case 540: case 550: case 560: case 570: case 580: case 590: offset_ = (g - 540) / 10; break;
-            // Recorded or ignored: dwell, cutter compensation off, tool length offsets (the
-            // tool's tip is what moves), path control, feed modes.
-            case 40: case 400: case 430: case 490: case 610: case 611: case 640: case 930: case 940: break;
+            case 430: lengthOffset(words); break;
+            case 490: lengthTool_.reset(); break;
+            // Recorded or ignored: dwell, cutter compensation off, path control, feed modes.
+            case 40: case 400: case 610: case 611: case 640: case 930: case 940: break;
             case 0: case 10: case 20: case 30: case 800:
             case 730: case 810: case 820: case 830: case 850: case 890:
             case 100: case 280: case 300: case 530: break;  // handled by the caller
             case 410: case 420: refuse("cutter radius compensation (G41, G42) is not supported");
-            default: refuse("G" + std::to_string(g / 10) + (g % 10 ? "." + std::to_string(g % 10) : "") + " is not supported");
+            default: refuse(codeName('G', g) + " is not supported");
         }
     }
 }
@@ -175,7 +188,7 @@ void Machine::arc(const Words& words, const Point& to) {
         const double du = to[u] - position_[u], dv = to[v] - position_[v];
         const double chord = std::hypot(du, dv);
         if (chord < 1e-9) refuse("an arc by R cannot be a full circle");
-        if (std::fabs(radius) * 2 < chord - kArcRadiusSlack) refuse("the arc's radius is shorter than half the way to its end");
+        if (std::fabs(radius) * 2 < chord - kArcRadiusSlackMm) refuse("the arc's radius is shorter than half the way to its end");
         const double rise = std::sqrt(std::max(0.0, radius * radius - chord * chord / 4));
         // The centre lies to the left of the chord for a counter-clockwise arc of less than a
         // half turn; a negative R asks for more than a half turn.
@@ -186,11 +199,14 @@ void Machine::arc(const Words& words, const Point& to) {
         if (!words.has(offsets[u]) && !words.has(offsets[v])) refuse("an arc needs R, or its centre by I, J, K");
         for (int axis : {u, v}) {
             const double value = words.has(offsets[axis]) ? words.values.at(offsets[axis]) * scale_ : 0;
-            centre[axis] = arcAbsolute_ ? value + offsets_[offset_][axis] : position_[axis] + value;
+            centre[axis] = arcAbsolute_ ? value + offsets_[offset_][axis] + (axis == 2 ? zShift() : 0) : position_[axis] + value;
         }
         const double r0 = std::hypot(position_[u] - centre[u], position_[v] - centre[v]);
         const double r1 = std::hypot(to[u] - centre[u], to[v] - centre[v]);
-        if (std::fabs(r0 - r1) > kArcRadiusSlack) refuse("the arc's end is not on its circle");
+        const double slack = scale_ == 1 ? kArcRadiusSlackMm : kArcRadiusSlackInch * kInch;
+        if (std::fabs(r0 - r1) > std::max(slack, kArcRadiusSlackShare * r0))
+            refuse("the arc's end is not on its circle: its radius there differs from the start's by " +
+                   std::to_string(std::fabs(r0 - r1)) + " mm");
         if (r0 < 1e-9) refuse("the arc has no radius");
     }
     Motion motion;
@@ -247,8 +263,8 @@ void Machine::cannedCycle(const Words& words) {
     const int repeats = static_cast<int>(times);
     // R and Z in machine Z: absolute through the work offset; incremental, R from the
     // initial level and Z from R.
-    const double r = absolute_ ? *cycleR_ + offsets_[offset_][2] : cycleInitialZ_ + *cycleR_;
-    const double bottom = absolute_ ? *cycleZ_ + offsets_[offset_][2] : r + *cycleZ_;
+    const double r = absolute_ ? *cycleR_ + offsets_[offset_][2] + zShift() : cycleInitialZ_ + *cycleR_;
+    const double bottom = absolute_ ? *cycleZ_ + offsets_[offset_][2] + zShift() : r + *cycleZ_;
     if (bottom > r) refuse("a canned cycle's Z lies above its R");
     const double clear = retractToInitial_ ? std::max(cycleInitialZ_, r) : r;
     for (int n = 0; n < repeats; ++n) {
@@ -271,6 +287,25 @@ void Machine::cannedCycle(const Words& words) {
         }
         rapid(at(clear));
     }
+}
+
+double Machine::lengthOf(int tool) const {
+    const Tool* found = tools_ ? tools_->find(tool) : nullptr;
+    if (!found) refuse("G43 H" + std::to_string(tool) + ": tool " + std::to_string(tool) + " is not in the tool table");
+    return found->length;
+}
+
+void Machine::lengthOffset(const Words& words) {
+    const double h = words.has('H') ? words.values.at('H') : tool_;
+    if (!(h >= 0 && h <= 99999) || h != std::floor(h)) refuse("G43's H must be a tool number, a whole number from 0 to 99999");
+    if (h == 0) return lengthTool_.reset();
+    if (tools_) lengthOf(static_cast<int>(h));  // refused now when the table lacks it
+    lengthTool_ = static_cast<int>(h);
+}
+
+double Machine::zShift() const {
+    if (!lengthTool_ || !tools_ || *lengthTool_ == tool_ || tool_ == 0) return 0;
+    return lengthOf(*lengthTool_) - lengthOf(tool_);
 }
 
 bool Machine::run(const Block& block) {
@@ -326,10 +361,8 @@ bool Machine::run(const Block& block) {
     std::optional<int> motion;
     for (int g : words.g)
         if (g == 0 || g == 10 || g == 20 || g == 30 || g == 730 || g == 810 || g == 820 || g == 830 || g == 850 ||
-            g == 890) {
-            if (motion) refuse("a block may hold one motion code only");
+            g == 890)
             motion = g;
-        }
     // G80 beside a motion code, as post-processors write a safety block (G0 G17 G21 G40 G49
     // G80 G90): the canned cycle is cancelled, and the motion code is the block's mode.
     if (hasG(800)) {
@@ -389,11 +422,17 @@ bool Machine::run(const Block& block) {
 
 }  // namespace
 
-Interpretation interpret(const std::vector<Block>& blocks, int initialTool, bool lathe) {
-    Machine machine(initialTool, lathe);
-    for (const Block& block : blocks) {
-        ++machine.result.blocksRun;
-        if (!machine.run(block)) break;
+Interpretation interpret(const std::vector<Statement>& program, int initialTool, bool lathe, const ToolSet* tools,
+                         Refusals* refusals) {
+    Machine machine(initialTool, lathe, tools);
+    try {
+        runProgram(program, [&](const Block& block) {
+            ++machine.result.blocksRun;
+            return machine.run(block);
+        }, refusals);
+    } catch (const ProgramError& error) {
+        if (!refusals) throw;
+        refusals->push_back(error);  // the flow cannot go on
     }
     return std::move(machine.result);
 }

@@ -1,8 +1,8 @@
 #include "gcode/program_reader.hpp"
 
+#include <array>
 #include <cctype>
-#include <charconv>
-#include <cmath>
+#include <utility>
 
 namespace corvex::gcode {
 namespace {
@@ -36,51 +36,136 @@ std::string shown(char c) {
     return std::string("the byte 0x") + kHex[byte >> 4] + kHex[byte & 15] + (byte == 0 ? " (NUL)" : "");
 }
 
+// The keywords of O-word lines; a longer one before the shorter it begins with.
+constexpr std::array<std::pair<std::string_view, Flow>, 15> kKeywords{{
+    {"ENDSUB", Flow::EndSub}, {"SUB", Flow::Sub}, {"CALL", Flow::Call}, {"RETURN", Flow::Return},
+    {"ELSEIF", Flow::ElseIf}, {"ELSE", Flow::Else}, {"ENDIF", Flow::EndIf}, {"IF", Flow::If},
+    {"ENDWHILE", Flow::EndWhile}, {"WHILE", Flow::While}, {"DO", Flow::Do}, {"ENDREPEAT", Flow::EndRepeat},
+    {"REPEAT", Flow::Repeat}, {"BREAK", Flow::Break}, {"CONTINUE", Flow::Continue},
+}};
+
+// An O-word line from its 'O': the label, the keyword, and the bracketed values after it.
+void readFlow(const std::string& code, std::size_t at, Statement& statement) {
+    const int line = statement.line;
+    ++at;
+    if (at < code.size() && code[at] == '<') {
+        const std::size_t close = code.find('>', at);
+        if (close == std::string::npos || close == at + 1) throw ProgramError(line, "an O word's name needs <name>");
+        for (char c : code.substr(at + 1, close - at - 1))
+            statement.label += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        at = close + 1;
+    } else {
+        const std::size_t start = at;
+        while (at < code.size() && std::isdigit(static_cast<unsigned char>(code[at]))) ++at;
+        if (at == start) throw ProgramError(line, "an O word needs a number or a <name>");
+        statement.label = code.substr(start, at - start);
+        // O0100 and O100 are one label.
+        statement.label.erase(0, std::min(statement.label.find_first_not_of('0'), statement.label.size() - 1));
+    }
+    for (const auto& [keyword, flow] : kKeywords)
+        if (code.compare(at, keyword.size(), keyword) == 0) {
+            statement.flow = flow;
+            at += keyword.size();
+            break;
+        }
+    if (statement.flow == Flow::None)
+        throw ProgramError(line, shownLabel(statement.label) +
+                                     " needs what it does: sub, endsub, call, return, if, elseif, else, endif, while,"
+                                     " endwhile, do, repeat, endrepeat, break or continue");
+    while (at < code.size()) {
+        if (code[at] != '[')
+            throw ProgramError(line, "after " + shownLabel(statement.label) + " only values in brackets may follow, not " +
+                                         shown(code[at]));
+        try {
+            statement.values.push_back(readValue(code, at));
+        } catch (const ExpressionError& error) {
+            throw ProgramError(line, error.what);
+        }
+    }
+    const Flow flow = statement.flow;
+    const std::size_t count = statement.values.size();
+    const bool takesOne = flow == Flow::If || flow == Flow::ElseIf || flow == Flow::While || flow == Flow::Repeat;
+    const bool takesOneAtMost = flow == Flow::Return || flow == Flow::EndSub;
+    if (takesOne && count != 1) throw ProgramError(line, shownLabel(statement.label) + " needs one value in brackets");
+    if (takesOneAtMost && count > 1) throw ProgramError(line, shownLabel(statement.label) + " returns one value at most");
+    if (flow == Flow::Call && count > 30) throw ProgramError(line, "a call passes 30 values at most (#1 to #30)");
+    if (!takesOne && !takesOneAtMost && flow != Flow::Call && count > 0)
+        throw ProgramError(line, shownLabel(statement.label) + " takes no values");
+}
+
+// One line's words, settings or O word, from its code (upper case, no spaces or comments).
+Statement readStatement(const std::string& code, int line) {
+    Statement statement;
+    statement.line = line;
+    std::size_t at = 0;
+    try {
+        while (at < code.size()) {
+            const char letter = code[at];
+            if (letter == 'O') {
+                if (!statement.words.empty() || !statement.settings.empty())
+                    throw ProgramError(line, "an O word stands alone on its line (after an N word at most)");
+                readFlow(code, at, statement);
+                break;
+            }
+            if (letter == '#') {
+                Statement::Setting setting;
+                setting.parameter = readParameter(code, ++at);
+                if (at >= code.size() || code[at] != '=')
+                    throw ProgramError(line, "a parameter on its own is not a word: set it with #...=value");
+                setting.value = readValue(code, ++at);
+                statement.settings.push_back(std::move(setting));
+                continue;
+            }
+            if (kLetters.find(letter) == std::string_view::npos)
+                throw ProgramError(line, shown(letter) + " is not a word this front end knows");
+            ++at;
+            Expression value;
+            try {
+                value = readValue(code, at);
+            } catch (const ExpressionError& error) {
+                throw ProgramError(line, std::string("the word ") + letter + " needs a number: " + error.what);
+            }
+            if (letter != 'N') statement.words.push_back({letter, std::move(value)});
+        }
+    } catch (const ExpressionError& error) {
+        throw ProgramError(line, error.what + (at < code.size() ? " (near " + shown(code[at]) + ")" : ""));
+    }
+    return statement;
+}
+
 }  // namespace
 
 ProgramError::ProgramError(int line, const std::string& what)
     : std::runtime_error("program line " + std::to_string(line) + ": " + what), line_(line) {}
 
-std::vector<Block> readProgram(std::istream& input) {
-    std::vector<Block> blocks;
+std::string shownLabel(const std::string& label) {
+    return !label.empty() && std::isdigit(static_cast<unsigned char>(label[0])) ? "o" + label : "o<" + label + ">";
+}
+
+std::vector<Statement> readProgram(std::istream& input, Refusals* refusals) {
+    std::vector<Statement> statements;
     std::string text;
     for (int line = 1; std::getline(input, text); ++line) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        std::string code;
-        for (char c : withoutComments(text, line))
-            if (!std::isspace(static_cast<unsigned char>(c))) code += static_cast<char>(std::toupper(c));
-        if (code.empty() || code == "%") continue;
-        if (code.front() == '/') continue;
-        // A program number on a line of its own before the first block ("O1001", as the
-        // common posts write it) names the program; any other O word is a subroutine's.
-        if (blocks.empty() && code.size() > 1 && code.front() == 'O' &&
-            code.find_first_not_of("0123456789", 1) == std::string::npos)
-            continue;
-        Block block{line, {}};
-        for (std::size_t at = 0; at < code.size();) {
-            const char letter = code[at];
-            if (letter == '#') throw ProgramError(line, "parameters (#) are not supported");
-            if (letter == '[') throw ProgramError(line, "expressions ([ ]) are not supported");
-            if (letter == 'O') throw ProgramError(line, "subroutines and labels (O words) are not supported");
-            if (kLetters.find(letter) == std::string_view::npos)
-                throw ProgramError(line, shown(letter) + " is not a word this front end knows");
-            std::size_t end = ++at;
-            if (end < code.size() && (code[end] == '+' || code[end] == '-')) ++end;
-            while (end < code.size() && (std::isdigit(static_cast<unsigned char>(code[end])) || code[end] == '.')) ++end;
-            const std::string number = code.substr(at, end - at);
-            if (number.find('#') != std::string::npos || (end < code.size() && code[end] == '['))
-                throw ProgramError(line, "parameters and expressions are not supported");
-            double value = 0;
-            const char* first = number.data() + (!number.empty() && number.front() == '+');
-            const auto [stop, error] = std::from_chars(first, number.data() + number.size(), value);
-            if (number.empty() || error != std::errc() || stop != number.data() + number.size() || !std::isfinite(value))
-                throw ProgramError(line, std::string("the word ") + letter + " needs a number");
-            at = end;
-            if (letter != 'N') block.words.push_back({letter, value});
+        try {
+            std::string code;
+            for (char c : withoutComments(text, line))
+                if (!std::isspace(static_cast<unsigned char>(c))) code += static_cast<char>(std::toupper(c));
+            if (code.empty() || code == "%" || code.front() == '/') continue;
+            // A program number on a line of its own before the first block ("O1001", as the
+            // common posts write it) names the program; any other O word gives the program its flow.
+            if (statements.empty() && code.size() > 1 && code.front() == 'O' &&
+                code.find_first_not_of("0123456789", 1) == std::string::npos)
+                continue;
+            Statement statement = readStatement(code, line);
+            if (!statement.words.empty() || !statement.settings.empty() || statement.flow != Flow::None)
+                statements.push_back(std::move(statement));
+        } catch (const ProgramError& error) {
+            if (!refusals) throw;
+            refusals->push_back(error);
         }
-        if (!block.words.empty()) blocks.push_back(std::move(block));
     }
-    return blocks;
+    return statements;
 }
 
 }  // namespace corvex::gcode

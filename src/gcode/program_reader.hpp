@@ -1,13 +1,17 @@
 #pragma once
-// An NC program read into blocks of words, as RS-274/NGC writes them: a letter and a number,
-// `( )` and `;` comments, `N` block numbers, `%` program markers, `/` block delete, and a
-// leading program number (`O1001` alone on its line). What
-// this front end does not carry out (parameters, expressions, subroutines) is refused here,
-// with its line, before anything runs.
+// An NC program read into statements, as RS-274/NGC writes them: words (a letter and a value),
+// parameter settings (`#1=5`, `#<depth>=[#1*2]`), and O-word lines that give the program its
+// flow (`o100 sub`, `o<peck> call [1] [2]`, `if`, `while`, `do`, `repeat`, ...); `( )` and `;`
+// comments, `N` block numbers, `%` program markers, `/` block delete, lower case and spaces
+// anywhere, and a leading program number (`O1001` alone on its line). Values stay expressions
+// here: they are worked out each time their line runs (program_flow.hpp). What cannot be read is
+// refused with its line before anything runs.
 #include <istream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "gcode/expression.hpp"
 
 namespace corvex::gcode {
 
@@ -26,13 +30,44 @@ struct Word {
     double value;
 };
 
+// A block of words with their values, as the machine runs it.
 struct Block {
     int line = 0;  // in the program file, from 1
     std::vector<Word> words;
 };
 
-// Every block that has words, in order. Blocks starting with `/` are deleted (skipped), as a
-// controller with its block-delete switch on skips them; `N` words are dropped.
-std::vector<Block> readProgram(std::istream& input);
+enum class Flow { None, Sub, EndSub, Call, Return, If, ElseIf, Else, EndIf, While, EndWhile, Do, Repeat, EndRepeat,
+                  Break, Continue };
+
+struct Statement {
+    struct WordValue {
+        char letter;
+        Expression value;
+    };
+    struct Setting {
+        Expression parameter;  // Numbered or Named
+        Expression value;
+    };
+    int line = 0;
+    std::vector<WordValue> words;
+    std::vector<Setting> settings;
+    // An O-word line: what it does, its label ("100", or a name in lower case), and its
+    // bracketed values: a call's arguments, a condition, a count, a returned value.
+    Flow flow = Flow::None;
+    std::string label;
+    std::vector<Expression> values;
+};
+
+// What a check of a program found that cannot run, each with its line, instead of stopping at
+// the first (nullptr: the first is thrown).
+using Refusals = std::vector<ProgramError>;
+
+// Every statement that has words, settings or flow, in order. Blocks starting with `/` are
+// deleted (skipped), as a controller with its block-delete switch on skips them; `N` words are
+// dropped. A line that cannot be read is thrown, or added to `refusals` and left out.
+std::vector<Statement> readProgram(std::istream& input, Refusals* refusals = nullptr);
+
+// An O word's label as the program wrote it, for messages: `o100`, `o<name>`.
+std::string shownLabel(const std::string& label);
 
 }  // namespace corvex::gcode

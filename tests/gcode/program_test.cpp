@@ -94,13 +94,13 @@ TEST(GcodeProgram, ModesUnitsOffsetsArcsAndCyclesGiveTheirMotions) {
 
 TEST(GcodeProgram, WhatItCannotCarryOutIsRefusedWithItsLine) {
     const std::pair<std::string, const char*> cases[] = {
-        {"G0 X1\n#1=2\n", "program line 2: parameters"},
-        {"G0 X[1+2]\n", "program line 1: parameters and expressions"},
-        {"O100 sub\n", "program line 1: subroutines"},
-        {"G0 X1\nO1001\n", "program line 2: subroutines"},
+        {"G0 X1\nO1001\n", "program line 2: o1001 needs what it does"},
         {"G0 X1 (open\n", "program line 1: a comment is not closed"},
         {"G0 X1\nG41 D1 G1 X5\n", "program line 2: cutter radius compensation"},
-        {"G0 G1 X1\n", "program line 1: a block may hold one motion code only"},
+        {"G0 G1 X1\n", "program line 1: G0 and G1 are both motion codes: a block may hold one code of each modal group"},
+        {"G80 G0 G1 X1\n", "program line 1: G0 and G1 are both motion codes"},
+        {"G20 G21 G0 X1\n", "program line 1: G20 and G21 are both units codes"},
+        {"M3 M5\n", "program line 1: M3 and M5 are both spindle codes"},
         {"G0 X1 A90\n", "program line 1: a rotary axis (A, B, C) turns alone here"},
         {"M98 P100\n", "program line 1: M98 is not supported"},
         {"G33 Z-5 K1\n", "program line 1: G33 is not supported"},
