@@ -196,7 +196,9 @@ void GcodeCommand::addTo(CLI::App& app) {
     command_->add_option("-o,--output", output_, "Where to write the drawing afterwards (STEP)");
     command_->add_option("--stl", stl_, "Where to write the solids of the group PART (binary STL)");
     auto* table = command_->add_option("--tools", tools_, "The tool table: T1 P1 D6 Z30 lines, or JSON");
-    auto* one = command_->add_option("--tool", tool_, "One tool for the whole program: DIA,LENGTH[,CORNER]");
+    auto* one = command_->add_option("--tool", tool_,
+                                     "One tool for the whole program: DIA,LENGTH[,CORNER], or a V-bit "
+                                     "DIA,LENGTH,vANGLE[,TIP] (6,30,v60)");
     table->excludes(one);
     command_->add_option("--session", session_, "Also write the calls made, as a session for corvex run");
     command_->add_option("--tolerance", tolerance_, "How far an arc's chords may stray from it (mm)")

@@ -75,6 +75,11 @@ const Tool& Planner::tool(int line) const {
 void Planner::load(int line, int number, const Point& at) {
     loaded_ = number;
     const Tool& cutter = tool(line);
+    // No member cuts a cone yet, and a cylinder in its place would cut a different part: the
+    // program is refused here, as it is planned whole before its first call runs.
+    if (cutter.shape() == Tool::Shape::VBit)
+        throw ProgramError(line, "tool " + std::to_string(number) + " is " + describe(cutter) +
+                                     ": cutting with a V-bit is not supported yet");
     plan.toolsUsed.insert(number);
     if (lathe_) {
         add(line, latheTool(cutter.diameter / 2));

@@ -15,7 +15,8 @@
 //                                            (the end cap), MoveTool; a full circle: the ring
 //   helix, arc in G18/G19, ball or          chords within the tolerance, each a feed as above
 //     bull-nose arc
-//   tool change                             MakeToolMill at the tool's position
+//   tool change                             MakeToolMill at the tool's position; a V-bit is
+//                                            refused (no member cuts a cone yet)
 //   A, B or C alone (indexing)              RotateAxis by the change of angle
 #include <array>
 #include <optional>
