@@ -25,6 +25,7 @@
 #include "cadhost/occt/cutting/floor_cuts.hpp"
 #include "cadhost/occt/cutting/guarded_cut.hpp"
 #include "cadhost/occt/model/cut_ledger.hpp"
+#include "cadhost/occt/model/host_calls.hpp"
 #include "cadhost/occt/model/memory_bound.hpp"
 #include "cadhost/occt/files/checked_mesh.hpp"
 #include "cadhost/occt/files/drawing_file.hpp"
@@ -76,7 +77,10 @@ Run runJob(const Job& job, Mode mode, BenchSession& session) {
         const std::string label = "line " + std::to_string(i + 1) + ": " + job.calls[i].member;
         session.drawing->setCurrentCall(label);
         try {
-            invoke(session.server, job.calls[i].member, job.calls[i].arguments);
+            if (occt::isHostCallName(job.calls[i].member))
+                occt::invokeHostCall(*session.drawing, job.calls[i].member, job.calls[i].arguments);
+            else
+                invoke(session.server, job.calls[i].member, job.calls[i].arguments);
         } catch (const automation::Error& error) {
             run.failure = label + ": " + error.description();
         }

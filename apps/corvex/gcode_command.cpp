@@ -14,7 +14,7 @@
 #include "cadhost/occt/model/tool_collision.hpp"
 #include "command_line.hpp"
 #include "gcode/call_mapping.hpp"
-#include "gcode/interpreter.hpp"
+#include "program_plan.hpp"
 #include "session_runner.hpp"
 
 namespace corvex::runner {
@@ -38,28 +38,6 @@ public:
     }
     double seconds = 0;
 };
-
-struct Plan {
-    gcode::CallPlan calls;
-    int blocks = 0;
-};
-
-// The program's calls, or BadInput naming the line that cannot be run.
-Plan planProgram(const std::string& path, const gcode::ToolSet& tools, double tolerance, bool lathe) {
-    // One tool for the whole program, or a table of one tool: a program with no T word cuts with it.
-    const int initialTool = tools.everyNumber ? 1 : tools.table.size() == 1 ? tools.table.begin()->first : 0;
-    std::ifstream file(path);
-    if (!file) throw BadInput("gcode: cannot read the program " + path);
-    try {
-        const auto blocks = gcode::readProgram(file);
-        if (file.bad()) throw BadInput("gcode: cannot read the program " + path);
-        const auto program = gcode::interpret(blocks, initialTool, lathe);
-        for (const auto& note : program.notes) std::cerr << path << ": " << note << "\n";
-        return {gcode::planCalls(program.motions, tools, initialTool, tolerance, lathe), program.blocksRun};
-    } catch (const gcode::ProgramError& error) {
-        throw BadInput(path + ": " + error.what());
-    }
-}
 
 // The tools: the table, or one tool that every T number stands for.
 gcode::ToolSet toolsFor(const std::string& tablePath, const std::string& oneTool) {
@@ -210,6 +188,9 @@ void GcodeCommand::addTo(CLI::App& app) {
     command_->add_flag("--progress", progress_, "Show a progress bar (on a terminal only)");
     addStillRunningOption(*command_, stillRunning_);
     pictures_.addTo(*command_);
+    command_->add_flag("--check", check_,
+                       "Only read and plan the program, cutting nothing: print its moves, tools and the box they "
+                       "sweep, and every line that cannot run (exit status 2 when there is one)");
     command_->add_flag("--eager", eager_,
                        "Carry out every subtraction at its call (slower; a failing cut fails its own call)");
 }
@@ -232,12 +213,16 @@ void GcodeCommand::addStock(occt::Drawing& drawing, const gcode::CallPlan& plan)
 
 int GcodeCommand::run() const {
     const auto started = std::chrono::steady_clock::now();
+    if (check_) {
+        if (tools_.empty() && tool_.empty()) throw BadInput("gcode: give the tools with --tools or --tool");
+        return checkProgram(program_, toolsFor(tools_, tool_), tolerance_, lathe_, std::cout, std::cerr);
+    }
     // Everything is checked, and every call planned, before the first one runs.
     if (input_.empty() && box_.empty() && cylinder_.empty() && stockAuto_.empty())
         throw BadInput("gcode: give the stock with -d, --box, --cylinder or --stock auto");
     if (tools_.empty() && tool_.empty()) throw BadInput("gcode: give the tools with --tools or --tool");
     OwnTime own;
-    const Plan plan = own([&] { return planProgram(program_, toolsFor(tools_, tool_), tolerance_, lathe_); });
+    const ProgramPlan plan = own([&] { return planProgram(program_, toolsFor(tools_, tool_), tolerance_, lathe_); });
     if (!output_.empty()) checkWritableFile("-o", output_);
     if (!stl_.empty()) checkWritableFile("--stl", stl_);
     if (!session_.empty()) checkWritableFile("--session", session_);

@@ -31,7 +31,7 @@ private:
     std::string axis_, stockAuto_;
     double tolerance_ = 0.01;
     mutable PictureOutputs pictures_;
-    bool trace_ = false, progress_ = false, eager_ = false, lathe_ = false;
+    bool trace_ = false, progress_ = false, eager_ = false, lathe_ = false, check_ = false;
     double stillRunning_ = kStillRunningSeconds;
 };
 

@@ -6,8 +6,10 @@
 #include <fstream>
 #include <iostream>
 
+#include "automation/error.hpp"
 #include "command_line.hpp"
 #include "json_variant.hpp"
+#include "cadhost/occt/model/host_calls.hpp"
 #include "server/member_table.hpp"
 
 namespace corvex::runner {
@@ -73,7 +75,19 @@ SessionCall parseCall(const std::string& text, int line) {
             throw BadInput("argument " + std::to_string(i + 1) + ": " + error.what());
         }
     }
-    result.member = memberFor(call[0].get<std::string>(), result.arguments.size());
+    const std::string name = call[0].get<std::string>();
+    if (cadhost::occt::isHostCallName(name)) {
+        try {
+            if (cadhost::occt::hostCallArity(name) != result.arguments.size())
+                throw BadInput(name + " takes " + std::to_string(cadhost::occt::hostCallArity(name)) + " arguments, not " +
+                               std::to_string(result.arguments.size()));
+        } catch (const automation::Error& error) {
+            throw BadInput(error.description());
+        }
+        result.member = name;
+        return result;
+    }
+    result.member = memberFor(name, result.arguments.size());
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "json_variant.hpp"
 #include "progress_bar.hpp"
 #include "server/corvex4.hpp"
+#include "cadhost/occt/model/host_calls.hpp"
 #include "server/dispatch.hpp"
 
 namespace corvex::runner {
@@ -66,7 +67,9 @@ bool runCalls(const std::vector<SessionCall>& calls, SessionHost& host, StillRun
             for (const auto& argument : call.arguments) arguments.push_back(toVariant(argument, lookup));
             const Variant result = [&] {
                 const auto watch = notice.watch(callName);
-                return invoke(server, call.member, std::move(arguments));
+                if (!cadhost::occt::isHostCallName(call.member)) return invoke(server, call.member, std::move(arguments));
+                cadhost::occt::invokeHostCall(host.drawing(), call.member, arguments);
+                return Variant();
             }();
             if (result.isEmpty()) continue;
             progress.clear();

@@ -12,6 +12,14 @@ namespace {
 
 // A bound on the calls one arc may become: a program is refused rather than run for hours.
 constexpr int kMostChords = 100000;
+// The shortest feed that is cut as a move of its own (0.1 um). CAM output rounds its points (to
+// 1e-6 inch, say), and a slot 0.0254 um long is not a solid the kernel can build; a feed shorter
+// than this is joined to the next one, which then starts where the short one started (when no
+// feed follows, the tool moves and cuts nothing). Within it, too, a move counts as level or as
+// straight down: the part differs from the program's by less than this.
+constexpr double kShortestCut = 1e-4;
+
+double distance(const Point& a, const Point& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 
 using nlohmann::json;
 
@@ -35,6 +43,7 @@ private:
         add(line, lathe_ ? latheMove(to) : json::array({"MoveTool", to[0], to[1], to[2]}));
     }
     void feed(int line, const Point& from, const Point& to);
+    void straight(int line, const Point& from, const Point& to);  // a feed, or joined to the next (kShortestCut)
     void sweeps(const Point& low, const Point& high, double radius);  // widens the cutting box
     void turns(const Point& a, const Point& b, double radius);         // the same on a lathe
     void arc(const Motion& motion);
@@ -64,6 +73,7 @@ private:
     bool lathe_;
     int loaded_ = 0;
     std::optional<Point> startedAt_ = Point{0, 0, 0};  // until the program first moves the tool
+    std::optional<Point> joinedFrom_;  // where the feeds too short to cut began
 };
 
 const Tool& Planner::tool(int line) const {
@@ -114,19 +124,19 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         return add(line, latheLine(from, to, r), true);  // the member moves the tool
     }
     const double dx = to[0] - from[0], dy = to[1] - from[1], dz = to[2] - from[2];
-    const bool inPlan = std::hypot(dx, dy) > kSame;
+    const bool inPlan = std::hypot(dx, dy) >= kShortestCut;
     if (inPlan || dz < 0)  // a lift rises into air the tool has cleared
         sweeps({std::min(from[0], to[0]), std::min(from[1], to[1]), std::min(from[2], to[2])},
                {std::max(from[0], to[0]), std::max(from[1], to[1]), std::max(from[2], to[2])}, r);
     if (!inPlan && dz > 0) {  // a lift
     } else if (!cutter.flat() && !inPlan) {
         // No member sweeps a rounded tip straight down, and a cylinder would cut a different
-        // part: the move is refused rather than approximated.
-        throw ProgramError(line, "a straight plunge of a ball or bull-nose cutter cannot be made by the member calls "
-                                 "(their sweep needs a move in X or Y): ramp in instead");
+        // part: the host cuts the cutter's exact body at the bottom with its column above.
+        add(line, json::array({"host:CutterSweep", point(from), point(to), cutter.diameter, cutter.length, cutter.corner,
+                               cutter.angle, cutter.tip}), true);
     } else if (cutter.flat() && !inPlan) {
         add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
-    } else if (cutter.flat() && std::fabs(dz) <= kSame) {
+    } else if (cutter.flat() && std::fabs(dz) < kShortestCut) {
         if (lengthensLastSlot(from, to, r)) return;
         slot(line, from, to, r);
         lastSlot_ = LevelSlot{plan.calls.size() - 1, from, to, r, loaded_};
@@ -213,12 +223,18 @@ void Planner::arc(const Motion& motion) {
     const int u = (motion.normal + 1) % 3, v = (motion.normal + 2) % 3;
     const double a = std::atan2(motion.from[v] - motion.centre[v], motion.from[u] - motion.centre[u]);
     const double b = std::atan2(motion.to[v] - motion.centre[v], motion.to[u] - motion.centre[u]);
-    const bool fullTurn = std::hypot(motion.to[u] - motion.from[u], motion.to[v] - motion.from[v]) <= kSame;
+    const double chord = std::hypot(motion.to[u] - motion.from[u], motion.to[v] - motion.from[v]);
     // The turn from a to b in the arc's own sense, in (0, 2 pi]; negative when clockwise.
     double sweep = motion.clockwise ? a - b : b - a;
     while (sweep <= kSame) sweep += 2 * M_PI;
+    // Ends closer than the shortest cut make a full turn the long way round, nothing the short way.
+    const bool fullTurn = chord <= kSame || (chord < kShortestCut && sweep > M_PI);
     if (fullTurn) sweep = 2 * M_PI;
     if (motion.clockwise) sweep = -sweep;
+    const double turnRadius = std::hypot(motion.from[u] - motion.centre[u], motion.from[v] - motion.centre[v]);
+    if (std::fabs(sweep) * turnRadius + std::fabs(motion.to[motion.normal] - motion.from[motion.normal]) < kShortestCut)
+        return straight(motion.line, motion.from, motion.to);
+    joinedFrom_.reset();
     const Tool& cutter = tool(motion.line);
     if (lathe_) {
         const auto turned = latheArc(motion, cutter.diameter / 2);
@@ -260,7 +276,18 @@ void Planner::arc(const Motion& motion) {
     moveTool(motion.line, motion.to);
 }
 
+void Planner::straight(int line, const Point& from, const Point& to) {
+    const Point start = joinedFrom_.value_or(from);
+    if (distance(start, to) < kShortestCut) {
+        joinedFrom_ = start;
+        return moveTool(line, to);
+    }
+    joinedFrom_.reset();
+    feed(line, start, to);
+}
+
 void Planner::motion(const Motion& motion) {
+    if (motion.kind != MotionKind::Feed && motion.kind != MotionKind::Arc) joinedFrom_.reset();
     switch (motion.kind) {
         case MotionKind::ToolChange: return load(motion.line, motion.tool, motion.from);
         case MotionKind::Rapid:
@@ -274,7 +301,7 @@ void Planner::motion(const Motion& motion) {
                            : RapidMove{motion.from, motion.to, tool(motion.line)};
             startedAt_.reset();
             return;
-        case MotionKind::Feed: ++plan.moves; startedAt_.reset(); return feed(motion.line, motion.from, motion.to);
+        case MotionKind::Feed: ++plan.moves; startedAt_.reset(); return straight(motion.line, motion.from, motion.to);
         case MotionKind::Arc: ++plan.moves; startedAt_.reset(); return arc(motion);
         case MotionKind::Turn:
             ++plan.moves;
@@ -285,7 +312,7 @@ void Planner::motion(const Motion& motion) {
 }  // namespace
 
 CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance,
-                   bool lathe) {
+                   bool lathe, Refusals* refusals) {
     Planner planner(tools, chordTolerance, lathe);
     const int firstLine = motions.empty() ? 1 : motions.front().line;
     planner.plan.calls.push_back({firstLine, nlohmann::json::array({"StartAcad"})});
@@ -293,9 +320,17 @@ CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int
     // program changes it before that.
     const auto firstMove = std::find_if(motions.begin(), motions.end(),
                                         [](const Motion& m) { return m.kind != MotionKind::ToolChange; });
+    const auto planned = [&](auto&& step) {
+        try {
+            step();
+        } catch (const ProgramError& error) {
+            if (!refusals) throw;
+            refusals->push_back(error);
+        }
+    };
     if (initialTool != 0 && firstMove != motions.end() && firstMove == motions.begin())
-        planner.load(firstMove->line, initialTool, firstMove->from);
-    for (const Motion& motion : motions) planner.motion(motion);
+        planned([&] { planner.load(firstMove->line, initialTool, firstMove->from); });
+    for (const Motion& motion : motions) planned([&] { planner.motion(motion); });
     return std::move(planner.plan);
 }
 

@@ -6,11 +6,12 @@
 //                                            after a ToolExtrudePath, ToolPolyCreate first
 //   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
 //   feed straight up                        MoveTool (the tool's own column is already clear)
+//   feed straight down, ball or bull-nose   host:CutterSweep (no member sweeps a rounded tip
+//                                            straight down: the host cuts the cutter's exact
+//                                            body at the bottom with its column above), MoveTool
 //   any other feed; every feed of a ball    ToolExtrudePath, SubtractToolFromGroup, and for a
 //     or bull-nose cutter but a lift         flat end mill drill_path at the end (the member
-//                                            leaves the sweep's end cap uncut), MoveTool; a
-//                                            straight plunge of a ball or bull-nose is refused
-//                                            (no member sweeps a rounded tip straight down)
+//                                            leaves the sweep's end cap uncut), MoveTool
 //   arc in XY at one Z, flat end mill       ToolMillArc (the ring sector), drill_path at its end
 //                                            (the end cap), MoveTool; a full circle: the ring
 //   helix, arc in G18/G19, ball or          chords within the tolerance, each a feed as above
@@ -27,6 +28,7 @@
 #include <nlohmann/json.hpp>
 
 #include "gcode/motions.hpp"
+#include "gcode/program_reader.hpp"
 #include "gcode/tool_table.hpp"
 
 namespace corvex::gcode {
@@ -60,7 +62,8 @@ struct CallPlan {
 // `chordTolerance`: how far a chord may stray from the arc it stands for (mm). A motion whose
 // tool is not in `tools` is refused with its line (ProgramError).
 // `lathe`: the motions turn a bar with a round insert of the tool's diameter (see lathe_calls.hpp).
+// With `refusals`, a motion that cannot be planned is added there and the rest planned (a check).
 CallPlan planCalls(const std::vector<Motion>& motions, const ToolSet& tools, int initialTool, double chordTolerance,
-                   bool lathe = false);
+                   bool lathe = false, Refusals* refusals = nullptr);
 
 }  // namespace corvex::gcode

@@ -172,8 +172,8 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
     // 2 acos(1 - 0.01 / 5)).
     const V ballCalls = membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\n", ball);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 400 + 1 + 25);
-    // ...but no member sweeps its rounded tip straight down.
-    EXPECT_THROW(membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\n", ball), ProgramError);
+    // ...but no member sweeps its rounded tip straight down: the host cuts its body there.
+    EXPECT_EQ(membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\n", ball), with({"MoveTool", "host:CutterSweep", "MoveTool"}));
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "drill_path"), 0);
     // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each falling 0.125
     // and so in two pieces.
@@ -195,6 +195,22 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
         EXPECT_EQ(slot.call[2], (nlohmann::json::array({20.0, 7.0, 0.0})));
         EXPECT_EQ(plan.calls[6].call, (nlohmann::json::array({"MoveTool", 20.0, 10.0, -2.0})));
         EXPECT_EQ(plan.cuts, 4);
+    }
+    // Feeds shorter than 0.1 um (a CAM program's rounding) are joined to the next feed, which
+    // starts where they started, or only move the tool; a plunge that drifts less than that
+    // sideways is a plunge; an arc whose ends are that close is nothing the short way round,
+    // the full ring the long way.
+    {
+        ToolSet tools{{{1, flat}}, std::nullopt};
+        const auto plan = planCalls(run("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20 Y15\nG1 X20.0000000254 Y15\n"
+                                        "G1 X20.0000000254 Y15.00000001\nG1 X30 Y15\nG3 X30.00000001 Y15.00000001 I-5 J0\n"
+                                        "G1 X30.00001 Z-3\nG2 X30.00001 Y15.00000002 I-5 J0\n", 0).motions, tools, 0, 0.01);
+        V members;
+        for (const auto& call : plan.calls) members.push_back(call.member());
+        EXPECT_EQ(members, with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool",
+                                 "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool", "drill_path", "MoveTool",
+                                 "ToolMillArc", "MoveTool"}));  // the long way round: a full turn
+        EXPECT_EQ(plan.calls[9].call[1], (nlohmann::json::array({20.0, 12.0, 0.0})));
     }
     // A tool the table lacks is refused with the line that loads it.
     try {

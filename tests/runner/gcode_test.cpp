@@ -129,6 +129,26 @@ TEST_F(Gcode, AProgramAsACamPostWritesItRunsUnchanged) {
     EXPECT_NEAR(partVolume(inspect("part.step")), 100000 - 2 * (30 * 6 + 9 * M_PI), 1e-6);
 }
 
+// A ball and a bull-nose cutter plunged 4 mm straight into the block's top (Z 20): the host cuts
+// the cutter's body at the bottom with its column above, and the session replays it.
+TEST_F(Gcode, ARoundTipPlungeCutsTheCuttersBodyAndItsSessionReplays) {
+    makeStock();
+    write("plunge.nc", "T1 M6\nG0 X50 Y25 Z25\nG1 Z16\nG0 Z25\nM30\n");
+    const std::pair<const char*, double> cases[] = {
+        {"6,30,3", 2 * M_PI * 27 / 3 + M_PI * 9 * 1},
+        {"6,30,1", M_PI * (4 + M_PI + 2.0 / 3) + M_PI * 9 * 3},  // the corner's slab 1 high, by hand
+    };
+    for (const auto& [tool, removed] : cases) {
+        const Outcome made = corvex(std::string("gcode plunge.nc -d stock.step --tool ") + tool +
+                                    " -o part.step --session calls.jsonl");
+        ASSERT_EQ(made.status, 0) << tool << made.err;
+        EXPECT_NEAR(partVolume(inspect("part.step")), 100000 - removed, 1e-6) << tool;
+        const Outcome replayed = corvex("run calls.jsonl -d stock.step -o replayed.step");
+        ASSERT_EQ(replayed.status, 0) << replayed.err;
+        EXPECT_NEAR(partVolume(inspect("replayed.step")), 100000 - removed, 1e-6) << tool;
+    }
+}
+
 // On the 100 x 50 x 20 block, a 6 mm end mill plunged 2 mm, then one arc about (25, 25): the part loses the depth times the swept area, a ring sector of width 6 plus the
 // cutter's disc (both half discs at its ends); a full turn is a ring, or a disc when its
 // radius is under the cutter's.
@@ -259,6 +279,26 @@ TEST_F(Gcode, AProgramItCannotRunIsRefusedWithItsLineBeforeAnyCut) {
     const Outcome missing = corvex("gcode slot.nc -d stock.step --tools tools.tbl");
     EXPECT_EQ(missing.status, 2);
     EXPECT_THAT(missing.err, ::testing::HasSubstr("program line 2: tool 1 is not in the tool table"));
+}
+
+// --check reads and plans without cutting: what the program holds, and every line that cannot
+// run, each kind once with the lines it stands on.
+TEST_F(Gcode, ACheckSaysWhatTheProgramHoldsAndEveryLineThatCannotRun) {
+    const Outcome good = corvex("gcode '" + example("hole_grid.nc").string() + "' --check --tools '" +
+                                example("tools.tbl").string() + "'");
+    EXPECT_EQ(good.status, 0) << good.err;
+    EXPECT_THAT(good.out, ::testing::HasSubstr("37 lines run, 27 moves (8 cutting), 8 cuts\ntools:\n  T2: diameter 6, length 40"));
+    EXPECT_THAT(good.out, ::testing::HasSubstr("box swept by the cutting moves: X 17 to 83, Y 12 to 38, Z 12 to 22"));
+    EXPECT_THAT(good.out, ::testing::HasSubstr("every line can run"));
+    write("bad.nc", "G21\nT1 M6\nG0 X1 Y1 Z5\nG1 Z-1 F100\nG41 D1 G1 X5\nG1 X#<nope>\nT7 M6\nG1 X9\nG1 X10\n"
+                    "G0 G1 X3\nQQ\no1 while [1]\no1 endwhile\n");
+    const Outcome bad = corvex("gcode bad.nc --check --tool 6,30");
+    EXPECT_EQ(bad.status, 2);
+    for (const char* line : {"program line 5: cutter radius", "program line 6: the parameter #<nope>",
+                             "program line 10: G0 and G1", "program line 11: the word Q",
+                             "program line 12: the program has turned its loops"})
+        EXPECT_THAT(bad.err, ::testing::HasSubstr(line));
+    EXPECT_THAT(bad.out, ::testing::HasSubstr("5 lines cannot run"));
 }
 
 }  // namespace

@@ -18,6 +18,12 @@ namespace corvex::cadhost::occt {
 
 struct DrawingState;
 
+// A milling cutter as the host's own cuts take it (host_calls.hpp): flat (corner 0), bull-nose,
+// ball (corner half the diameter) or V-bit (an included angle in degrees, a tip diameter).
+struct CutterShape {
+    double diameter = 0, length = 0, corner = 0, angle = 0, tip = 0;
+};
+
 // A drawing: entities in creation order, named groups of entities, system variables.
 class Drawing : public Document, public std::enable_shared_from_this<Drawing> {
 public:
@@ -47,6 +53,11 @@ public:
                                      const std::array<double, 3>& corner1);
     std::shared_ptr<Solid3D> addAxisCylinder(const std::array<double, 3>& base, double radius,
                                              double length, int axis);
+    // The solid a cutter sweeps as its tip moves from `from` to `to`, exactly. So far a straight
+    // plunge or lift (X and Y the same within 1e-9 mm): the cutter's body at the lower end, as tall
+    // as the cutter and the move. Any other move fails with an invalid argument.
+    std::shared_ptr<Solid3D> addCutterSweep(const CutterShape& cutter, const std::array<double, 3>& from,
+                                            const std::array<double, 3>& to);
 
     Journal& journal();
     std::shared_ptr<Journal> sharedJournal() const;

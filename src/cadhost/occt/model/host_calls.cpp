@@ -1,0 +1,47 @@
+#include "cadhost/occt/model/host_calls.hpp"
+
+#include <string>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/model/arguments.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+constexpr std::string_view kCutterSweep = "host:CutterSweep";
+
+std::array<double, 3> pointOf(const automation::Variant& value, const char* what) {
+    const gp_Pnt p = pointArg(value, what);
+    return {p.X(), p.Y(), p.Z()};
+}
+
+}  // namespace
+
+bool isHostCallName(std::string_view name) { return name.substr(0, 5) == "host:"; }
+
+std::size_t hostCallArity(std::string_view name) {
+    if (name == kCutterSweep) return 7;
+    throw automation::invalidArgument("the host has no call \"" + std::string(name) + "\"");
+}
+
+void invokeHostCall(Drawing& drawing, std::string_view name, const std::vector<automation::Variant>& arguments) {
+    if (arguments.size() != hostCallArity(name))
+        throw automation::invalidArgument(std::string(name) + " takes " + std::to_string(hostCallArity(name)) +
+                                          " arguments");
+    const auto from = pointOf(arguments[0], "the sweep's start");
+    const auto to = pointOf(arguments[1], "the sweep's end");
+    const CutterShape cutter{numberArg(arguments[2], "the cutter's diameter"), numberArg(arguments[3], "its length"),
+                             numberArg(arguments[4], "its corner radius"), numberArg(arguments[5], "its angle"),
+                             numberArg(arguments[6], "its tip diameter")};
+    // A fresh solid for each member: a subtraction absorbs the solid it is given.
+    for (const auto& member : drawing.groupMembers("PART")) {
+        const auto solid = std::dynamic_pointer_cast<Solid3D>(member);
+        if (!solid) throw automation::typeMismatch("a member of the group PART is not a 3D solid");
+        const auto cut = drawing.addCutterSweep(cutter, from, to);
+        solid->Boolean(automation::Variant::int32(static_cast<std::int32_t>(BooleanOp::Subtraction)),
+                       automation::Variant::object(cut));
+        solid->Update();
+    }
+}
+
+}  // namespace corvex::cadhost::occt

@@ -1,0 +1,28 @@
+#pragma once
+// The host's own calls: cuts the embedded host makes exactly where no member of corvex4 can. A
+// session writes them beside the members' calls under names that start "host:", which no
+// member's name can (a member's name has no colon), so that nobody takes one for a member. So
+// far there is one:
+//
+//   ["host:CutterSweep", [x0, y0, z0], [x1, y1, z1], diameter, length, corner, angle, tip]
+//
+// takes from every solid of the group "PART" the solid the cutter sweeps as its tip moves from
+// the first point to the second (Drawing::addCutterSweep: a straight plunge or lift so far),
+// each by the same subtraction as a member's cut (queued, guarded), as drill_path does.
+#include <string_view>
+#include <vector>
+
+#include "automation/variant.hpp"
+#include "cadhost/occt/model/embedded_host.hpp"
+
+namespace corvex::cadhost::occt {
+
+bool isHostCallName(std::string_view name);
+
+// The number of arguments the call takes; an automation error for a name the host lacks.
+std::size_t hostCallArity(std::string_view name);
+
+// Carries the call out on `drawing`; an automation error, as a member's, when it cannot.
+void invokeHostCall(Drawing& drawing, std::string_view name, const std::vector<automation::Variant>& arguments);
+
+}  // namespace corvex::cadhost::occt

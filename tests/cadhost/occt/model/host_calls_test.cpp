@@ -1,0 +1,83 @@
+// The host's own calls: a cutter's exact body for each shape, measured against its volume by
+// hand, and a plunge cut from the stock through the same subtraction as every member's cut.
+#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+#include <algorithm>
+
+#include "automation/error.hpp"
+#include "cadhost/occt/host_fixture.hpp"
+#include "cadhost/occt/model/host_calls.hpp"
+
+namespace corvex::cadhost::occt::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+// A body of radius 3 from its tip at the origin, 10 tall, for each shape.
+TEST_F(HostTest, ACutterSweepStraightDownIsTheCuttersExactBodyAsTallAsTheCutterAndTheMove) {
+    const double R = 3, H = 10;
+    auto frustum = [](double h, double r0, double r1) { return M_PI * h / 3 * (r0 * r0 + r0 * r1 + r1 * r1); };
+    const double v60 = (R - 0.5) / std::tan(M_PI / 6), v20Top = H * std::tan(M_PI / 18);
+    struct Case {
+        const char* what;
+        CutterShape cutter;
+        double volume, halfWidth;
+    } cases[] = {
+        {"flat", {6, 6, 0, 0, 0}, M_PI * R * R * H, R},
+        {"ball", {6, 6, 3, 0, 0}, 2 * M_PI * R * R * R / 3 + M_PI * R * R * (H - R), R},
+        // The corner's slab by hand: pi [(R - c)^2 c + 2 (R - c) pi c^2 / 4 + 2 c^3 / 3], c = 1.
+        {"bull-nose", {6, 6, 1, 0, 0}, M_PI * (4 + M_PI + 2.0 / 3) + M_PI * R * R * (H - 1), R},
+        {"pointed V-bit of 90 degrees", {6, 6, 0, 90, 0}, frustum(R, 0, R) + M_PI * R * R * (H - R), R},
+        {"V-bit of 60 degrees with a tip of 1", {6, 6, 0, 60, 1}, frustum(v60, 0.5, R) + M_PI * R * R * (H - v60), R},
+        {"V-bit of 20 degrees, its cone taller than the body", {6, 6, 0, 20, 0}, frustum(H, 0, v20Top), v20Top},
+    };
+    for (const auto& c : cases) {
+        // The cutter is 6 long; the move down by 4 makes the body 10 tall, at the lower end.
+        const auto body = drawing->addCutterSweep(c.cutter, {5, 7, 4}, {5, 7, 0});
+        const auto m = measureSolid(*body);
+        EXPECT_TRUE(m.valid) << c.what;
+        EXPECT_EQ(m.solids, 1) << c.what;
+        EXPECT_NEAR(m.volume, c.volume, 1e-6 * c.volume) << c.what;
+        EXPECT_NEAR(m.box.min[2], 0, 1e-6) << c.what;
+        EXPECT_NEAR(m.box.max[2], H, 1e-6) << c.what;
+        EXPECT_NEAR(m.box.max[0] - 5, c.halfWidth, 1e-6) << c.what;
+        EXPECT_NEAR(m.box.min[1] - 7, -c.halfWidth, 1e-6) << c.what;
+    }
+}
+
+TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
+    drawing->addToGroup("PART", drawing->addBox({0, 0, -20}, {100, 100, 0}));
+    drawing->addToGroup("PART", drawing->addBox({0, 200, -20}, {100, 300, 0}));
+    const std::vector<Variant> ball{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(3), num(0), num(0)};
+    invokeHostCall(*drawing, "host:CutterSweep", ball);
+    const auto part = drawing->groupMembers("PART");
+    EXPECT_NEAR(measureSolid(*part[0]).volume, 200000 - (2 * M_PI * 9 + M_PI * 9 * 1), 1e-6);
+    EXPECT_NEAR(measureSolid(*part[1]).volume, 200000, 1e-6);  // met by none
+    const auto& lines = drawing->journal().lines();
+    const auto sweep = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("AddCutterSweep") != std::string::npos; });
+    ASSERT_NE(sweep, lines.end());
+    EXPECT_THAT(*std::next(sweep), HasSubstr("Solid3D#1.Boolean(2"));
+
+    // What the host cannot make is an automation error that says why.
+    const std::pair<std::vector<Variant>, const char*> refused[] = {
+        {{pt(50, 50, 5), pt(60, 50, -4), num(6), num(30), num(3), num(0), num(0)}, "straight up or down only"},
+        {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(4), num(0), num(0)}, "a corner from 0 to its radius"},
+        {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(0), num(180), num(0)}, "an angle below 180 degrees"},
+        {{pt(50, 50, 5), pt(50, 50, -4), num(6)}, "takes 7 arguments"},
+        {{pt(50, 50, 5), pt(50, 50, 2e6), num(6), num(30), num(0), num(0), num(0)}, "working range"},
+    };
+    for (const auto& [arguments, message] : refused) {
+        try {
+            invokeHostCall(*drawing, "host:CutterSweep", arguments);
+            ADD_FAILURE() << message;
+        } catch (const automation::Error& error) {
+            EXPECT_THAT(error.description(), HasSubstr(message));
+        }
+    }
+    EXPECT_THROW(invokeHostCall(*drawing, "host:Nothing", {}), automation::Error);
+    EXPECT_NEAR(measureSolid(*part[0]).volume, 200000 - (2 * M_PI * 9 + M_PI * 9 * 1), 1e-6);  // none cut
+}
+
+}  // namespace
+}  // namespace corvex::cadhost::occt::testing
