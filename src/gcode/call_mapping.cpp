@@ -56,6 +56,7 @@ private:
     // whose ends all crossed each other, and took the square of its moves in time.
     bool lengthensLastSlot(const Point& from, const Point& to, double r);
     void slot(int line, const Point& from, const Point& to, double r);
+    void hostSweep(int line, const Point& from, const Point& to);  // host:CutterSweep, one cut
     struct LevelSlot {
         std::size_t call;  // the ToolExtrudeLine; its MoveTool follows
         Point from, to;
@@ -129,21 +130,22 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         sweeps({std::min(from[0], to[0]), std::min(from[1], to[1]), std::min(from[2], to[2])},
                {std::max(from[0], to[0]), std::max(from[1], to[1]), std::max(from[2], to[2])}, r);
     if (!inPlan && dz > 0) {  // a lift
-    } else if (!cutter.flat() && !inPlan) {
-        // No member sweeps a rounded tip straight down, and a cylinder would cut a different
-        // part: the host cuts the cutter's exact body at the bottom with its column above.
-        add(line, json::array({"host:CutterSweep", point(from), point(to), cutter.diameter, cutter.length, cutter.corner,
-                               cutter.angle, cutter.tip}), true);
     } else if (cutter.flat() && !inPlan) {
         add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
     } else if (cutter.flat() && std::fabs(dz) < kShortestCut) {
         if (lengthensLastSlot(from, to, r)) return;
         slot(line, from, to, r);
         lastSlot_ = LevelSlot{plan.calls.size() - 1, from, to, r, loaded_};
+    } else if (cutter.flat() || cutter.shape() == Tool::Shape::Ball || !inPlan) {
+        // No member sweeps a move that changes height, nor a rounded tip exactly: the host
+        // sweeps the cutter's exact body along the move, one cut (a plunge: the body at the
+        // bottom with its column above).
+        hostSweep(line, from, to);
     } else {
-        // The member sweeps at the start's height all the way (its path lies at the start's
-        // elevation), so a sloping move goes in pieces that each rise or fall no more than the
-        // tolerance: the part then lies within it of the programmed surface.
+        // A bull-nose, which the host does not sweep yet: the member sweeps at the start's
+        // height all the way (its path lies at the start's elevation), so a sloping move goes in
+        // pieces that each rise or fall no more than the tolerance: the part then lies within it
+        // of the programmed surface.
         const double pieces = std::max(1.0, std::ceil(std::fabs(dz) / tolerance_ - 1e-9));
         if (!(pieces <= kMostChords))
             throw ProgramError(line, "the sloping move would take more than " + std::to_string(kMostChords) +
@@ -158,11 +160,17 @@ void Planner::feed(int line, const Point& from, const Point& to) {
             add(line, json::array({"SubtractToolFromGroup"}), true);
             at = next;
         }
-        // The member makes the sweep's end cap as a solid of its own and leaves it uncut; a flat
-        // end mill's is its cylinder at the end. No member cuts a rounded one.
-        if (cutter.flat()) add(line, json::array({"drill_path", to[0], to[1], to[2], cutter.length, r}), true);
+        // The member makes the sweep's end cap as a solid of its own and leaves it uncut: the
+        // host cuts the cutter's body there.
+        hostSweep(line, to, to);
     }
     moveTool(line, to);
+}
+
+void Planner::hostSweep(int line, const Point& from, const Point& to) {
+    const Tool& cutter = tool(line);
+    add(line, json::array({"host:CutterSweep", point(from), point(to), cutter.diameter, cutter.length, cutter.corner,
+                           cutter.angle, cutter.tip}), true);
 }
 
 void Planner::slot(int line, const Point& from, const Point& to, double r) {

@@ -158,30 +158,37 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
         all.insert(all.end(), calls.begin(), calls.end());
         return all;
     };
-    // A rapid, a plunge, a slot at one depth, a ramp (down 1 in two pieces at a tolerance of
-    // 0.5: the member sweeps at its start's height), two slots at the ramp's depth (the ramp's
-    // sweep left its own outline as the slot outline: a fresh one is made once), a lift, an arc
-    // and a full circle.
+    // A rapid, a plunge, a slot at one depth, a ramp (the host's exact sweep, one cut), two
+    // slots at the ramp's depth, a lift, an arc and a full circle.
     const std::string program =
         "T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\nG1 X20\nG1 X30 Z-3\nG1 Y20\nG1 X40\nG1 Z5\nG0 Z-3\nG2 X40 Y10 R5\n"
         "G2 X40 Y10 I-5 J0\n";
     EXPECT_EQ(membersFor(program, flat, 0.5),
-              with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "ToolExtrudePath",
-                    "SubtractToolFromGroup", "ToolExtrudePath", "SubtractToolFromGroup", "drill_path", "MoveTool",
-                    "ToolPolyCreate", "ToolExtrudeLine", "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool",
-                    "MoveTool", "ToolMillArc", "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
-    // A ball sweeps every feed but the lift: the ramp down 4 in 400 pieces of 0.01, the line at
-    // one depth whole, and a half turn of radius 5 in 25 chords (each turns by at most
+              with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "host:CutterSweep", "MoveTool",
+                    "ToolExtrudeLine", "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc",
+                    "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
+    // The host sweeps every feed of a ball but the lift, each whole: the ramp, the line at one
+    // depth, the plunge, and a half turn of radius 5 in 25 chords (each turns by at most
     // 2 acos(1 - 0.01 / 5)).
-    const V ballCalls = membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\n", ball);
-    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 400 + 1 + 25);
-    // ...but no member sweeps its rounded tip straight down: the host cuts its body there.
-    EXPECT_EQ(membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 Z-2\n", ball), with({"MoveTool", "host:CutterSweep", "MoveTool"}));
-    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "drill_path"), 0);
-    // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each falling 0.125
-    // and so in two pieces.
+    const V ballCalls =
+        membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\nG1 Z-5\n", ball);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1 + 1 + 25 + 1);
+    EXPECT_EQ(ballCalls.size(), 2u + 1 + 28 * 2 + 2);  // each sweep with its MoveTool; the rapids and the lift
+    // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each one sweep.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
-    EXPECT_EQ(std::count(helix.begin(), helix.end(), "ToolExtrudePath"), 32);
+    EXPECT_EQ(std::count(helix.begin(), helix.end(), "host:CutterSweep"), 16);
+    // A bull-nose ramp goes in pieces of the member's sweep (the host does not sweep it yet),
+    // then its body at the end; a flat end mill's slot after it makes a fresh slot outline,
+    // since the member's sweep left its own.
+    {
+        ToolSet tools{{{1, flat}, {2, Tool{6, 30, 1}}}, std::nullopt};
+        const auto plan = planCalls(run("T2 M6\nG0 X10 Y10 Z2\nG1 X20 Z1\nT1 M6\nG1 X30\n", 0).motions, tools, 0, 0.5);
+        V members;
+        for (const auto& call : plan.calls) members.push_back(call.member());
+        EXPECT_EQ(members, (V{"StartAcad", "MakeToolMill", "MoveTool", "ToolExtrudePath", "SubtractToolFromGroup",
+                              "ToolExtrudePath", "SubtractToolFromGroup", "host:CutterSweep", "MoveTool", "MakeToolMill",
+                              "ToolPolyCreate", "ToolExtrudeLine", "MoveTool"}));
+    }
     // Level moves straight on lengthen one slot (its corners those of the whole run, its line
     // the first's); a turn, or a step back, starts a new one.
     {

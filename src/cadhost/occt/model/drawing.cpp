@@ -12,7 +12,7 @@
 #include "cadhost/occt/model/groups.hpp"
 #include "cadhost/occt/model/guard.hpp"
 #include "cadhost/occt/model/model_space.hpp"
-#include "cadhost/occt/geometry/cutter_body.hpp"
+#include "cadhost/occt/geometry/cutter_sweep.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 #include "cadhost/working_range.hpp"
 
@@ -157,14 +157,11 @@ std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, cons
             for (double value : *point)
                 if (!std::isfinite(value) || std::fabs(value) > kWorkingRange)
                     throw automation::invalidArgument("a cutter's move must lie within the working range");
-        if (std::hypot(to[0] - from[0], to[1] - from[1]) > 1e-9)
-            throw automation::invalidArgument("the host sweeps a cutter straight up or down only, so far");
         if (!(cutter.length > 0) || !(cutter.length <= kWorkingRange))
             throw automation::invalidArgument("a cutter needs a length above 0");
-        const auto& low = from[2] <= to[2] ? from : to;
         const CutterProfile profile{cutter.diameter / 2, cutter.corner, cutter.angle, cutter.tip};
-        auto solid = std::make_shared<SolidEntity>(
-            cutterBody(profile, gp_Pnt(low[0], low[1], low[2]), cutter.length + std::fabs(to[2] - from[2])));
+        auto solid = std::make_shared<SolidEntity>(straightSweep(
+            profile, cutter.length, gp_Pnt(from[0], from[1], from[2]), gp_Pnt(to[0], to[1], to[2])));
         state_->add(solid);
         entry.result(Variant::object(solid));
         return std::shared_ptr<Solid3D>(solid);

@@ -53,9 +53,9 @@ public:
                                      const std::array<double, 3>& corner1);
     std::shared_ptr<Solid3D> addAxisCylinder(const std::array<double, 3>& base, double radius,
                                              double length, int axis);
-    // The solid a cutter sweeps as its tip moves from `from` to `to`, exactly. So far a straight
-    // plunge or lift (X and Y the same within 1e-9 mm): the cutter's body at the lower end, as tall
-    // as the cutter and the move. Any other move fails with an invalid argument.
+    // The solid a cutter sweeps as its tip moves from `from` to `to`, exactly (see
+    // cutter_sweep.hpp): any straight move of a flat or ball cutter; straight up or down only of
+    // a bull-nose or V-bit so far (their other moves fail with an invalid argument).
     std::shared_ptr<Solid3D> addCutterSweep(const CutterShape& cutter, const std::array<double, 3>& from,
                                             const std::array<double, 3>& to);
 

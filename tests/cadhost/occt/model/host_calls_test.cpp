@@ -46,6 +46,35 @@ TEST_F(HostTest, ACutterSweepStraightDownIsTheCuttersExactBodyAsTallAsTheCutterA
     }
 }
 
+// Along a straight move v, a convex body K sweeps vol(K) + |v| times the area of K's shadow on a
+// plane square to v. At an angle t from the vertical, a cylinder of radius R and height L casts
+// 2 R L sin t + pi R^2 |cos t|; a ball-nose (its side h = L - R above the ball) casts
+// 2 R h sin t + pi R^2 |cos t| / 2 + pi R^2 / 2 (the ball's half disc below the side's).
+TEST_F(HostTest, ACutterSweepAlongAnyStraightMoveIsTheBodysMinkowskiSumWithTheMove) {
+    const double R = 3, L = 12;
+    const std::array<double, 3> moves[] = {{20, 0, 0},  {0, 15, -4}, {-7, 7, 3}, {10, -2, -10}, {0.5, 0, -9},
+                                           {3, 4, 1e-7}, {-20, -5, 0.5}, {1e-5, 0, -3}, {6, 6, 6}};
+    for (const double corner : {0.0, R}) {
+        for (const auto& v : moves) {
+            const double length = std::hypot(v[0], v[1], v[2]), t = std::acos(std::fabs(v[2]) / length);
+            const double h = L - corner;
+            const double body = corner == 0 ? M_PI * R * R * L : 2 * M_PI * R * R * R / 3 + M_PI * R * R * h;
+            const double shadow = corner == 0 ? 2 * R * L * std::sin(t) + M_PI * R * R * std::cos(t)
+                                              : 2 * R * h * std::sin(t) + M_PI * R * R * (std::cos(t) + 1) / 2;
+            const std::array<double, 3> from{10, 20, 5}, to{10 + v[0], 20 + v[1], 5 + v[2]};
+            const auto sweep = drawing->addCutterSweep({2 * R, L, corner, 0, 0}, from, to);
+            const auto m = measureSolid(*sweep);
+            const std::string what = (corner == 0 ? "flat " : "ball ") + std::to_string(v[0]) + " " +
+                                     std::to_string(v[1]) + " " + std::to_string(v[2]);
+            EXPECT_TRUE(m.valid) << what;
+            EXPECT_EQ(m.solids, 1) << what;
+            EXPECT_NEAR(m.volume, body + length * shadow, 1e-6 * (body + length * shadow) + 1e-5) << what;
+            EXPECT_NEAR(m.box.min[2], std::min(from[2], to[2]), 1e-5) << what;
+            EXPECT_NEAR(m.box.max[2], std::max(from[2], to[2]) + L, 1e-5) << what;
+        }
+    }
+}
+
 TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
     drawing->addToGroup("PART", drawing->addBox({0, 0, -20}, {100, 100, 0}));
     drawing->addToGroup("PART", drawing->addBox({0, 200, -20}, {100, 300, 0}));
@@ -61,7 +90,7 @@ TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
 
     // What the host cannot make is an automation error that says why.
     const std::pair<std::vector<Variant>, const char*> refused[] = {
-        {{pt(50, 50, 5), pt(60, 50, -4), num(6), num(30), num(3), num(0), num(0)}, "straight up or down only"},
+        {{pt(50, 50, 5), pt(60, 50, -4), num(6), num(30), num(1), num(0), num(0)}, "straight up or down only"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(4), num(0), num(0)}, "a corner from 0 to its radius"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(0), num(180), num(0)}, "an angle below 180 degrees"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6)}, "takes 7 arguments"},

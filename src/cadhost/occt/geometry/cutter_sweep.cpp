@@ -1,0 +1,158 @@
+#include "cadhost/occt/geometry/cutter_sweep.hpp"
+
+#include <BOPAlgo_GlueEnum.hxx>
+#include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepAlgoAPI_Splitter.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <BRepGProp.hxx>
+#include <BRep_Builder.hxx>
+#include <GProp_GProps.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS_Compound.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakePolygon.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepPrimAPI_MakePrism.hxx>
+#include <GC_MakeArcOfCircle.hxx>
+#include <ShapeUpgrade_UnifySameDomain.hxx>
+#include <Standard_Failure.hxx>
+#include <TopTools_ListOfShape.hxx>
+#include <gp_Ax2.hxx>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "automation/error.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+gp_Pnt operator+(const gp_Pnt& p, const gp_Vec& v) { return p.Translated(v); }
+
+// Half a disc: the diameter across `across` through `centre`, the half on the side of `towards`.
+TopoDS_Shape halfDisc(const gp_Pnt& centre, const gp_Vec& across, const gp_Vec& towards) {
+    const gp_Pnt a = centre + across, b = centre + across.Reversed(), middle = centre + towards;
+    BRepBuilderAPI_MakeWire wire(BRepBuilderAPI_MakeEdge(a, b).Edge(),
+                                 BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(b, middle, a).Value()).Edge());
+    return BRepBuilderAPI_MakeFace(wire.Wire(), true).Face();
+}
+
+TopoDS_Shape rectangle(const gp_Pnt& corner, const gp_Vec& side, const gp_Vec& up) {
+    BRepBuilderAPI_MakePolygon polygon(corner, corner + side, corner + side + up, corner + up, true);
+    return BRepBuilderAPI_MakeFace(polygon.Wire(), true).Face();
+}
+
+TopoDS_Shape prism(const TopoDS_Shape& face, const gp_Vec& move) { return BRepPrimAPI_MakePrism(face, move).Shape(); }
+
+TopoDS_Shape fused(const std::vector<TopoDS_Shape>& pieces) {
+    for (auto glue : {BOPAlgo_GlueShift, BOPAlgo_GlueOff}) {
+        BRepAlgoAPI_Fuse fuse;
+        TopTools_ListOfShape arguments, tools;
+        arguments.Append(pieces.front());
+        for (std::size_t i = 1; i < pieces.size(); ++i) tools.Append(pieces[i]);
+        fuse.SetArguments(arguments);
+        fuse.SetTools(tools);
+        fuse.SetGlue(glue);
+        fuse.SetToFillHistory(false);
+        fuse.Build();
+        if (!fuse.IsDone() || fuse.HasErrors()) continue;
+        ShapeUpgrade_UnifySameDomain unify(fuse.Shape(), true, true, false);
+        unify.Build();
+        return unify.Shape();
+    }
+    throw automation::failure("the kernel could not join the parts of a cutter's sweep");
+}
+
+// The body divided by `faces` into the part behind them and the part ahead of them (along
+// `forward`, from `tip`).
+std::pair<TopoDS_Shape, TopoDS_Shape> dividedBody(const TopoDS_Shape& body, const std::vector<TopoDS_Shape>& faces,
+                                                  const gp_Pnt& tip, const gp_Vec& forward) {
+    BRepAlgoAPI_Splitter splitter;
+    TopTools_ListOfShape arguments, tools;
+    arguments.Append(body);
+    for (const auto& face : faces) tools.Append(face);
+    splitter.SetArguments(arguments);
+    splitter.SetTools(tools);
+    splitter.SetToFillHistory(false);
+    splitter.Build();
+    if (!splitter.IsDone() || splitter.HasErrors()) throw automation::failure("the kernel could not divide a cutter's body");
+    BRep_Builder builder;
+    TopoDS_Compound behind, ahead;
+    builder.MakeCompound(behind);
+    builder.MakeCompound(ahead);
+    int count[2] = {0, 0};
+    for (TopExp_Explorer solid(splitter.Shape(), TopAbs_SOLID); solid.More(); solid.Next()) {
+        GProp_GProps properties;
+        BRepGProp::VolumeProperties(solid.Current(), properties);
+        const bool isAhead = gp_Vec(tip, properties.CentreOfMass()).Dot(forward) > 0;
+        builder.Add(isAhead ? ahead : behind, solid.Current());
+        ++count[isAhead];
+    }
+    if (count[0] != 1 || count[1] != 1) throw automation::failure("a cutter's body did not divide into two parts");
+    return {TopoDS_Iterator(behind).Value(), TopoDS_Iterator(ahead).Value()};
+}
+
+}  // namespace
+
+bool sweepsExactly(const CutterProfile& cutter) {
+    return cutter.angle == 0 && (cutter.corner == 0 || cutter.corner == cutter.radius);
+}
+
+TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& to) {
+    const double across = std::hypot(to.X() - from.X(), to.Y() - from.Y());
+    double rise = to.Z() - from.Z();
+    if (across < kSweepFlatness) {
+        const gp_Pnt low = rise < 0 ? gp_Pnt(from.X(), from.Y(), to.Z()) : from;
+        return cutterBody(cutter, low, length + std::fabs(rise));
+    }
+    if (!sweepsExactly(cutter))
+        throw automation::invalidArgument("the host sweeps a flat or ball cutter along a sloping or level move, "
+                                          "and other cutters straight up or down only, so far");
+    const double r = cutter.radius;
+    const bool ball = cutter.corner > 0;
+    if (!(r > 0) || !(length > (ball ? r : 0)))
+        throw automation::invalidArgument("a cutter needs a radius above 0 and a length above its corner");
+    if (std::fabs(rise) < kSweepFlatness) rise = 0;
+    try {
+        // The move's frame: forward across, left, up.
+        const gp_Dir forward(to.X() - from.X(), to.Y() - from.Y(), 0), up = gp::DZ(), left = up.Crossed(forward);
+        const gp_Vec move(across * gp_Vec(forward) + rise * gp_Vec(up));
+        const gp_Vec toLeft = r * gp_Vec(left), toFront = r * gp_Vec(forward);
+        // Where the straight side starts: at the tip, or at the ball's equator.
+        const double sideFrom = ball ? r : 0;
+        const gp_Pnt sideBase = from + gp_Vec(0, 0, sideFrom);
+        // The surface dividing the body into the part behind it and the part ahead: the axial
+        // rectangle square to the move along the straight side, and on a ball the lower half of
+        // its great disc square to the move.
+        std::vector<TopoDS_Shape> divide{
+            rectangle(sideBase + toLeft.Reversed(), 2 * toLeft, gp_Vec(0, 0, length - sideFrom))};
+        if (ball) {
+            const double norm = move.Magnitude();
+            const gp_Vec down = r / norm * (rise * gp_Vec(forward) - across * gp_Vec(up));  // in the disc, downwards
+            divide.push_back(halfDisc(sideBase, toLeft, down));
+        }
+        // The parts come from the body as the plunges make it, so that where sweeps and plunges
+        // meet, their curved faces lie on the very same surfaces.
+        const auto [behind, ahead] = dividedBody(cutterBody(cutter, from, length), divide, from, gp_Vec(forward));
+        gp_Trsf shift;
+        shift.SetTranslation(move);
+        std::vector<TopoDS_Shape> pieces{behind, BRepBuilderAPI_Transform(ahead, shift, true).Shape()};
+        for (const auto& face : divide) pieces.push_back(prism(face, move));
+        // The flat discs a sloping move sweeps: of the top, the half that leads downhill (the
+        // front going down, the back going up), and of a flat bottom the other half.
+        if (rise != 0) {
+            const gp_Vec downhill = rise < 0 ? toFront : toFront.Reversed();
+            pieces.push_back(prism(halfDisc(from + gp_Vec(0, 0, length), toLeft, downhill), move));
+            if (!ball) pieces.push_back(prism(halfDisc(from, toLeft, downhill.Reversed()), move));
+        }
+        return fused(pieces);
+    } catch (const Standard_Failure& failure) {
+        throw automation::failure(std::string("making a cutter's sweep failed in OpenCASCADE: ") +
+                                  failure.GetMessageString());
+    }
+}
+
+}  // namespace corvex::cadhost::occt

@@ -1,0 +1,29 @@
+#pragma once
+// The exact solid a milling cutter sweeps along a straight move in any direction: the Minkowski
+// sum of its body and the move. The body is convex, so the sum is the body's back part at the
+// start, its front part at the end, and between them the prism that the surface dividing the
+// two parts (spanning the body's silhouette seen along the move) sweeps along the move. For a
+// flat end mill that surface is the axial rectangle square to the move and half of the top and
+// of the bottom disc; for a ball, the rectangle above the ball's equator and the half of the
+// great disc square to the move below it, and half of the top disc. The parts share whole faces,
+// which the kernel's glued fuse joins without intersecting surfaces. Every function fails with
+// an automation::Error.
+#include <TopoDS_Shape.hxx>
+#include <gp_Pnt.hxx>
+
+#include "cadhost/occt/geometry/cutter_body.hpp"
+
+namespace corvex::cadhost::occt {
+
+// Below this, a move's change across (in X and Y) or along Z is taken as none: the move is
+// straight up or down, or level. The part then differs from the exact one by less than this.
+inline constexpr double kSweepFlatness = 1e-6;
+
+// Whether straightSweep makes this cutter's sweep along every move (so far flat and ball).
+bool sweepsExactly(const CutterProfile& cutter);
+
+// The solid the cutter of `length` sweeps as its tip moves from `from` to `to`; the body alone
+// for a move of no length.
+TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& to);
+
+}  // namespace corvex::cadhost::occt
