@@ -7,7 +7,7 @@
 //   ["host:CutterSweep", [x0, y0, z0], [x1, y1, z1], diameter, length, corner, angle, tip]
 //
 // takes from every solid of the group "PART" the solid the cutter sweeps as its tip moves from
-// the first point to the second (Drawing::addCutterSweep: a straight plunge or lift so far),
+// the first point to the second (Drawing::addCutterSweep, exactly: see cutter_sweep.hpp),
 // each by the same subtraction as a member's cut (queued, guarded), as drill_path does.
 #include <string_view>
 #include <vector>
