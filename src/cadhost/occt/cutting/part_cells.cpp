@@ -52,21 +52,10 @@ TopoDS_Shape compoundOf(const std::vector<TopoDS_Shape>& solids) {
 // when neither gives a valid part of the cells' volume (seen: a hole across a cutting plane
 // filled back in).
 std::optional<TopoDS_Shape> joinedCells(const std::vector<TopoDS_Shape>& cells, double volume, FaceVolumes& known) {
-    for (auto glue : {BOPAlgo_GlueShift, BOPAlgo_GlueOff}) {
+    for (const bool glued : {true, false}) {
         try {
-            BRepAlgoAPI_Fuse fuse;
-            TopTools_ListOfShape arguments, tools;
-            arguments.Append(cells.front());
-            for (std::size_t i = 1; i < cells.size(); ++i) tools.Append(cells[i]);
-            fuse.SetArguments(arguments);
-            fuse.SetTools(tools);
-            fuse.SetGlue(glue);
-            fuse.SetNonDestructive(true);  // the cells go on taking cuts
-            fuse.SetToFillHistory(false);
-            fuse.SetRunParallel(true);
-            fuse.Build();
-            if (!fuse.IsDone() || fuse.HasErrors()) continue;
-            TopoDS_Shape joined = fuse.Shape();
+            const TopoDS_Shape joined = fusedSolids(cells, glued, /*keepSolids=*/true);  // the cells go on taking cuts
+            if (joined.IsNull()) continue;
             VolumeTally tally = known.tally(joined);
             if (std::fabs(tally.volume - volume) <= volumeTolerance(volume) &&
                 (validWhereChanged(joined, tally.newFaces) || isValidShape(joined)))

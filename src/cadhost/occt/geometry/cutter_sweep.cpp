@@ -1,7 +1,5 @@
 #include "cadhost/occt/geometry/cutter_sweep.hpp"
 
-#include <BOPAlgo_GlueEnum.hxx>
-#include <BRepAlgoAPI_Fuse.hxx>
 #include <BRepAlgoAPI_Splitter.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
 #include <BRepGProp.hxx>
@@ -26,6 +24,7 @@
 #include <vector>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -48,18 +47,10 @@ TopoDS_Shape rectangle(const gp_Pnt& corner, const gp_Vec& side, const gp_Vec& u
 TopoDS_Shape prism(const TopoDS_Shape& face, const gp_Vec& move) { return BRepPrimAPI_MakePrism(face, move).Shape(); }
 
 TopoDS_Shape fused(const std::vector<TopoDS_Shape>& pieces) {
-    for (auto glue : {BOPAlgo_GlueShift, BOPAlgo_GlueOff}) {
-        BRepAlgoAPI_Fuse fuse;
-        TopTools_ListOfShape arguments, tools;
-        arguments.Append(pieces.front());
-        for (std::size_t i = 1; i < pieces.size(); ++i) tools.Append(pieces[i]);
-        fuse.SetArguments(arguments);
-        fuse.SetTools(tools);
-        fuse.SetGlue(glue);
-        fuse.SetToFillHistory(false);
-        fuse.Build();
-        if (!fuse.IsDone() || fuse.HasErrors()) continue;
-        ShapeUpgrade_UnifySameDomain unify(fuse.Shape(), true, true, false);
+    for (const bool glued : {true, false}) {
+        const TopoDS_Shape joined = fusedSolids(pieces, glued, /*keepSolids=*/false);
+        if (joined.IsNull()) continue;
+        ShapeUpgrade_UnifySameDomain unify(joined, true, true, false);
         unify.Build();
         return unify.Shape();
     }

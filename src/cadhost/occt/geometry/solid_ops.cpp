@@ -202,6 +202,22 @@ TopoDS_Shape movedShape(const TopoDS_Shape& shape, const gp_Trsf& motion) {
     return shape.Located(TopLoc_Location(motion * shape.Location().Transformation()));
 }
 
+TopoDS_Shape fusedSolids(const std::vector<TopoDS_Shape>& solids, bool glued, bool keepSolids) {
+    BRepAlgoAPI_Fuse fuse;
+    TopTools_ListOfShape arguments, tools;
+    arguments.Append(solids.front());
+    for (std::size_t i = 1; i < solids.size(); ++i) tools.Append(solids[i]);
+    fuse.SetArguments(arguments);
+    fuse.SetTools(tools);
+    fuse.SetGlue(glued ? BOPAlgo_GlueShift : BOPAlgo_GlueOff);
+    fuse.SetNonDestructive(keepSolids);
+    fuse.SetToFillHistory(false);
+    fuse.SetRunParallel(true);
+    fuse.Build();
+    if (!fuse.IsDone() || fuse.HasErrors()) return {};
+    return fuse.Shape();
+}
+
 TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::vector<TopoDS_Shape>& tools,
                         BooleanOp operation, double fuzzy) {
     auto algorithm = booleanAlgorithm(operation);
