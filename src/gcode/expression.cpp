@@ -13,8 +13,10 @@ using Kind = Expression::Kind;
 
 // How close two values count as equal in a comparison, as the controllers compare.
 constexpr double kEqualWithin = 0.0001;
-// Brackets nested deeper than this are refused: a program cannot run the reader out of stack.
+// Brackets nested deeper than this, or an expression of more values than this, are refused: a
+// program cannot run the reader, or the evaluation of a long chain, out of stack.
 constexpr int kDeepestNesting = 200;
+constexpr int kMostValues = 2000;
 constexpr double kDegree = M_PI / 180;
 
 bool startsWith(std::string_view text, std::size_t at, std::string_view word) {
@@ -53,9 +55,11 @@ private:
     std::string_view text_;
     std::size_t& at_;
     int depth_ = 0;
+    int values_ = 0;
 };
 
 Expression Reader::value() {
+    if (++values_ > kMostValues) fail("an expression of more than " + std::to_string(kMostValues) + " values");
     if (at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) {
         const bool negative = text_[at_++] == '-';
         if (++depth_ > kDeepestNesting) fail("signs nested deeper than " + std::to_string(kDeepestNesting));

@@ -56,6 +56,16 @@ TEST(GcodeExpression, ValuesAsTheDialectComputesThem) {
         {"#0", "#0 is not one of #1 to #5399"}, {"#1.5", "must be whole"}, {"ATAN[1]", "ATAN is written ATAN[y]/[x]"},
         {"EXISTS[#1]", "EXISTS takes a named parameter"}, {"[10**400]", "not a finite number"},
     };
+    // A chain too long to evaluate within the stack is refused as it is read.
+    std::string chain = "[1";
+    for (int i = 0; i < 100000; ++i) chain += "+1";
+    std::size_t at = 0;
+    try {
+        readValue(chain + "]", at);
+        ADD_FAILURE() << "a chain of 100001 values was taken";
+    } catch (const ExpressionError& error) {
+        EXPECT_THAT(error.what, HasSubstr("more than 2000 values"));
+    }
     for (const auto& [text, message] : errors) {
         try {
             std::size_t at = 0;
