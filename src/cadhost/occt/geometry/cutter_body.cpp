@@ -29,6 +29,7 @@ TopoDS_Shape cutterBody(const CutterProfile& cutter, const gp_Pnt& tip, double h
         !(cutter.tip >= 0 && cutter.tip / 2 < r))
         throw automation::invalidArgument("a cutter needs a radius and a height above 0, a corner from 0 to its radius, "
                                           "and a V-bit an angle below 180 degrees and a tip narrower than it");
+    if (c > height) throw automation::invalidArgument("a cutter's corner cannot be taller than its body");
     // The profile in the plane through the axis, along +X from it; (across, up) from the tip.
     const double x0 = tip.X(), y0 = tip.Y(), z0 = tip.Z();
     auto at = [&](double across, double up) { return gp_Pnt(x0 + across, y0, z0 + up); };
@@ -50,7 +51,6 @@ TopoDS_Shape cutterBody(const CutterProfile& cutter, const gp_Pnt& tip, double h
             // A quarter circle about (r - c, c), from below its centre to beside it.
             const gp_Circ circle(gp_Ax2(at(r - c, c), gp_Dir(0, -1, 0), gp_Dir(1, 0, 0)), c);
             wire.Add(BRepBuilderAPI_MakeEdge(GC_MakeArcOfCircle(circle, at(r - c, 0), at(r, c), true).Value()).Edge());
-            if (c > height) throw automation::invalidArgument("a cutter's corner cannot be taller than its body");
             across = r, up = c;
         } else {
             line(0, 0, r, 0);
