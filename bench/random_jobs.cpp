@@ -231,9 +231,9 @@ void programs(Draw& draw, Job& job) {
         if (kind < 0.4) {
             program << "G1 X" << coordinate() << " Y" << y << "\n";  // along X, then anywhere
             if (draw.chance(0.5)) program << "G1 X" << coordinate() << " Y" << coordinate() << "\n";
-            // Ramps and 3-D lines, which the host sweeps (not yet a bull-nose's): to a new
-            // depth, then on at another.
-            const bool swept = corner == 0 || corner == r;
+            // Ramps and 3-D lines, which the host sweeps (a flat end mill's only, so far): to a
+            // new depth, then on at another.
+            const bool swept = corner == 0;
             if (swept && draw.chance(0.4)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
             if (swept && draw.chance(0.3)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
         } else if (kind < 0.8 && corner == 0) {  // an arc or a full ring about a centre beside the start

@@ -136,14 +136,15 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         if (lengthensLastSlot(from, to, r)) return;
         slot(line, from, to, r);
         lastSlot_ = LevelSlot{plan.calls.size() - 1, from, to, r, loaded_};
-    } else if (cutter.flat() || cutter.shape() == Tool::Shape::Ball || !inPlan) {
-        // No member sweeps a move that changes height, nor a rounded tip exactly: the host
+    } else if (cutter.flat() || !inPlan) {
+        // No member sweeps a move that changes height, nor a rounded tip straight down: the host
         // sweeps the cutter's exact body along the move, one cut (a plunge: the body at the
-        // bottom with its column above).
+        // bottom with its column above). A ball's other moves stay with the member's sweeps:
+        // the host's, starting in the hole of the same ball, left material in it unseen by the
+        // guard in random programs (3 jobs of 200).
         hostSweep(line, from, to);
     } else {
-        // A bull-nose, which the host does not sweep yet: the member sweeps at the start's
-        // height all the way (its path lies at the start's elevation), so a sloping move goes in
+        // A ball or bull-nose: the member sweeps at the start's height all the way (its path lies at the start's elevation), so a sloping move goes in
         // pieces that each rise or fall no more than the tolerance: the part then lies within it
         // of the programmed surface.
         const double pieces = std::max(1.0, std::ceil(std::fabs(dz) / tolerance_ - 1e-9));
@@ -160,9 +161,9 @@ void Planner::feed(int line, const Point& from, const Point& to) {
             add(line, json::array({"SubtractToolFromGroup"}), true);
             at = next;
         }
-        // The member makes the sweep's end cap as a solid of its own and leaves it uncut: the
-        // host cuts the cutter's body there.
-        hostSweep(line, to, to);
+        // The member makes the sweep's end cap as a solid of its own and leaves it uncut. The
+        // cutter's body there is not cut either: the member's corners (bulge 0.5) lie a little
+        // inside the body's true ones, and the two close together make slivers.
     }
     moveTool(line, to);
 }

@@ -7,12 +7,11 @@
 //   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
 //   feed straight up                        MoveTool (the tool's own column is already clear)
 //   feed that changes height, flat end      host:CutterSweep (the exact solid the cutter sweeps,
-//     mill; every feed of a ball but a      one cut; straight down, its body at the bottom with
-//     lift; a bull-nose straight down        its column above: no member makes these), MoveTool
-//   any other feed of a bull-nose           ToolExtrudePath, SubtractToolFromGroup in pieces that
-//                                            rise or fall at most the tolerance, host:CutterSweep
-//                                            of no length at the end (the cutter's body, which
-//                                            the member leaves uncut), MoveTool
+//     mill; a ball or bull-nose straight    one cut; straight down, its body at the bottom with
+//     down                                   its column above: no member makes these), MoveTool
+//   any other feed of a ball or bull-nose   ToolExtrudePath, SubtractToolFromGroup in pieces that
+//                                            rise or fall at most the tolerance (the member leaves
+//                                            its sweep's end cap uncut), MoveTool
 //   arc in XY at one Z, flat end mill       ToolMillArc (the ring sector), drill_path at its end
 //                                            (the end cap), MoveTool; a full circle: the ring
 //   helix, arc in G18/G19, ball or          chords within the tolerance, each a feed as above

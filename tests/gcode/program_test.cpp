@@ -167,26 +167,26 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
               with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "host:CutterSweep", "MoveTool",
                     "ToolExtrudeLine", "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc",
                     "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
-    // The host sweeps every feed of a ball but the lift, each whole: the ramp, the line at one
-    // depth, the plunge, and a half turn of radius 5 in 25 chords (each turns by at most
-    // 2 acos(1 - 0.01 / 5)).
+    // A ball's feeds but the lift and the plunge go through the member's sweep: the ramp down 4
+    // in 400 pieces of 0.01, the line at one depth whole, and a half turn of radius 5 in 25
+    // chords (each turns by at most 2 acos(1 - 0.01 / 5)); the host cuts its plunge.
     const V ballCalls =
         membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\nG1 Z-5\n", ball);
-    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1 + 1 + 25 + 1);
-    EXPECT_EQ(ballCalls.size(), 2u + 1 + 28 * 2 + 2);  // each sweep with its MoveTool; the rapids and the lift
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 400 + 1 + 25);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1);
     // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each one sweep.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
     EXPECT_EQ(std::count(helix.begin(), helix.end(), "host:CutterSweep"), 16);
-    // A bull-nose ramp goes in pieces of the member's sweep (the host does not sweep it yet),
-    // then its body at the end; a flat end mill's slot after it makes a fresh slot outline,
-    // since the member's sweep left its own.
+    // A bull-nose ramp goes in pieces of the member's sweep (the host does not sweep it yet); a
+    // flat end mill's slot after it makes a fresh slot outline, since the member's sweep left
+    // its own.
     {
         ToolSet tools{{{1, flat}, {2, Tool{6, 30, 1}}}, std::nullopt};
         const auto plan = planCalls(run("T2 M6\nG0 X10 Y10 Z2\nG1 X20 Z1\nT1 M6\nG1 X30\n", 0).motions, tools, 0, 0.5);
         V members;
         for (const auto& call : plan.calls) members.push_back(call.member());
         EXPECT_EQ(members, (V{"StartAcad", "MakeToolMill", "MoveTool", "ToolExtrudePath", "SubtractToolFromGroup",
-                              "ToolExtrudePath", "SubtractToolFromGroup", "host:CutterSweep", "MoveTool", "MakeToolMill",
+                              "ToolExtrudePath", "SubtractToolFromGroup", "MoveTool", "MakeToolMill",
                               "ToolPolyCreate", "ToolExtrudeLine", "MoveTool"}));
     }
     // Level moves straight on lengthen one slot (its corners those of the whole run, its line
