@@ -16,12 +16,6 @@ namespace {
 // once, with the lines it stands on.
 constexpr int kRefusalsShown = 50;
 
-std::string withoutLine(const gcode::ProgramError& error) {
-    const std::string what = error.what();
-    const auto colon = what.find(": ");
-    return colon == std::string::npos ? what : what.substr(colon + 2);
-}
-
 }  // namespace
 
 ProgramPlan planProgram(const std::string& path, const gcode::ToolSet& tools, double tolerance, bool lathe,
@@ -74,8 +68,8 @@ int checkProgram(const std::string& path, const gcode::ToolSet& tools, double to
     std::map<std::string, std::vector<int>> linesOf;
     std::vector<std::string> order;
     for (const auto& refusal : refusals) {
-        auto& lines = linesOf[withoutLine(refusal)];
-        if (lines.empty()) order.push_back(withoutLine(refusal));
+        auto& lines = linesOf[refusal.reason()];
+        if (lines.empty()) order.push_back(refusal.reason());
         lines.push_back(refusal.line());
     }
     for (auto& [what, lines] : linesOf) std::sort(lines.begin(), lines.end());

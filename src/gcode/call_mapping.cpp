@@ -144,9 +144,9 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         // guard in random programs (3 jobs of 200).
         hostSweep(line, from, to);
     } else {
-        // A ball or bull-nose: the member sweeps at the start's height all the way (its path lies at the start's elevation), so a sloping move goes in
-        // pieces that each rise or fall no more than the tolerance: the part then lies within it
-        // of the programmed surface.
+        // A ball or bull-nose: the member sweeps at the start's height all the way (its path lies
+        // at the start's elevation), so a sloping move goes in pieces that each rise or fall no
+        // more than the tolerance: the part then lies within it of the programmed surface.
         const double pieces = std::max(1.0, std::ceil(std::fabs(dz) / tolerance_ - 1e-9));
         if (!(pieces <= kMostChords))
             throw ProgramError(line, "the sloping move would take more than " + std::to_string(kMostChords) +
@@ -257,8 +257,7 @@ void Planner::arc(const Motion& motion) {
     const bool helix = std::fabs(motion.to[motion.normal] - motion.from[motion.normal]) > kSame;
     if (motion.normal != 2 || helix || !cutter.flat()) return chords(motion, sweep);
 
-    const double r = cutter.diameter / 2, z = motion.from[2];
-    const double radius = std::hypot(motion.from[0] - motion.centre[0], motion.from[1] - motion.centre[1]);
+    const double r = cutter.diameter / 2, z = motion.from[2], radius = turnRadius;  // in XY here
     // The whole circle's box: an arc's own reaches no further.
     sweeps({motion.centre[0] - radius, motion.centre[1] - radius, z}, {motion.centre[0] + radius, motion.centre[1] + radius, z}, r);
     const double outer = radius + r, inner = std::max(0.0, radius - r);

@@ -35,10 +35,17 @@ const std::vector<Group>& mGroups() {
         {"stopping", {0, 10, 20, 300, 600}},
         {"tool change", {60}},
         {"spindle", {30, 40, 50}},
-        {"coolant", {70, 90}},  // M8 goes with M7; M9 goes with neither
+        {"coolant", {70, 80, 90}},
         {"override", {480, 490, 500, 510, 520, 530}},
     };
     return kGroups;
+}
+
+// Codes of one group that a block may still hold together: G80 beside a motion code (the
+// post-processors' safety block), M7 and M8 (mist and flood).
+bool goTogether(char letter, int a, int b) {
+    if (letter == 'G') return a == 800 || b == 800;
+    return (a == 70 && b == 80) || (a == 80 && b == 70);
 }
 
 std::optional<std::string> conflict(char letter, const std::vector<Group>& groups, const std::vector<int>& codes) {
@@ -49,18 +56,13 @@ std::optional<std::string> conflict(char letter, const std::vector<Group>& group
                 if (member == code) {
                     const auto [first, fresh] = seen.emplace(&group, code);
                     if (fresh) continue;
-                    if (letter == 'G' && code == 800) continue;  // G80 beside a motion code
-                    if (letter == 'G' && first->second == 800) {
-                        first->second = code;
+                    if (goTogether(letter, first->second, code)) {
+                        if (first->second == 800) first->second = code;  // the motion code stands for the group
                         continue;
                     }
                     return codeName(letter, first->second) + " and " + codeName(letter, code) + " are both " +
                            group.name + " codes: a block may hold one code of each modal group";
                 }
-    // M9 (coolant off) with M8 (flood on), which is outside the coolant group since M7 and M8 may go together.
-    if (letter == 'M' && seen.count(&groups[3]) && seen.at(&groups[3]) == 90)
-        for (int code : codes)
-            if (code == 80) return std::string("M8 and M9 are both coolant codes: a block may hold one code of each modal group");
     return std::nullopt;
 }
 

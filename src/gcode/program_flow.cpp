@@ -156,7 +156,7 @@ private:
         std::map<std::size_t, long> repeatsLeft;  // by the repeat's statement
     };
     double value(const Expression& e) const {
-        const double v = evaluate(e, parameters_.reader());
+        const double v = evaluate(e, reader_);
         if (!std::isfinite(v)) throw ExpressionError{"a value is not a finite number"};
         return v;
     }
@@ -170,6 +170,7 @@ private:
     const std::function<bool(const Block&)>& run_;
     Refusals* refusals_;
     Parameters parameters_;
+    const ParameterReader reader_ = parameters_.reader();
     std::vector<Frame> frames_{Frame{}};
     long turns_ = 0;
 };
@@ -185,18 +186,20 @@ bool Runner::block(const Statement& s) {
     Block block{s.line, {}};
     for (const auto& word : s.words) block.words.push_back({word.letter, value(word.value)});
     // Every value on the line is read before any parameter it sets changes.
-    std::vector<std::pair<const Expression*, double>> settings;
-    std::vector<int> numbers;
+    struct Setting {
+        int number;                // 0 for a named parameter
+        const std::string* name;
+        double value;
+    };
+    std::vector<Setting> settings;
     for (const auto& setting : s.settings) {
-        if (setting.parameter.kind == Expression::Kind::Numbered)
-            numbers.push_back(parameterNumber(value(setting.parameter.args.at(0))));
-        else
-            numbers.push_back(0);
-        settings.emplace_back(&setting.parameter, value(setting.value));
+        const bool numbered = setting.parameter.kind == Expression::Kind::Numbered;
+        settings.push_back({numbered ? parameterNumber(value(setting.parameter.args.at(0))) : 0,
+                            &setting.parameter.name, value(setting.value)});
     }
-    for (std::size_t i = 0; i < settings.size(); ++i) {
-        if (numbers[i] > 0) parameters_.setNumbered(numbers[i], settings[i].second);
-        else parameters_.setNamed(settings[i].first->name, settings[i].second);
+    for (const Setting& setting : settings) {
+        if (setting.number > 0) parameters_.setNumbered(setting.number, setting.value);
+        else parameters_.setNamed(*setting.name, setting.value);
     }
     return block.words.empty() || run_(block);
 }

@@ -136,7 +136,7 @@ Statement readStatement(const std::string& code, int line) {
 }  // namespace
 
 ProgramError::ProgramError(int line, const std::string& what)
-    : std::runtime_error("program line " + std::to_string(line) + ": " + what), line_(line) {}
+    : std::runtime_error("program line " + std::to_string(line) + ": " + what), line_(line), reason_(what) {}
 
 std::string shownLabel(const std::string& label) {
     return !label.empty() && std::isdigit(static_cast<unsigned char>(label[0])) ? "o" + label : "o<" + label + ">";

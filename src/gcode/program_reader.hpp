@@ -20,9 +20,11 @@ class ProgramError : public std::runtime_error {
 public:
     ProgramError(int line, const std::string& what);
     int line() const { return line_; }
+    const std::string& reason() const { return reason_; }  // what, without the line
 
 private:
     int line_;
+    std::string reason_;
 };
 
 struct Word {

@@ -1,21 +1,18 @@
 #include "cadhost/occt/geometry/cutter_sweep.hpp"
 
 #include <BRepAlgoAPI_Splitter.hxx>
-#include <BRepBuilderAPI_Transform.hxx>
-#include <BRepGProp.hxx>
-#include <BRep_Builder.hxx>
-#include <GProp_GProps.hxx>
-#include <TopExp_Explorer.hxx>
-#include <TopoDS_Compound.hxx>
-#include <TopoDS_Iterator.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakePolygon.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
+#include <BRepBuilderAPI_Transform.hxx>
+#include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakePrism.hxx>
 #include <GC_MakeArcOfCircle.hxx>
+#include <GProp_GProps.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
 #include <TopTools_ListOfShape.hxx>
 #include <gp_Ax2.hxx>
 
@@ -70,20 +67,14 @@ std::pair<TopoDS_Shape, TopoDS_Shape> dividedBody(const TopoDS_Shape& body, cons
     splitter.SetToFillHistory(false);
     splitter.Build();
     if (!splitter.IsDone() || splitter.HasErrors()) throw automation::failure("the kernel could not divide a cutter's body");
-    BRep_Builder builder;
-    TopoDS_Compound behind, ahead;
-    builder.MakeCompound(behind);
-    builder.MakeCompound(ahead);
-    int count[2] = {0, 0};
+    std::vector<TopoDS_Shape> parts[2];  // behind, ahead
     for (TopExp_Explorer solid(splitter.Shape(), TopAbs_SOLID); solid.More(); solid.Next()) {
         GProp_GProps properties;
         BRepGProp::VolumeProperties(solid.Current(), properties);
-        const bool isAhead = gp_Vec(tip, properties.CentreOfMass()).Dot(forward) > 0;
-        builder.Add(isAhead ? ahead : behind, solid.Current());
-        ++count[isAhead];
+        parts[gp_Vec(tip, properties.CentreOfMass()).Dot(forward) > 0].push_back(solid.Current());
     }
-    if (count[0] != 1 || count[1] != 1) throw automation::failure("a cutter's body did not divide into two parts");
-    return {TopoDS_Iterator(behind).Value(), TopoDS_Iterator(ahead).Value()};
+    if (parts[0].size() != 1 || parts[1].size() != 1) throw automation::failure("a cutter's body did not divide into two parts");
+    return {parts[0].front(), parts[1].front()};
 }
 
 }  // namespace
