@@ -39,42 +39,23 @@ constexpr std::size_t kBesideStride = 53;  // a prime above the grid's count: ev
 constexpr std::size_t kBesideTries = 2;
 constexpr std::size_t kBesideTriesAtOnce = 2;  // of a face, before the next face's turn
 
-// Points in the order they are judged: the deepest first, then, among those at least half as
-// deep, each farthest from the ones taken (a floor's nine points tie on depth, and three of
-// them side by side once missed the half of a cut that was not made), then the rest by depth.
-std::vector<gp_Pnt> spreadDeepestFirst(std::vector<std::pair<double, gp_Pnt>> found) {
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<gp_Pnt> order;
-    if (found.empty()) return order;
-    std::size_t deep = 0;
-    while (deep < found.size() && found[deep].first >= 0.5 * found.front().first) ++deep;
-    std::vector<double> nearest(deep, 1e300);  // distance of each deep point to the ones taken
-    std::vector<bool> taken(deep, false);
-    for (std::size_t next = 0; order.size() < deep;) {
-        taken[next] = true;
-        order.push_back(found[next].second);
-        double farthest = -1;
-        for (std::size_t k = 0; k < deep; ++k) {
-            if (taken[k]) continue;
-            nearest[k] = std::min(nearest[k], found[k].second.Distance(order.back()));
-            if (nearest[k] > farthest) farthest = nearest[k], next = k;
-        }
-    }
-    for (std::size_t k = deep; k < found.size(); ++k) order.push_back(found[k].second);
-    return order;
-}
+// The longest side of a face's grid, in points: a long slot's wall is sampled along its
+// length as densely as across it, up to this many.
+constexpr int kLongestGrid = 24;
 
 }  // namespace
 
-std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid) {
+std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid) { return gridOnFace(face, grid, grid); }
+
+std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int across, int along) {
     double u0, u1, v0, v1;
     BRepTools::UVBounds(face, u0, u1, v0, v1);
     BRepAdaptor_Surface surface(face);
     BRepTopAdaptor_FClass2d inFace(face, 1e-9);
     std::vector<FacePoint> points;
-    for (int i = 0; i < grid; ++i) {
-        for (int j = 0; j < grid; ++j) {
-            const gp_Pnt2d uv(u0 + (u1 - u0) * (i + kOffsetU) / grid, v0 + (v1 - v0) * (j + kOffsetV) / grid);
+    for (int i = 0; i < across; ++i) {
+        for (int j = 0; j < along; ++j) {
+            const gp_Pnt2d uv(u0 + (u1 - u0) * (i + kOffsetU) / across, v0 + (v1 - v0) * (j + kOffsetV) / along);
             if (inFace.Perform(uv) == TopAbs_IN) points.push_back({uv, surface.Value(uv.X(), uv.Y())});
         }
     }
@@ -83,12 +64,43 @@ std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid) {
 
 namespace {
 
+// A grid of `grid` points across a face's shorter side and as many more along its longer one
+// as keep them about as far apart (see kLongestGrid). The sides are measured through the
+// middle of the parameters, in three pieces each, which follows a curved side well enough.
+std::vector<FacePoint> gridAlongFace(const TopoDS_Face& face, int grid) {
+    double u0, u1, v0, v1;
+    BRepTools::UVBounds(face, u0, u1, v0, v1);
+    BRepAdaptor_Surface surface(face);
+    auto length = [&](bool alongU) {
+        double total = 0;
+        gp_Pnt last;
+        for (int k = 0; k <= 3; ++k) {
+            const double t = k / 3.0;
+            const gp_Pnt p = alongU ? surface.Value(u0 + (u1 - u0) * t, (v0 + v1) / 2)
+                                    : surface.Value((u0 + u1) / 2, v0 + (v1 - v0) * t);
+            if (k > 0) total += p.Distance(last);
+            last = p;
+        }
+        return total;
+    };
+    const double lu = length(true), lv = length(false);
+    auto stretched = [&](double longer, double shorter) {
+        const double ratio = shorter > 0 ? longer / shorter : kLongestGrid;
+        return static_cast<int>(std::clamp(std::ceil(grid * ratio), double(grid), double(kLongestGrid)));
+    };
+    return lu >= lv ? gridOnFace(face, stretched(lu, lv), grid) : gridOnFace(face, grid, stretched(lv, lu));
+}
+
+}  // namespace
+
+namespace {
+
 // The points of a grid across the face moved `offset` along its outward normal (inwards when
 // negative); none where the normal vanishes (an apex or a pole).
-std::vector<gp_Pnt> pointsOffFace(const TopoDS_Face& face, int grid, double offset) {
+std::vector<gp_Pnt> pointsOffFace(const TopoDS_Face& face, int grid, double offset, bool stretched = false) {
     BRepGProp_Face surface(face);  // its normals follow the face's orientation: outwards
     std::vector<gp_Pnt> points;
-    for (const FacePoint& on : gridOnFace(face, grid)) {
+    for (const FacePoint& on : stretched ? gridAlongFace(face, grid) : gridOnFace(face, grid)) {
         gp_Pnt p;
         gp_Vec outwards;
         surface.Normal(on.uv.X(), on.uv.Y(), p, outwards);
@@ -109,6 +121,51 @@ double distanceToFaces(const TopoDS_Shape& shape, const gp_Pnt& point) {
     return distance.IsDone() ? distance.Value() : 0.0;
 }
 
+namespace {
+
+// Points in a lump of a tool, offered in the order they are judged: the deepest first, then,
+// among those at least half as deep, each farthest from the ones accepted (a floor's nine
+// points tie on depth, and three of them side by side once missed the half of a cut that was
+// not made), then the rest by depth. Farthest from the accepted ones only: points in the air
+// (an earlier plunge where a slot starts) prove nothing, and the next point goes beside them,
+// where an eager slot once left 48 mm3 uncut between the plunge and a crossing slot.
+class SpreadPoints {
+public:
+    explicit SpreadPoints(std::vector<std::pair<double, gp_Pnt>> found) : found_(std::move(found)) {
+        std::sort(found_.begin(), found_.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        while (deep_ < found_.size() && found_[deep_].first >= 0.5 * found_.front().first) ++deep_;
+        nearest_.assign(deep_, 1e300);
+        tested_.assign(found_.size(), false);
+    }
+    std::optional<std::size_t> next() const {
+        std::optional<std::size_t> best;
+        for (std::size_t k = 0; k < deep_; ++k)
+            if (!tested_[k] && (!best || nearest_[k] > nearest_[*best])) best = k;
+        if (best) return best;
+        for (std::size_t k = deep_; k < found_.size(); ++k)
+            if (!tested_[k]) return k;
+        return std::nullopt;
+    }
+    const gp_Pnt& point(std::size_t k) const { return found_[k].second; }
+    void rejected(std::size_t k) { tested_[k] = true; }
+    void accepted(std::size_t k) {
+        tested_[k] = true;
+        for (std::size_t j = 0; j < deep_; ++j) nearest_[j] = std::min(nearest_[j], found_[j].second.Distance(found_[k].second));
+    }
+
+private:
+    std::vector<std::pair<double, gp_Pnt>> found_;  // how deep in the box, and where
+    std::size_t deep_ = 0;
+    std::vector<double> nearest_;  // of each deep point, the distance to the accepted ones
+    std::vector<bool> tested_;
+};
+
+// At most this many points of a tool are asked where they lie (a ray each through the tool
+// and the part), for each point wanted: a tool mostly in the air is not tried everywhere.
+constexpr std::size_t kTriesPerPoint = 16;
+
+}  // namespace
+
 std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count,
                                      RayCaster* material) {
     if (within.IsVoid()) return {};
@@ -119,16 +176,15 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
     // 1029 mm3 passed when every point fell in a sliver of a lump, which it had cut.
     struct Lump {
         TopoDS_Shape solid;
-        double size;                // its box's volume
-        std::vector<gp_Pnt> order;  // its points, in the order they are judged
-        std::size_t next = 0;
+        double size;  // its box's volume
+        SpreadPoints points;
         std::unique_ptr<RayCaster> rays;
     };
     std::vector<Lump> lumps;
     for (TopExp_Explorer solids(tool, TopAbs_SOLID); solids.More(); solids.Next()) {
-        std::vector<std::pair<double, gp_Pnt>> found;  // how deep in the box, and where
+        std::vector<std::pair<double, gp_Pnt>> found;
         for (TopExp_Explorer it(solids.Current(), TopAbs_FACE); it.More(); it.Next()) {
-            for (const gp_Pnt& p : pointsOffFace(TopoDS::Face(it.Current()), kFaceGrid, -kInwards)) {
+            for (const gp_Pnt& p : pointsOffFace(TopoDS::Face(it.Current()), kFaceGrid, -kInwards, true)) {
                 const double depth = std::min({p.X() - x0, x1 - p.X(), p.Y() - y0, y1 - p.Y(), p.Z() - z0, z1 - p.Z()});
                 if (depth > 0) found.emplace_back(depth, p);
             }
@@ -138,25 +194,34 @@ std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& wi
         BRepBndLib::Add(solids.Current(), box, false);
         double a0, b0, c0, a1, b1, c1;
         box.Get(a0, b0, c0, a1, b1, c1);
-        lumps.push_back({solids.Current(), (a1 - a0) * (b1 - b0) * (c1 - c0), spreadDeepestFirst(std::move(found)), 0, nullptr});
+        lumps.push_back({solids.Current(), (a1 - a0) * (b1 - b0) * (c1 - c0), SpreadPoints(std::move(found)), nullptr});
     }
     std::sort(lumps.begin(), lumps.end(), [](const Lump& a, const Lump& b) { return a.size > b.size; });
     auto odd = [](const RayCaster::Crossings& crossed) {
         return crossed.decided && !crossed.onSurface && crossed.count % 2 == 1;
     };
     std::vector<gp_Pnt> points, inAir;
-    for (bool more = true; more && points.size() < count;) {
+    std::size_t tries = kTriesPerPoint * count;
+    for (bool more = true; more && points.size() < count && tries > 0;) {
         more = false;
         for (auto& lump : lumps) {
             // A tool thinner than twice the step has no inside there: each point must be in it.
-            while (lump.next < lump.order.size() && points.size() < count) {
-                const gp_Pnt& p = lump.order[lump.next++];
+            while (points.size() < count && tries > 0) {
+                const auto k = lump.points.next();
+                if (!k) break;
+                --tries;
+                const gp_Pnt& p = lump.points.point(*k);
                 if (!lump.rays) lump.rays = std::make_unique<RayCaster>(lump.solid);
-                if (!odd(lump.rays->cast(p))) continue;
+                if (!odd(lump.rays->cast(p))) {
+                    lump.points.rejected(*k);
+                    continue;
+                }
                 if (material && !odd(material->cast(p))) {
+                    lump.points.rejected(*k);
                     inAir.push_back(p);
                     continue;
                 }
+                lump.points.accepted(*k);
                 points.push_back(p);
                 more = true;
                 break;

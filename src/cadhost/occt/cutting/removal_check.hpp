@@ -19,13 +19,14 @@
 namespace corvex::cadhost::occt {
 
 // Points across a face's parameters, in its interior, off its seams and middle: `grid` x
-// `grid` of them, less those that fall outside the face.
+// `grid` of them (or `across` x `along`: u by v), less those that fall outside the face.
 struct FacePoint {
     gp_Pnt2d uv;
     gp_Pnt point;
 };
 constexpr int kFaceGrid = 3;
 std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int grid = kFaceGrid);
+std::vector<FacePoint> gridOnFace(const TopoDS_Face& face, int across, int along);
 
 // The solids of a result, each with its rays, made once for all the points the checks ask.
 struct SolidRays {
