@@ -136,15 +136,14 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         if (lengthensLastSlot(from, to, r)) return;
         slot(line, from, to, r);
         lastSlot_ = LevelSlot{plan.calls.size() - 1, from, to, r, loaded_};
-    } else if (cutter.flat() || !inPlan) {
-        // No member sweeps a move that changes height, nor a rounded tip straight down: the host
+    } else if (cutter.flat() || !inPlan || cutter.ball()) {
+        // No member sweeps a move that changes height, nor a rounded tip straight down, nor a
+        // ball exactly (the member's outline rounds its corners with a fixed bulge): the host
         // sweeps the cutter's exact body along the move, one cut (a plunge: the body at the
-        // bottom with its column above). A ball's other moves stay with the member's sweeps:
-        // the host's, starting in the hole of the same ball, left material in it unseen by the
-        // guard in random programs (3 jobs of 200).
+        // bottom with its column above; a ball's move: its pass, see ball_pass.hpp).
         hostSweep(line, from, to);
     } else {
-        // A ball or bull-nose: the member sweeps at the start's height all the way (its path lies
+        // A bull-nose: the member sweeps at the start's height all the way (its path lies
         // at the start's elevation), so a sloping move goes in pieces that each rise or fall no
         // more than the tolerance: the part then lies within it of the programmed surface.
         const double pieces = std::max(1.0, std::ceil(std::fabs(dz) / tolerance_ - 1e-9));

@@ -42,6 +42,7 @@ struct Tool {
         return corner >= diameter / 2 ? Shape::Ball : Shape::BullNose;
     }
     bool flat() const { return shape() == Shape::Flat; }
+    bool ball() const { return shape() == Shape::Ball; }
 };
 
 // "a flat end mill", "a ball cutter", "a bull-nose cutter (corner 1.5)", "a V-bit (60 degrees,

@@ -167,13 +167,13 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
               with({"MoveTool", "drill_path", "MoveTool", "ToolExtrudeLine", "MoveTool", "host:CutterSweep", "MoveTool",
                     "ToolExtrudeLine", "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc",
                     "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
-    // A ball's feeds but the lift and the plunge go through the member's sweep: the ramp down 4
-    // in 400 pieces of 0.01, the line at one depth whole, and a half turn of radius 5 in 25
-    // chords (each turns by at most 2 acos(1 - 0.01 / 5)); the host cuts its plunge.
+    // A ball's feeds but the lift are the host's exact sweeps, each one cut: the ramp down 4, the
+    // line at one depth, a half turn of radius 5 in 25 chords (each turns by at most
+    // 2 acos(1 - 0.01 / 5)) and the plunge; the member's sweep none.
     const V ballCalls =
         membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\nG1 Z-5\n", ball);
-    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 400 + 1 + 25);
-    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 0);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1 + 1 + 25 + 1);
     // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each one sweep.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
     EXPECT_EQ(std::count(helix.begin(), helix.end(), "host:CutterSweep"), 16);

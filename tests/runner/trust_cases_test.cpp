@@ -307,23 +307,28 @@ TEST_P(TrustPrograms, GiveThePartAndClosedMeshesQueuedAndEager) {
     }
 }
 
-// A ball-nose slot from a plunge of the same ball, across an earlier slot: the eager Boolean
-// left the 48 mm3 between the plunge and the crossing slot uncut, and the guard's three points
-// all lay elsewhere along the slot. Eager, the cut is made right or refused with its line;
-// queued (its tools joined), it is made.
+// A ball-nose slot of the member's from a plunge of the same ball, across an earlier slot: the
+// eager Boolean left the 48 mm3 between the plunge and the crossing slot uncut, and the
+// guard's three points all lay elsewhere along the slot. Eager, the cut is made right or
+// refused with its line; queued (its tools joined), it is made.
 TEST_F(Runner, SlotFromAPlungeIsCutOrRefusedNeverLeftHalfMade) {
-    write("job.nc",
-          "G21 G90 G17\nT1 M6\nG0 Z25\nG0 X91.0493 Y67.8688\nG1 Z-6.7324 F200\nG1 X89.9632 Y67.8688\n"
-          "G1 X97.3304 Y25.2445\nG0 Z25\nG0 X97.0000 Y64.9594\nG1 Z-6.7249 F200\nG1 X35.1604 Y64.9594\nG0 Z25\nM30\n");
+    const std::string plunge = "[\"host:CutterSweep\",[97.0,64.9594,25.0],[97.0,64.9594,-6.7249],6.0,30.0,3.0,0.0,0.0]\n";
+    write("job.session",
+          "[\"StartAcad\"]\n[\"MakeToolMill\",[0.0,0.0,0.0],6.0,30.0,3.0]\n"
+          "[\"host:CutterSweep\",[91.0493,67.8688,25.0],[91.0493,67.8688,-6.7324],6.0,30.0,3.0,0.0,0.0]\n"
+          "[\"ToolExtrudePath\",[91.0493,67.8688,-6.7324],[89.9632,67.8688,-6.7324]]\n[\"SubtractToolFromGroup\"]\n"
+          "[\"ToolExtrudePath\",[89.9632,67.8688,-6.7324],[97.3304,25.2445,-6.7324]]\n[\"SubtractToolFromGroup\"]\n" +
+              plunge + "[\"ToolExtrudePath\",[97.0,64.9594,-6.7249],[35.1604,64.9594,-6.7249]]\n[\"SubtractToolFromGroup\"]\n");
+    ASSERT_EQ(corvex("stock --box 0 0 -20 100 100 0 --group PART -o stock.step").status, 0);
     // The queued part; in the random program this was cut from, the differential test's
     // oracle agreed with the queued part to its sampling.
     constexpr double kVolume = 196098.479;
     for (const char* mode : {"", " --eager"}) {
         SCOPED_TRACE(*mode ? "eager" : "queued");
-        const Outcome run = corvex(std::string("gcode job.nc --box 0 0 -20 100 100 0 --tool 6,30,3 -o out.step") + mode);
+        const Outcome run = corvex(std::string("run job.session -d stock.step -o out.step") + mode);
         if (run.status != 0) {
             EXPECT_STREQ(mode, " --eager");
-            EXPECT_NE(run.err.find("program line 11"), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("line 10: SubtractToolFromGroup"), std::string::npos) << run.err;
             continue;
         }
         EXPECT_NEAR(inspect("out.step")["entities"][0]["volume"].get<double>(), kVolume, 1e-2);

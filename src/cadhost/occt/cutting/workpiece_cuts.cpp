@@ -97,7 +97,16 @@ std::uint64_t newStamp() {
 
 }  // namespace
 
-WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape) : part_(shape), lastValid_(std::move(shape)), stamp_(newStamp()) {}
+namespace {
+double highestOf(const TopoDS_Shape& shape) {
+    Bnd_Box box;
+    BRepBndLib::Add(shape, box, false);
+    return box.IsVoid() ? -1e300 : box.CornerMax().Z();
+}
+}  // namespace
+
+WorkpieceCuts::WorkpieceCuts(TopoDS_Shape shape)
+    : part_(shape), highest_(highestOf(shape)), lastValid_(std::move(shape)), stamp_(newStamp()) {}
 
 void WorkpieceCuts::flush() {
     if (queue_.empty()) return;
@@ -282,6 +291,7 @@ void WorkpieceCuts::replace(TopoDS_Shape shape) {
     witness_.reset();
     witnessTried_ = false;
     part_ = PartCells(shape);
+    highest_ = highestOf(shape);
     lastValid_ = std::move(shape);
     sinceValid_.clear();
     fullyChecked_ = true;
@@ -294,6 +304,7 @@ void WorkpieceCuts::transform(const gp_Trsf& motion) {
     witness_.reset();  // the map's stock stands where the part no longer does
     part_.transform(motion);
     lastValid_ = movedShape(lastValid_, motion);
+    highest_ = highestOf(part_.shape());
     for (auto& cut : sinceValid_) {
         cut.tool = movedShape(cut.tool, motion);
         if (cut.sweep) cut.sweep = movedSweep(*cut.sweep, motion);

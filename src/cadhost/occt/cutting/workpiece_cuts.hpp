@@ -44,6 +44,8 @@ public:
     std::uint64_t stamp() const { return stamp_; }
     // How many cuts the workpiece has been asked for.
     std::uint64_t cutsAsked() const { return cutsAsked_; }
+    // No material lies above this height, queued cuts made or not: cuts only take material.
+    double highest() const { return highest_; }
 
 private:
     void enqueue(QueuedCut cut, bool eager);
@@ -73,6 +75,7 @@ private:
     bool madeByFloorMap(const std::vector<const QueuedCut*>& failed);
 
     PartCells part_;
+    double highest_ = 0;
     // A cut is checked where it changed the part, which is cheap; the whole part is checked
     // by the kernel when someone looks at it. Should that fail, the part is made again from
     // the last one that passed, every cut since checked in full, and a cut that still leaves

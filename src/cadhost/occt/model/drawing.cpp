@@ -12,6 +12,7 @@
 #include "cadhost/occt/model/groups.hpp"
 #include "cadhost/occt/model/guard.hpp"
 #include "cadhost/occt/model/model_space.hpp"
+#include "cadhost/occt/geometry/ball_pass.hpp"
 #include "cadhost/occt/geometry/cutter_sweep.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 #include "cadhost/working_range.hpp"
@@ -147,7 +148,7 @@ std::shared_ptr<Solid3D> Drawing::addAxisCylinder(const std::array<double, 3>& b
 }
 
 std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, const std::array<double, 3>& from,
-                                                 const std::array<double, 3>& to) {
+                                                 const std::array<double, 3>& to, std::optional<double> levelTop) {
     using automation::Variant;
     const std::initializer_list<Variant> arguments{
         Variant::point(from[0], from[1], from[2]), Variant::point(to[0], to[1], to[2]), Variant::real(cutter.diameter),
@@ -160,8 +161,11 @@ std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, cons
         if (!(cutter.length > 0) || !(cutter.length <= kWorkingRange))
             throw automation::invalidArgument("a cutter needs a length above 0");
         const CutterProfile profile{cutter.diameter / 2, cutter.corner, cutter.angle, cutter.tip};
-        auto solid = std::make_shared<SolidEntity>(straightSweep(
-            profile, cutter.length, gp_Pnt(from[0], from[1], from[2]), gp_Pnt(to[0], to[1], to[2])));
+        const gp_Pnt a(from[0], from[1], from[2]), b(to[0], to[1], to[2]);
+        // A ball's pass is made face by face, ten times faster than the divided body's pieces.
+        std::optional<TopoDS_Shape> pass;
+        if (levelTop && profile.angle == 0 && profile.corner == profile.radius) pass = ballPass(profile.radius, *levelTop, {a, b});
+        auto solid = std::make_shared<SolidEntity>(pass ? *pass : straightSweep(profile, cutter.length, a, b));
         state_->add(solid);
         entry.result(Variant::object(solid));
         return std::shared_ptr<Solid3D>(solid);

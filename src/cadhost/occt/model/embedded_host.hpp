@@ -55,9 +55,12 @@ public:
                                              double length, int axis);
     // The solid a cutter sweeps as its tip moves from `from` to `to`, exactly (see
     // cutter_sweep.hpp): any straight move of a flat or ball cutter; straight up or down only of
-    // a bull-nose or V-bit so far (their other moves fail with an invalid argument).
+    // a bull-nose or V-bit so far (their other moves fail with an invalid argument). With
+    // `levelTop`, only what lies below it is asked for (see ball_pass.hpp): a ball's sweep is
+    // then cut off level there, which is the same cut from a part wholly below it.
     std::shared_ptr<Solid3D> addCutterSweep(const CutterShape& cutter, const std::array<double, 3>& from,
-                                            const std::array<double, 3>& to);
+                                            const std::array<double, 3>& to,
+                                            std::optional<double> levelTop = std::nullopt);
 
     Journal& journal();
     std::shared_ptr<Journal> sharedJournal() const;

@@ -31,6 +31,7 @@ public:
     void replaceShape(TopoDS_Shape shape);
     double volume() const { return cuts_.volume(); }
     bool cutsPending() const { return cuts_.pending(); }
+    double highestMaterial() const { return cuts_.highest(); }
     // How the solid was made, when it is a region swept in a way that lets cuts merge in 2-D.
     const std::optional<SweepOrigin>& sweepOrigin() const { return sweep_; }
     // The cuts taken from the solid, when the cut ledger is on (see cut_ledger.hpp).

@@ -1,9 +1,13 @@
 #include "cadhost/occt/model/host_calls.hpp"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "automation/error.hpp"
 #include "cadhost/occt/model/arguments.hpp"
+#include "cadhost/occt/model/entities.hpp"
+#include "cadhost/occt/geometry/cutter_sweep.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -13,6 +17,34 @@ constexpr std::string_view kCutterSweep = "host:CutterSweep";
 std::array<double, 3> pointOf(const automation::Variant& value, const char* what) {
     const gp_Pnt p = pointArg(value, what);
     return {p.X(), p.Y(), p.Z()};
+}
+
+// No material of the solid lies as high as `top`: a sweep cut off level there cuts it alike.
+bool holdsNothingAbove(const std::shared_ptr<Entity>& member, double top) {
+    const auto entity = std::dynamic_pointer_cast<SolidEntity>(member);
+    return entity && entity->highestMaterial() < top - kSweepFlatness;
+}
+
+// Takes `cut` from the member (a fresh solid each: a subtraction absorbs the solid it is given).
+void subtract(const std::shared_ptr<Entity>& member, const std::shared_ptr<Solid3D>& cut) {
+    const auto solid = std::dynamic_pointer_cast<Solid3D>(member);
+    if (!solid) throw automation::typeMismatch("a member of the group PART is not a 3D solid");
+    solid->Boolean(automation::Variant::int32(static_cast<std::int32_t>(BooleanOp::Subtraction)),
+                   automation::Variant::object(cut));
+    solid->Update();
+}
+
+void cutterSweep(Drawing& drawing, const std::vector<automation::Variant>& arguments) {
+    const auto from = pointOf(arguments[0], "the sweep's start");
+    const auto to = pointOf(arguments[1], "the sweep's end");
+    const CutterShape cutter{numberArg(arguments[2], "the cutter's diameter"), numberArg(arguments[3], "its length"),
+                             numberArg(arguments[4], "its corner radius"), numberArg(arguments[5], "its angle"),
+                             numberArg(arguments[6], "its tip diameter")};
+    // The sweep's top is at least the lower end's top.
+    const double lowTop = std::min(from[2], to[2]) + cutter.length;
+    for (const auto& member : drawing.groupMembers("PART"))
+        subtract(member, drawing.addCutterSweep(cutter, from, to,
+                                                holdsNothingAbove(member, lowTop) ? std::optional(lowTop) : std::nullopt));
 }
 
 }  // namespace
@@ -28,20 +60,7 @@ void invokeHostCall(Drawing& drawing, std::string_view name, const std::vector<a
     if (arguments.size() != hostCallArity(name))
         throw automation::invalidArgument(std::string(name) + " takes " + std::to_string(hostCallArity(name)) +
                                           " arguments");
-    const auto from = pointOf(arguments[0], "the sweep's start");
-    const auto to = pointOf(arguments[1], "the sweep's end");
-    const CutterShape cutter{numberArg(arguments[2], "the cutter's diameter"), numberArg(arguments[3], "its length"),
-                             numberArg(arguments[4], "its corner radius"), numberArg(arguments[5], "its angle"),
-                             numberArg(arguments[6], "its tip diameter")};
-    // A fresh solid for each member: a subtraction absorbs the solid it is given.
-    for (const auto& member : drawing.groupMembers("PART")) {
-        const auto solid = std::dynamic_pointer_cast<Solid3D>(member);
-        if (!solid) throw automation::typeMismatch("a member of the group PART is not a 3D solid");
-        const auto cut = drawing.addCutterSweep(cutter, from, to);
-        solid->Boolean(automation::Variant::int32(static_cast<std::int32_t>(BooleanOp::Subtraction)),
-                       automation::Variant::object(cut));
-        solid->Update();
-    }
+    cutterSweep(drawing, arguments);
 }
 
 }  // namespace corvex::cadhost::occt

@@ -8,7 +8,9 @@
 //
 // takes from every solid of the group "PART" the solid the cutter sweeps as its tip moves from
 // the first point to the second (Drawing::addCutterSweep, exactly: see cutter_sweep.hpp),
-// each by the same subtraction as a member's cut (queued, guarded), as drill_path does.
+// each by the same subtraction as a member's cut (queued, guarded), as drill_path does. A
+// ball's sweep is cut off level at the lower end's top when the solid holds no material as
+// high (see ball_pass.hpp): the same cut, made face by face.
 #include <string_view>
 #include <vector>
 

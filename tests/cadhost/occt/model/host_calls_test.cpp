@@ -108,5 +108,22 @@ TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
     EXPECT_NEAR(measureSolid(*part[0]).volume, 200000 - (2 * M_PI * 9 + M_PI * 9 * 1), 1e-6);  // none cut
 }
 
+// A ball's move into a part lying wholly below the cutter's top is cut as its pass, made face
+// by face and cut off level: the same cut as the exact sweep's, in each direction and slope.
+TEST_F(HostTest, ABallsMoveBelowItsTopCutsAsTheExactSweepDoes) {
+    const std::array<double, 3> moves[][2] = {{{20, 50, -1}, {80, 50, -4}}, {{80, 30, -6}, {20, 70, -2}}, {{10, 10, -3}, {90, 90, -3}}};
+    for (const auto& [from, to] : moves) {
+        const auto own = application->open();  // a drawing of its own, for a PART of one solid
+        const auto part = own->addBox({0, 0, -20}, {100, 100, 0});
+        const auto expected = own->addBox({0, 0, -20}, {100, 100, 0});
+        own->addToGroup("PART", part);
+        invokeHostCall(*own, "host:CutterSweep",
+                       {pt(from[0], from[1], from[2]), pt(to[0], to[1], to[2]), num(6), num(30), num(3), num(0), num(0)});
+        expected->Boolean(Variant::int32(2), Variant::object(own->addCutterSweep({6, 30, 3, 0, 0}, from, to)));
+        EXPECT_NEAR(measureSolid(*part).volume, measureSolid(*expected).volume, 1e-6 * 200000);
+        EXPECT_TRUE(measureSolid(*part).valid);
+    }
+}
+
 }  // namespace
 }  // namespace corvex::cadhost::occt::testing
