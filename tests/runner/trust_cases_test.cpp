@@ -283,6 +283,25 @@ std::vector<TrustProgram> trustPrograms() {
         {"RingTouchingTheSideLeavesAFin", "6,30",
          start + "G0 X14.3365 Y97\nG1 Z-12.2995\nG3 X14.3365 Y97 I-0.0143 J22.1454\n" + end,
          200000 - 1627.5053, 1},
+        // Ring sectors from plunges that leave the block by its side after a few degrees: the
+        // eager Boolean left the piece between the plunge and the side uncut (0.3 of 40 mm3; 19
+        // mm3), the kernel's common part of ring and block as short, and every point the guard
+        // took lay elsewhere or in the plunge's hole (found by the trust run's programs; the
+        // volumes are the queued parts', which its oracle agreed with).
+        {"RingSectorsLeavingTheBlockBySmallPieces", "10.5,30",
+         start + "G0 X33.5434 Y5.25\nG1 Z-20.5\nG1 X11.8144 Y5.25\nG0 Z25\nG0 X8.4665 Y79.3357\nG1 Z-4.699\n"
+                 "G1 X37.086 Y79.3357\nG1 X5.25 Y75.2275\nG1 X5.25 Y4.8987 Z-8.0142\nG0 Z25\nG0 X97.5938 Y94.75\n"
+                 "G1 Z-20.5\nG0 Z25\nG0 X94.75 Y36.2254\nG1 Z-1.5339\nG2 X104.2661 Y7.8012 I-8.9597 J-18.8046\n"
+                 "G0 Z25\nG0 X5.3594 Y25.1027\nG1 Z-19.3042\nG1 X64.2816 Y25.1027\n" + end,
+         172220.9090, 2},
+        {"RingSectorFromAPlungeLeavingTheBlock", "4.69,30",
+         start + "G0 X50.7095 Y76.3845\nG1 Z-20.5\nG0 Z25\nG0 X2.345 Y2.345\nG1 Z-13.3048\n"
+                 "G2 X2.345 Y2.345 I-21.9268 J-4.6074\nG0 Z25\nG0 X79.7378 Y88.7677\nG1 Z-19.384\nG1 X54.317 Y88.7677\n"
+                 "G0 Z25\nG0 X18.5323 Y54.5641\nG1 Z-10.4555\nG0 Z25\nG0 X86.1385 Y1.327\nG1 Z-8.4862\n"
+                 "G1 X4.7591 Y1.327\nG1 X97.655 Y25.7141\nG1 X55.0838 Y85.2012 Z-17.6195\nG0 Z25\nG0 X97.655 Y35.2313\n"
+                 "G1 Z-6.6203\nG2 X87.5761 Y4.5461 I7.2783 J-19.3885\nG0 Z25\nG0 X89.043 Y96.8278\nG1 Z-13.5833\nG0 Z25\n"
+                 "G0 X6.5959 Y39.0914\nG1 Z-20.5\nG2 X6.5959 Y39.0914 I-16.0412 J-4.3069\n" + end,
+         182006.5449, 2},
     };
 }
 
