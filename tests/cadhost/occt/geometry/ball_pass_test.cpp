@@ -4,11 +4,17 @@
 #include <BRepAlgoAPI_Common.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepAlgoAPI_Fuse.hxx>
+#include <BRepBndLib.hxx>
 #include <BRepCheck_Analyzer.hxx>
+#include <BRepClass3d_SolidClassifier.hxx>
+#include <Bnd_Box.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -79,6 +85,71 @@ TEST(BallPass, BentUpByAHairLiesBetweenTheLevelPassAndTheLevelPassADipLower) {
     const double volume = solidVolume(*bent);
     EXPECT_GT(volume, solidVolume(*level) + 1e-3);  // the dip's own volume, about half of the one below
     EXPECT_LT(volume, solidVolume(*lower) - 1e-3);
+}
+
+// Where a point lies by the ball's own definition: below `top`, and above the ball's lowest
+// point over it for some position of the tip along some move (the shank fills the column
+// above). None within `band` of that lowest point, of the top or of the footprint's edge.
+std::optional<bool> insideBySweep(const std::vector<gp_Pnt>& tips, double top, const gp_Pnt& p, double band) {
+    if (std::fabs(p.Z() - top) < band) return std::nullopt;
+    double lowest = 1e300;
+    bool nearEdge = false;
+    for (std::size_t i = 0; i + 1 < tips.size(); ++i) {
+        const gp_Pnt &a = tips[i], &b = tips[i + 1];
+        // The tip's horizontal distance to p squared, a quadratic in t: where it is at most r.
+        const double dx = b.X() - a.X(), dy = b.Y() - a.Y(), ex = a.X() - p.X(), ey = a.Y() - p.Y();
+        const double qa = dx * dx + dy * dy, qb = 2 * (dx * ex + dy * ey), qc = ex * ex + ey * ey - kRadius * kRadius;
+        const double disc = qb * qb - 4 * qa * qc;
+        if (disc < 0) continue;
+        const double t0 = std::max(0.0, (-qb - std::sqrt(disc)) / (2 * qa)), t1 = std::min(1.0, (-qb + std::sqrt(disc)) / (2 * qa));
+        for (int k = 0; k <= 4000 && t0 <= t1; ++k) {
+            const double t = t0 + (t1 - t0) * k / 4000;
+            const double hx = ex + t * dx, hy = ey + t * dy, d2 = hx * hx + hy * hy;
+            const double centre = a.Z() + t * (b.Z() - a.Z()) + kRadius;
+            lowest = std::min(lowest, centre - std::sqrt(std::max(0.0, kRadius * kRadius - d2)));
+            nearEdge = nearEdge || (kRadius - std::sqrt(d2) < band && std::fabs(p.Z() - centre) < 10 * band);
+        }
+    }
+    if (nearEdge || std::fabs(p.Z() - lowest) < band) return std::nullopt;
+    return p.Z() < top && p.Z() > lowest;
+}
+
+// Random chains in random upright planes, going forward: where the pass is made, every point
+// sampled in its box lies inside it exactly when the ball's own definition says so.
+TEST(BallPass, HoldsThePointsTheBallSweepsAndNoOthers) {
+    std::mt19937_64 random(20261209);
+    std::uniform_real_distribution<double> unit(0, 1);
+    int made = 0;
+    for (int chain = 0; chain < 12; ++chain) {
+        const double heading = 2 * M_PI * unit(random);
+        std::vector<gp_Pnt> tips;
+        double s = 0, z = 0;
+        for (int k = 0; k < 2 + chain % 5; ++k) {
+            tips.emplace_back(10 + s * std::cos(heading), 20 + s * std::sin(heading), z);
+            s += 0.3 + 4 * unit(random);
+            z += (unit(random) - 0.5) * 4;
+        }
+        const double top = lowest(tips) + kReach;
+        const auto pass = ballPass(kRadius, top, tips);
+        if (!pass) continue;
+        ++made;
+        Bnd_Box box;
+        BRepBndLib::Add(*pass, box, false);
+        double x0, y0, z0, x1, y1, z1;
+        box.Get(x0, y0, z0, x1, y1, z1);
+        BRepClass3d_SolidClassifier classifier(*pass);
+        int judged = 0;
+        for (int n = 0; n < 400; ++n) {
+            const gp_Pnt p(x0 + unit(random) * (x1 - x0), y0 + unit(random) * (y1 - y0), z0 + unit(random) * (z1 - z0));
+            const auto expected = insideBySweep(tips, top, p, 1e-3);
+            if (!expected) continue;
+            classifier.Perform(p, 1e-7);
+            ++judged;
+            EXPECT_EQ(classifier.State() == TopAbs_IN, *expected) << "chain " << chain << " at " << p.X() << " " << p.Y() << " " << p.Z();
+        }
+        EXPECT_GT(judged, 300);
+    }
+    EXPECT_GE(made, 8);  // most random chains are passes
 }
 
 TEST(BallPass, IsRefusedForChainsThatAreNoPass) {
