@@ -207,13 +207,20 @@ Variant variantOf(const nlohmann::json& value) {
 // A random 3-axis program as a user brings it, read and planned by the G-code front end as
 // `corvex gcode` does, with one cutter: slots, arcs and full rings, plunges, moves over the
 // block's sides and through its bottom, and walls laid in the block's faces (a centre one
-// radius in from a side), ramps and 3-D lines. A ball or bull-nose cutter (one job in four)
-// plunges and cuts lines only (a bull-nose level ones): its arcs go in hundreds of chords. The block is 100 x 100 x 20
+// radius in from a side), ramps and 3-D lines. A ball, bull-nose or V-bit (one job in four)
+// plunges and cuts lines only (a bull-nose or V-bit level ones): its arcs go in hundreds of
+// chords. The block is 100 x 100 x 20
 // from the origin.
 void programs(Draw& draw, Job& job) {
     const double diameter = draw.chance(0.3) ? 6 : std::round(draw.between(1, 12) * 100) / 100, r = diameter / 2;
     const double shape = draw.between(0, 1);
-    const double corner = shape < 0.75 ? 0 : shape < 0.87 ? r : std::round(draw.between(0.2, 0.9) * r * 100) / 100;
+    double corner = shape < 0.75 ? 0 : shape < 0.87 ? r : std::round(draw.between(0.2, 0.9) * r * 100) / 100;
+    // One job in sixteen a V-bit (of the bull-noses' share, from the same draw, so that the other
+    // jobs of a seed stay as they were): 30 to 120 degrees, pointed or with a tip.
+    const bool vBit = shape >= 0.94;
+    const double angle = vBit ? std::round(30 + (shape - 0.94) / 0.06 * 90) : 0;
+    const double tip = vBit && shape >= 0.97 ? std::round(0.3 * r * 100) / 100 : 0;
+    if (vBit) corner = 0;
     auto coordinate = [&] {
         const double pick = draw.between(0, 1);
         if (pick < 0.15) return draw.chance(0.5) ? r : 100 - r;  // a wall in a face
@@ -233,10 +240,10 @@ void programs(Draw& draw, Job& job) {
             if (draw.chance(0.5)) program << "G1 X" << coordinate() << " Y" << coordinate() << "\n";
             // Ramps and 3-D lines, which the host sweeps (a flat end mill's and a ball's, so far):
             // to a new depth, then on at another.
-            const bool swept = corner == 0 || corner == r;
+            const bool swept = !vBit && (corner == 0 || corner == r);
             if (swept && draw.chance(0.4)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
             if (swept && draw.chance(0.3)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
-        } else if (kind < 0.8 && corner == 0) {  // an arc or a full ring about a centre beside the start
+        } else if (kind < 0.8 && corner == 0 && !vBit) {  // an arc or a full ring about a centre beside the start
             const double radius = draw.between(r + 0.5, 25), angle = draw.between(0, 2 * M_PI);
             const double cx = x - radius * std::cos(angle), cy = y - radius * std::sin(angle);
             const double sweep = draw.chance(0.25) ? 0 : draw.between(0.2, 2 * M_PI - 0.2);
@@ -250,7 +257,7 @@ void programs(Draw& draw, Job& job) {
     job.program = program.str();
     std::istringstream text(job.program);
     gcode::ToolSet tools;
-    tools.everyNumber = gcode::Tool{diameter, 30, corner};
+    tools.everyNumber = gcode::Tool{diameter, 30, corner, angle, tip};
     const auto motions = gcode::interpret(gcode::readProgram(text), 1).motions;
     const gcode::CallPlan plan = gcode::planCalls(motions, tools, 1, 0.01);
     job.calls.clear();

@@ -86,11 +86,10 @@ const Tool& Planner::tool(int line) const {
 void Planner::load(int line, int number, const Point& at) {
     loaded_ = number;
     const Tool& cutter = tool(line);
-    // No member cuts a cone yet, and a cylinder in its place would cut a different part: the
-    // program is refused here, as it is planned whole before its first call runs.
-    if (cutter.shape() == Tool::Shape::VBit)
-        throw ProgramError(line, "tool " + std::to_string(number) + " is " + describe(cutter) +
-                                     ": cutting with a V-bit is not supported yet");
+    // A lathe's tool is a round insert of the tool's diameter; a cone in its place would turn a
+    // different part.
+    if (lathe_ && cutter.shape() == Tool::Shape::VBit)
+        throw ProgramError(line, "tool " + std::to_string(number) + " is " + describe(cutter) + ": a V-bit cannot turn");
     plan.toolsUsed.insert(number);
     if (lathe_) {
         add(line, latheTool(cutter.diameter / 2));
@@ -136,12 +135,18 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         if (lengthensLastSlot(from, to, r)) return;
         slot(line, from, to, r);
         lastSlot_ = LevelSlot{plan.calls.size() - 1, from, to, r, loaded_};
-    } else if (cutter.flat() || !inPlan || cutter.ball()) {
-        // No member sweeps a move that changes height, nor a rounded tip straight down, nor a
-        // ball exactly (the member's outline rounds its corners with a fixed bulge): the host
-        // sweeps the cutter's exact body along the move, one cut (a plunge: the body at the
-        // bottom with its column above; a ball's move: its pass, see ball_pass.hpp).
+    } else if (cutter.flat() || cutter.ball() || !inPlan || std::fabs(dz) < kShortestCut) {
+        // No member sweeps a move that changes height, nor a rounded or pointed tip straight
+        // down, nor any but a flat end mill exactly (the member's outline rounds its corners
+        // with a fixed bulge): the host sweeps the cutter's exact body along the move, one cut
+        // (a plunge: the body at the bottom with its column above; a level move: its section's
+        // prism between its body's halves; a ball's move: its pass, see ball_pass.hpp).
         hostSweep(line, from, to);
+    } else if (cutter.shape() == Tool::Shape::VBit) {
+        // No sweep of a cone along a sloping move is made yet, and a cylinder in its place
+        // would cut a different part. The program is planned whole before its first call runs.
+        throw ProgramError(line, "tool " + std::to_string(loaded_) + " is " + describe(cutter) +
+                                     ": a V-bit's sloping move is not cut yet (only level moves and plunges)");
     } else {
         // A bull-nose: the member sweeps at the start's height all the way (its path lies
         // at the start's elevation), so a sloping move goes in pieces that each rise or fall no

@@ -43,7 +43,7 @@ TEST_F(Gcode, TheReferencePocketCutsItsVolumeAndItsSessionReplaysToTheSameJourna
 // The example programs on the 100 x 50 x 20 block, with the example tool table: twelve holes
 // 6 mm across, six 10 deep and six 15 deep in pecks; a contour round a 40 x 20 rectangle with
 // corners of radius 5, 2 deep, whose band 6 wide has the contour's length times 6 for area;
-// holes and slots that subroutines, loops and parameters place and size.
+// holes and slots that subroutines, loops and parameters place and size; V grooves.
 TEST_F(Gcode, TheExampleProgramsCutTheirVolumes) {
     makeStock();
     const std::pair<const char*, double> cases[] = {
@@ -51,6 +51,8 @@ TEST_F(Gcode, TheExampleProgramsCutTheirVolumes) {
         {"rounded_contour.nc", 2 * 6 * (2 * 30 + 2 * 10 + 2 * M_PI * 5)},
         {"hole_grid.nc", 9 * M_PI * 4 * (4 + 8)},
         {"stepped_slots.nc", (40 * 6 + 9 * M_PI) * (3 + 2.5)},
+        // A 90-degree V groove d deep has d^2 for section, and its two ends make one cone.
+        {"v_carving.nc", 30 * 1 + std::hypot(30, 15) * 1 + 30 * 1.5 * 1.5 + M_PI / 3 * (1 + 1 + 1.5 * 1.5 * 1.5)},
     };
     for (const auto& [program, removed] : cases) {
         const Outcome made = corvex("gcode '" + example(program).string() + "' -d stock.step --tools '" +

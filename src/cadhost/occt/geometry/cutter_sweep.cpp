@@ -77,6 +77,57 @@ std::pair<TopoDS_Shape, TopoDS_Shape> dividedBody(const TopoDS_Shape& body, cons
     return {parts[0].front(), parts[1].front()};
 }
 
+// The cutter's section by the upright plane through its axis across `across` (a unit level
+// vector), from its tip at `tip` up to `height`: the profile on both sides of the axis.
+TopoDS_Shape axialSection(const CutterProfile& cutter, const gp_Pnt& tip, double height, const gp_Vec& across) {
+    const double r = cutter.radius, c = cutter.corner;
+    auto at = [&](double a, double u) { return tip.Translated(a * across + gp_Vec(0, 0, u)); };
+    BRepBuilderAPI_MakeWire wire;
+    auto line = [&](double a0, double u0, double a1, double u1) {
+        if (std::hypot(a1 - a0, u1 - u0) > kSweepFlatness) wire.Add(BRepBuilderAPI_MakeEdge(at(a0, u0), at(a1, u1)).Edge());
+    };
+    // A quarter circle of the corner about (side * (r - c), c), from below it to beside it or back.
+    auto corner = [&](double side, bool down) {
+        const double ca = side * (r - c), h = c / std::sqrt(2.0);
+        const gp_Pnt low = at(ca, 0), middle = at(ca + side * h, c - h), beside = at(side * r, c);
+        wire.Add(BRepBuilderAPI_MakeEdge(down ? GC_MakeArcOfCircle(beside, middle, low).Value()
+                                              : GC_MakeArcOfCircle(low, middle, beside).Value())
+                     .Edge());
+    };
+    if (cutter.angle > 0) {
+        const double half = cutter.tip / 2, flank = (r - half) / std::tan(cutter.angle / 2 * M_PI / 180);
+        const double top = std::min(flank, height), reach = half + (r - half) * top / flank;
+        line(-half, 0, half, 0);
+        line(half, 0, reach, top);
+        line(reach, top, reach, height);
+        line(reach, height, -reach, height);
+        line(-reach, height, -reach, top);
+        line(-reach, top, -half, 0);
+    } else {
+        line(-(r - c), 0, r - c, 0);
+        if (c > 0) corner(1, false);
+        line(r, c, r, height);
+        line(r, height, -r, height);
+        line(-r, height, -r, c);
+        if (c > 0) corner(-1, true);
+    }
+    if (!wire.IsDone()) throw automation::failure("a cutter's section is not one closed wire");
+    return BRepBuilderAPI_MakeFace(wire.Wire(), true).Face();
+}
+
+// Along a level move every cutter's silhouette is its section across the move: the body's
+// part behind that section at the start, its part ahead at the end, and the section's prism.
+TopoDS_Shape levelSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& to) {
+    const gp_Vec move(from, gp_Pnt(to.X(), to.Y(), from.Z()));
+    const gp_Dir forward(move);
+    const gp_Vec left = gp_Vec(gp::DZ()).Crossed(gp_Vec(forward));
+    const TopoDS_Shape section = axialSection(cutter, from, length, left);
+    const auto [behind, ahead] = dividedBody(cutterBody(cutter, from, length), {section}, from, gp_Vec(forward));
+    gp_Trsf shift;
+    shift.SetTranslation(move);
+    return fused({behind, prism(section, move), BRepBuilderAPI_Transform(ahead, shift, true).Shape()});
+}
+
 }  // namespace
 
 bool sweepsExactly(const CutterProfile& cutter) {
@@ -90,9 +141,17 @@ TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_
         const gp_Pnt low = rise < 0 ? gp_Pnt(from.X(), from.Y(), to.Z()) : from;
         return cutterBody(cutter, low, length + std::fabs(rise));
     }
-    if (!sweepsExactly(cutter))
-        throw automation::invalidArgument("the host sweeps a flat or ball cutter along a sloping or level move, "
-                                          "and other cutters straight up or down only, so far");
+    if (!sweepsExactly(cutter)) {
+        if (std::fabs(rise) >= kSweepFlatness)
+            throw automation::invalidArgument("the host sweeps a flat or ball cutter along a sloping move, and other "
+                                              "cutters straight up or down or level only, so far");
+        try {
+            return levelSweep(cutter, length, from, to);
+        } catch (const Standard_Failure& failure) {
+            throw automation::failure(std::string("making a cutter's sweep failed in OpenCASCADE: ") +
+                                      failure.GetMessageString());
+        }
+    }
     const double r = cutter.radius;
     const bool ball = cutter.corner > 0;
     if (!(r > 0) || !(length > (ball ? r : 0)))

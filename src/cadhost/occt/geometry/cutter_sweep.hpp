@@ -5,7 +5,8 @@
 // two parts (spanning the body's silhouette seen along the move) sweeps along the move. For a
 // flat end mill that surface is the axial rectangle square to the move and half of the top and
 // of the bottom disc; for a ball, the rectangle above the ball's equator and the half of the
-// great disc square to the move below it, and half of the top disc. The parts share whole faces,
+// great disc square to the move below it, and half of the top disc; along a level move, for any
+// cutter, the body's section across the move. The parts share whole faces,
 // which the kernel's glued fuse joins without intersecting surfaces. Every function fails with
 // an automation::Error.
 #include <TopoDS_Shape.hxx>
@@ -19,7 +20,8 @@ namespace corvex::cadhost::occt {
 // straight up or down, or level. The part then differs from the exact one by less than this.
 inline constexpr double kSweepFlatness = 1e-6;
 
-// Whether straightSweep makes this cutter's sweep along every move (so far flat and ball).
+// Whether straightSweep makes this cutter's sweep along every move (so far flat and ball); it
+// makes every cutter's along a level move or straight up or down.
 bool sweepsExactly(const CutterProfile& cutter);
 
 // The solid the cutter of `length` sweeps as its tip moves from `from` to `to`; the body alone

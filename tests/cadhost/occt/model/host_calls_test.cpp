@@ -75,6 +75,39 @@ TEST_F(HostTest, ACutterSweepAlongAnyStraightMoveIsTheBodysMinkowskiSumWithTheMo
     }
 }
 
+// Along a level move every cutter sweeps its body and the prism of its section across the
+// move: a bull-nose's (the rectangle less two corners of c^2 (1 - pi / 4)), a V-bit's (less
+// the two triangles beside its cone, or the cone's triangle alone when it is taller than the
+// body), by hand.
+TEST_F(HostTest, ALevelSweepOfEveryCutterIsItsBodyAndItsSectionsPrism) {
+    const double R = 3, L = 12;
+    struct Case {
+        CutterShape cutter;
+        double body, section;
+    };
+    const double c = 1, ringCentre = R - c + 4 * c / (3 * M_PI);
+    const double flank90 = R, flank60 = (R - 0.5) / std::tan(M_PI / 6), reach20 = R * L / (R / std::tan(M_PI / 18));
+    const Case cases[] = {
+        {{2 * R, L, c, 0, 0}, M_PI * (R - c) * (R - c) * c + 2 * M_PI * ringCentre * M_PI * c * c / 4 + M_PI * R * R * (L - c),
+         2 * R * L - 2 * c * c * (1 - M_PI / 4)},
+        {{2 * R, L, 0, 90, 0}, M_PI * R * R * flank90 / 3 + M_PI * R * R * (L - flank90), 2 * R * L - R * flank90},
+        {{2 * R, L, 0, 60, 1}, M_PI * flank60 / 3 * (0.25 + 0.5 * R + R * R) + M_PI * R * R * (L - flank60),
+         2 * R * L - (R - 0.5) * flank60},
+        {{2 * R, L, 0, 20, 0}, M_PI * reach20 * reach20 * L / 3, reach20 * L},
+    };
+    for (const auto& [cutter, body, section] : cases) {
+        for (const std::array<double, 3>& v : {std::array<double, 3>{20, 0, 0}, {-7, 7, 0}, {3, 4, 0}}) {
+            const std::array<double, 3> from{10, 20, 5}, to{10 + v[0], 20 + v[1], 5};
+            const double expected = body + std::hypot(v[0], v[1]) * section;
+            const auto m = measureSolid(*drawing->addCutterSweep(cutter, from, to));
+            const std::string what = "corner " + std::to_string(cutter.corner) + " angle " + std::to_string(cutter.angle);
+            EXPECT_TRUE(m.valid) << what;
+            EXPECT_EQ(m.solids, 1) << what;
+            EXPECT_NEAR(m.volume, expected, 1e-6 * expected) << what;
+        }
+    }
+}
+
 TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
     drawing->addToGroup("PART", drawing->addBox({0, 0, -20}, {100, 100, 0}));
     drawing->addToGroup("PART", drawing->addBox({0, 200, -20}, {100, 300, 0}));
@@ -90,7 +123,7 @@ TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
 
     // What the host cannot make is an automation error that says why.
     const std::pair<std::vector<Variant>, const char*> refused[] = {
-        {{pt(50, 50, 5), pt(60, 50, -4), num(6), num(30), num(1), num(0), num(0)}, "straight up or down only"},
+        {{pt(50, 50, 5), pt(60, 50, -4), num(6), num(30), num(1), num(0), num(0)}, "straight up or down or level only"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(4), num(0), num(0)}, "a corner from 0 to its radius"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(0), num(180), num(0)}, "an angle below 180 degrees"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6)}, "takes 7 arguments"},
