@@ -10,9 +10,9 @@
 #include <BRepTools.hxx>
 #include <BRepTopAdaptor_FClass2d.hxx>
 #include <BRep_Builder.hxx>
+#include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
-#include <Standard_Failure.hxx>
 #include <TopoDS_Compound.hxx>
 
 #include <algorithm>
@@ -93,10 +93,6 @@ std::vector<FacePoint> gridAlongFace(const TopoDS_Face& face, int grid) {
     };
     return lu >= lv ? gridOnFace(face, stretched(lu, lv), grid) : gridOnFace(face, grid, stretched(lv, lu));
 }
-
-}  // namespace
-
-namespace {
 
 // The points of a grid across the face moved `offset` along its outward normal (inwards when
 // negative); none where the normal vanishes (an apex or a pole).

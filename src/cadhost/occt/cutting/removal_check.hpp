@@ -35,12 +35,13 @@ struct SolidRays {
 };
 std::vector<SolidRays> solidsWithRays(const TopoDS_Shape& shape);
 
-// Up to `count` points just inside `tool`, beneath its faces, that lie within `within`, the
-// deepest in it first: a tool that meets the part is most surely in it there (a slot's floor
-// rather than its walls above the part). Points in the air prove nothing, so with `material`
-// (the part before the cut) the points inside it come first, and the others only make up the
-// count: a path that ran back beside an earlier slot left 273 mm3 of wall uncut, while two of
-// its three points lay in that slot.
+// Up to `count` points just inside `tool`, beneath its faces, that lie within `within`: the
+// deepest in it first (a tool that meets the part is most surely in it there, a slot's floor
+// rather than its walls above the part), then each as far from those taken as can be. Points in
+// the air prove nothing, so with `material` (the part before the cut) the points inside it come
+// first, and the others only make up the count: a path that ran back beside an earlier slot
+// left 273 mm3 of wall uncut, while two of its three points lay in that slot. A tool that
+// reaches out of `within` across its sides is sampled where it lies within it (see the .cpp).
 std::vector<gp_Pnt> pointsWithinTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count,
                                      RayCaster* material = nullptr);
 
