@@ -76,7 +76,7 @@ TopoDS_Edge halfEllipse(const gp_Pnt& centre, const gp_Vec& normal, const gp_Vec
 }
 
 // A face of `surface` bounded by `edges` (in order round it), with its curves on the surface.
-TopoDS_Face faceOf(const Handle(Geom_Surface) & surface, std::initializer_list<TopoDS_Edge> edges) {
+TopoDS_Face faceOf(const Handle(Geom_Surface) & surface, const std::vector<TopoDS_Edge>& edges) {
     BRepBuilderAPI_MakeWire wire;
     for (const auto& edge : edges) wire.Add(edge);
     if (!wire.IsDone()) throw automation::failure("the edges of a pass's face do not form one wire");
@@ -218,21 +218,10 @@ std::optional<TopoDS_Shape> ballPass(double radius, double top, const std::vecto
         const TopoDS_Edge leftUp0 = line(left[0], leftTop0), rightUp0 = line(right[0], rightTop0);
         const TopoDS_Edge leftUpN = line(left[n], leftTopN), rightUpN = line(right[n], rightTopN);
         const TopoDS_Edge leftTop = line(leftTop0, leftTopN), rightTop = line(rightTop0, rightTopN);
-        auto wall = [&](const std::vector<TopoDS_Edge>& side, const TopoDS_Edge& up0, const TopoDS_Edge& upN,
+        auto wall = [&](std::vector<TopoDS_Edge> edges, const TopoDS_Edge& up0, const TopoDS_Edge& upN,
                         const TopoDS_Edge& topEdge, const TopoDS_Vertex& corner) {
-            BRepBuilderAPI_MakeWire wire;
-            for (const auto& edge : side) wire.Add(edge);
-            wire.Add(upN);
-            wire.Add(topEdge);
-            wire.Add(up0);
-            if (!wire.IsDone()) throw automation::failure("the edges of a pass's wall do not form one wire");
-            TopoDS_Face face;
-            BRep_Builder builder;
-            builder.MakeFace(face, new Geom_Plane(gp_Pln(BRep_Tool::Pnt(corner), gp_Dir(frame.left))), Precision::Confusion());
-            builder.Add(face, wire.Wire());
-            ShapeFix_Face fix(face);
-            fix.Perform();
-            faces.push_back(fix.Face());
+            edges.insert(edges.end(), {upN, topEdge, up0});
+            faces.push_back(faceOf(new Geom_Plane(gp_Pln(BRep_Tool::Pnt(corner), gp_Dir(frame.left))), edges));
         };
         wall(leftSide, leftUp0, leftUpN, leftTop, left[0]);
         wall(rightSide, rightUp0, rightUpN, rightTop, right[0]);
