@@ -208,8 +208,7 @@ Variant variantOf(const nlohmann::json& value) {
 // `corvex gcode` does, with one cutter: slots, arcs and full rings, plunges, moves over the
 // block's sides and through its bottom, and walls laid in the block's faces (a centre one
 // radius in from a side), ramps and 3-D lines. A ball, bull-nose or V-bit (one job in four)
-// plunges and cuts lines only (a bull-nose or V-bit level ones): its arcs go in hundreds of
-// chords. The block is 100 x 100 x 20
+// plunges and cuts lines only: its arcs go in hundreds of chords. The block is 100 x 100 x 20
 // from the origin.
 void programs(Draw& draw, Job& job) {
     const double diameter = draw.chance(0.3) ? 6 : std::round(draw.between(1, 12) * 100) / 100, r = diameter / 2;
@@ -238,11 +237,9 @@ void programs(Draw& draw, Job& job) {
         if (kind < 0.4) {
             program << "G1 X" << coordinate() << " Y" << y << "\n";  // along X, then anywhere
             if (draw.chance(0.5)) program << "G1 X" << coordinate() << " Y" << coordinate() << "\n";
-            // Ramps and 3-D lines, which the host sweeps (a flat end mill's and a ball's, so far):
-            // to a new depth, then on at another.
-            const bool swept = !vBit && (corner == 0 || corner == r);
-            if (swept && draw.chance(0.4)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
-            if (swept && draw.chance(0.3)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
+            // Ramps and 3-D lines, which the host sweeps: to a new depth, then on at another.
+            if (draw.chance(0.4)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
+            if (draw.chance(0.3)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
         } else if (kind < 0.8 && corner == 0 && !vBit) {  // an arc or a full ring about a centre beside the start
             const double radius = draw.between(r + 0.5, 25), angle = draw.between(0, 2 * M_PI);
             const double cx = x - radius * std::cos(angle), cy = y - radius * std::sin(angle);

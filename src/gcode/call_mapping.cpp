@@ -64,10 +64,6 @@ private:
         int tool;
     };
     std::optional<LevelSlot> lastSlot_;
-    // ToolExtrudePath leaves its own outline (seven vertices, stood up) as the slot outline,
-    // which ToolExtrudeLine cannot reshape into a slot: a level move after a sloping one failed
-    // with "the curves form no closed loop". ToolPolyCreate makes a fresh one first.
-    bool slotOutlineReplaced_ = false;
 
     const ToolSet& tools_;
     double tolerance_;
@@ -135,39 +131,14 @@ void Planner::feed(int line, const Point& from, const Point& to) {
         if (lengthensLastSlot(from, to, r)) return;
         slot(line, from, to, r);
         lastSlot_ = LevelSlot{plan.calls.size() - 1, from, to, r, loaded_};
-    } else if (cutter.flat() || cutter.ball() || !inPlan || std::fabs(dz) < kShortestCut) {
+    } else {
         // No member sweeps a move that changes height, nor a rounded or pointed tip straight
         // down, nor any but a flat end mill exactly (the member's outline rounds its corners
         // with a fixed bulge): the host sweeps the cutter's exact body along the move, one cut
         // (a plunge: the body at the bottom with its column above; a level move: its section's
-        // prism between its body's halves; a ball's move: its pass, see ball_pass.hpp).
+        // prism between its body's halves; a sloping one: see silhouette_sweep.hpp, and a
+        // ball's, ball_pass.hpp).
         hostSweep(line, from, to);
-    } else if (cutter.shape() == Tool::Shape::VBit) {
-        // No sweep of a cone along a sloping move is made yet, and a cylinder in its place
-        // would cut a different part. The program is planned whole before its first call runs.
-        throw ProgramError(line, "tool " + std::to_string(loaded_) + " is " + describe(cutter) +
-                                     ": a V-bit's sloping move is not cut yet (only level moves and plunges)");
-    } else {
-        // A bull-nose: the member sweeps at the start's height all the way (its path lies
-        // at the start's elevation), so a sloping move goes in pieces that each rise or fall no
-        // more than the tolerance: the part then lies within it of the programmed surface.
-        const double pieces = std::max(1.0, std::ceil(std::fabs(dz) / tolerance_ - 1e-9));
-        if (!(pieces <= kMostChords))
-            throw ProgramError(line, "the sloping move would take more than " + std::to_string(kMostChords) +
-                                         " pieces at this tolerance");
-        Point at = from;
-        for (int k = 1; k <= static_cast<int>(pieces); ++k) {
-            Point next = to;
-            if (k < pieces)
-                for (int axis = 0; axis < 3; ++axis) next[axis] = from[axis] + (to[axis] - from[axis]) * k / pieces;
-            add(line, json::array({"ToolExtrudePath", point(at), point(next)}));
-            slotOutlineReplaced_ = true;
-            add(line, json::array({"SubtractToolFromGroup"}), true);
-            at = next;
-        }
-        // The member makes the sweep's end cap as a solid of its own and leaves it uncut. The
-        // cutter's body there is not cut either: the member's corners (bulge 0.5) lie a little
-        // inside the body's true ones, and the two close together make slivers.
     }
     moveTool(line, to);
 }
@@ -182,8 +153,6 @@ void Planner::slot(int line, const Point& from, const Point& to, double r) {
     const double dx = to[0] - from[0], dy = to[1] - from[1], length = std::hypot(dx, dy);
     const double rx = dy / length * r, ry = -dx / length * r;  // to the right of the move
     const json first = point(from[0] + rx, from[1] + ry, 0);
-    if (slotOutlineReplaced_) add(line, json::array({"ToolPolyCreate"}));
-    slotOutlineReplaced_ = false;
     add(line, json::array({"ToolExtrudeLine", first, point(to[0] + rx, to[1] + ry, 0), point(to[0] - rx, to[1] - ry, 0),
                            point(from[0] - rx, from[1] - ry, 0), first, to[2]}), true);
 }

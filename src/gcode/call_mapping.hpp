@@ -2,22 +2,17 @@
 // Motions turned into the corvex4 calls a client makes for them, with the tool from the table:
 //   rapid                                   MoveTool (cuts nothing; checked for material in the way,
 //                                            on a lathe as the bar turns)
-//   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool;
-//                                            after a ToolExtrudePath, ToolPolyCreate first
+//   feed at one Z, flat end mill            ToolExtrudeLine (a slot with round ends), MoveTool
 //   feed straight down, flat end mill       drill_path (the tool's cylinder at the bottom), MoveTool
 //   feed straight up                        MoveTool (the tool's own column is already clear)
-//   feed that changes height, flat end      host:CutterSweep (the exact solid the cutter sweeps,
-//     mill; a ball or bull-nose straight    one cut; straight down, its body at the bottom with
-//     down                                   its column above: no member makes these), MoveTool
-//   any other feed of a ball or bull-nose   ToolExtrudePath, SubtractToolFromGroup in pieces that
-//                                            rise or fall at most the tolerance (the member leaves
-//                                            its sweep's end cap uncut), MoveTool
+//   any other feed                          host:CutterSweep (the exact solid the cutter sweeps,
+//                                            one cut: no member makes these), MoveTool
 //   arc in XY at one Z, flat end mill       ToolMillArc (the ring sector), drill_path at its end
 //                                            (the end cap), MoveTool; a full circle: the ring
-//   helix, arc in G18/G19, ball or          chords within the tolerance, each a feed as above
-//     bull-nose arc
-//   tool change                             MakeToolMill at the tool's position; a V-bit is
-//                                            refused (no member cuts a cone yet)
+//   helix, arc in G18/G19, arc of any       chords within the tolerance, each a feed as above
+//     other cutter
+//   tool change                             MakeToolMill at the tool's position (a V-bit cuts by
+//                                            the host's sweeps alone; on a lathe it is refused)
 //   A, B or C alone (indexing)              RotateAxis by the change of angle
 #include <array>
 #include <optional>

@@ -177,17 +177,15 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
     // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each one sweep.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
     EXPECT_EQ(std::count(helix.begin(), helix.end(), "host:CutterSweep"), 16);
-    // A bull-nose ramp goes in pieces of the member's sweep (the host does not sweep it yet); a
-    // flat end mill's slot after it makes a fresh slot outline, since the member's sweep left
-    // its own.
+    // A bull-nose's ramp and a V-bit's are one exact sweep each, as a ball's.
     {
-        ToolSet tools{{{1, flat}, {2, Tool{6, 30, 1}}}, std::nullopt};
-        const auto plan = planCalls(run("T2 M6\nG0 X10 Y10 Z2\nG1 X20 Z1\nT1 M6\nG1 X30\n", 0).motions, tools, 0, 0.5);
+        ToolSet tools{{{1, flat}, {2, Tool{6, 30, 1}}, {3, Tool{6, 30, 0, 90, 0}}}, std::nullopt};
+        const auto plan = planCalls(run("T2 M6\nG0 X10 Y10 Z2\nG1 X20 Z1\nT3 M6\nG1 X25 Z0\nT1 M6\nG1 X30\n", 0).motions,
+                                    tools, 0, 0.5);
         V members;
         for (const auto& call : plan.calls) members.push_back(call.member());
-        EXPECT_EQ(members, (V{"StartAcad", "MakeToolMill", "MoveTool", "ToolExtrudePath", "SubtractToolFromGroup",
-                              "ToolExtrudePath", "SubtractToolFromGroup", "MoveTool", "MakeToolMill",
-                              "ToolPolyCreate", "ToolExtrudeLine", "MoveTool"}));
+        EXPECT_EQ(members, (V{"StartAcad", "MakeToolMill", "MoveTool", "host:CutterSweep", "MoveTool", "MakeToolMill",
+                              "host:CutterSweep", "MoveTool", "MakeToolMill", "ToolExtrudeLine", "MoveTool"}));
     }
     // Level moves straight on lengthen one slot (its corners those of the whole run, its line
     // the first's); a turn, or a step back, starts a new one.

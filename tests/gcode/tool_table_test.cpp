@@ -119,10 +119,10 @@ TEST(GcodeToolTable, ShapesFromJsonTextAndTheCommandLine) {
     }
 }
 
-// A V-bit cuts its plunges and level moves (the host's exact sweeps); a sloping move of one,
-// which nothing sweeps yet, is refused with its line, as is a V-bit on a lathe, before any of
-// the program's calls (even those of tools loaded before it) is made.
-TEST(GcodeToolTable, AVBitCutsPlungesAndLevelMovesAndASlopingMoveIsRefusedWithItsLine) {
+// A V-bit cuts its plunges, level and sloping moves (the host's exact sweeps); a V-bit on a
+// lathe is refused with its line before any of the program's calls (even those of tools loaded
+// before it) is made.
+TEST(GcodeToolTable, AVBitCutsEveryMoveOnAMillAndIsRefusedOnALathe) {
     std::istringstream text("T1 D6 Z30\nT3 D6 Z30 ;shape=v-bit angle=60 tip=0.2\n");
     const ToolSet table{readToolTable(text, "t"), std::nullopt};
     const ToolSet pointed{{}, toolFromText("6,30,v90")};
@@ -139,12 +139,10 @@ TEST(GcodeToolTable, AVBitCutsPlungesAndLevelMovesAndASlopingMoveIsRefusedWithIt
         {"loaded by M6 after another tool has cut, a level move", "T1 M6\nG0 X0 Y0 Z1\nG1 Z-1\nG0 Z5\nT3 M6\nG1 X5\n",
          table},
         {"selected by T alone, a plunge", "T1\nG0 X0 Y0 Z1\nG1 Z-1\nT3\nG1 Z-2\n", table},
-        {"a sloping move after a tool has cut", "T1 M6\nG0 X0 Y0 Z1\nG1 Z-1\nG0 Z5\nT3 M6\nG1 X5 Z-1\n", table, 0, false,
-         "program line 6: "},
+        {"a sloping move after a tool has cut", "T1 M6\nG0 X0 Y0 Z1\nG1 Z-1\nG0 Z5\nT3 M6\nG1 X5 Z-1\n", table},
         {"in the spindle from the start, a level move", "G0 X1 Y1 Z-1\nG1 X5\n", table, 3},
         {"in a lathe program", "G18\nT3 M6\nG0 X5 Z1\nG1 Z-5\n", table, 0, true, "program line 2: "},
-        {"one pointed V-bit for every number, sloping", "G0 X1 Y1 Z5\nG1 X3 Y4 Z-1\n", pointed, 1, false,
-         "program line 2: tool 1 is a V-bit (90 degrees, pointed): a V-bit's sloping move is not cut yet"},
+        {"one pointed V-bit for every number, sloping", "G0 X1 Y1 Z5\nG1 X3 Y4 Z-1\n", pointed, 1},
         {"in the table, never loaded", "T1 M6\nG0 X0 Y0 Z1\nG1 Z-1\nG1 X5\n", table},
         {"in the table, never loaded, on a lathe", "G18\nT1 M6\nG0 X5 Z1\nG1 Z-5\n", table, 0, true},
     };

@@ -9,6 +9,8 @@
 #include <TopoDS.hxx>
 #include <TopoDS_Iterator.hxx>
 
+#include "cadhost/occt/geometry/spline_extrusions.hpp"
+
 namespace corvex::cadhost::occt {
 namespace {
 
@@ -16,19 +18,7 @@ namespace {
 // BRepGProp::VolumeProperties integrates it for every face of a solid.
 // `accuracy` > 0 integrates adaptively to that relative error; 0 takes the kernel's quick rule.
 double contributionOf(const TopoDS_Face& face, const gp_Pnt& origin, double accuracy = 0) {
-    BRepGProp_Face surface(face);
-    BRepGProp_Vinert integral;
-    integral.SetLocation(origin);
-    TopoDS_Iterator wires(face);
-    if (!wires.More()) {
-        if (accuracy > 0) integral.Perform(surface, accuracy);
-        else integral.Perform(surface);  // a face bounded by its surface's own limits
-    } else {
-        BRepGProp_Domain domain(face);
-        if (accuracy > 0) integral.Perform(surface, domain, accuracy);
-        else integral.Perform(surface, domain);
-    }
-    return integral.Mass();
+    return faceVolumeProperties(face, origin, accuracy).Mass();
 }
 
 // Far from the drawing's origin the cones of opposite faces are large and cancel; about a

@@ -27,6 +27,7 @@
 #include "cadhost/occt/cutting/ray_caster.hpp"
 #include "cadhost/occt/cutting/removal_check.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
+#include "cadhost/occt/geometry/spline_extrusions.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -96,9 +97,7 @@ bool volumeAddsUp(const PartShape& part, const VolumeTally& tally, const std::ve
     const double change = part.faceVolumes.accurateChange(tally, kAccuracy);
     double toolVolume = 0;
     for (const auto& tool : tools) {
-        GProp_GProps properties;
-        BRepGProp::VolumeProperties(tool, properties, kAccuracy);
-        toolVolume += properties.Mass();
+        toolVolume += volumeProperties(tool, kAccuracy).Mass();
     }
     return change <= tolerance && -change <= toolVolume + removalTolerance(before, toolVolume) &&
            -change >= mustRemove;

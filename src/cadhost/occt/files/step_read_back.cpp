@@ -11,6 +11,7 @@
 #include "automation/error.hpp"
 #include "automation/number_text.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
+#include "cadhost/occt/geometry/spline_extrusions.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -26,10 +27,7 @@ int solidsIn(const TopoDS_Shape& shape) {
 }
 
 double volumeOf(const TopoDS_Shape& shape, double accuracy) {
-    GProp_GProps properties;
-    if (accuracy > 0) BRepGProp::VolumeProperties(shape, properties, accuracy);
-    else BRepGProp::VolumeProperties(shape, properties);
-    return properties.Mass();
+    return volumeProperties(shape, accuracy).Mass();
 }
 
 // The volumes written and read when they differ, else none. A turned block's volume, integrated

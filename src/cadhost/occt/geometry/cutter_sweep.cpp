@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/geometry/silhouette_sweep.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
@@ -130,10 +131,6 @@ TopoDS_Shape levelSweep(const CutterProfile& cutter, double length, const gp_Pnt
 
 }  // namespace
 
-bool sweepsExactly(const CutterProfile& cutter) {
-    return cutter.angle == 0 && (cutter.corner == 0 || cutter.corner == cutter.radius);
-}
-
 TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& to) {
     const double across = std::hypot(to.X() - from.X(), to.Y() - from.Y());
     double rise = to.Z() - from.Z();
@@ -141,10 +138,9 @@ TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_
         const gp_Pnt low = rise < 0 ? gp_Pnt(from.X(), from.Y(), to.Z()) : from;
         return cutterBody(cutter, low, length + std::fabs(rise));
     }
-    if (!sweepsExactly(cutter)) {
-        if (std::fabs(rise) >= kSweepFlatness)
-            throw automation::invalidArgument("the host sweeps a flat or ball cutter along a sloping move, and other "
-                                              "cutters straight up or down or level only, so far");
+    const bool flatOrBall = cutter.angle == 0 && (cutter.corner == 0 || cutter.corner == cutter.radius);
+    if (!flatOrBall) {
+        if (std::fabs(rise) >= kSweepFlatness) return silhouetteSweep(cutter, length, from, to);
         try {
             return levelSweep(cutter, length, from, to);
         } catch (const Standard_Failure& failure) {

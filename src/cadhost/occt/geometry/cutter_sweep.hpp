@@ -7,7 +7,8 @@
 // of the bottom disc; for a ball, the rectangle above the ball's equator and the half of the
 // great disc square to the move below it, and half of the top disc; along a level move, for any
 // cutter, the body's section across the move. The parts share whole faces,
-// which the kernel's glued fuse joins without intersecting surfaces. Every function fails with
+// which the kernel's glued fuse joins without intersecting surfaces. A bull-nose's or a V-bit's
+// sloping move is made face by face (silhouette_sweep.hpp). Every function fails with
 // an automation::Error.
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
@@ -19,10 +20,6 @@ namespace corvex::cadhost::occt {
 // Below this, a move's change across (in X and Y) or along Z is taken as none: the move is
 // straight up or down, or level. The part then differs from the exact one by less than this.
 inline constexpr double kSweepFlatness = 1e-6;
-
-// Whether straightSweep makes this cutter's sweep along every move (so far flat and ball); it
-// makes every cutter's along a level move or straight up or down.
-bool sweepsExactly(const CutterProfile& cutter);
 
 // The solid the cutter of `length` sweeps as its tip moves from `from` to `to`; the body alone
 // for a move of no length.

@@ -35,6 +35,7 @@
 #include "automation/error.hpp"
 #include "cadhost/occt/geometry/revolved_tori.hpp"
 #include "cadhost/occt/geometry/squared_region.hpp"
+#include "cadhost/occt/geometry/spline_extrusions.hpp"
 #include "cadhost/occt/geometry/translated_memo.hpp"
 
 namespace corvex::cadhost::occt {
@@ -183,9 +184,7 @@ int countSolids(const TopoDS_Shape& shape) {
 
 double solidVolume(const TopoDS_Shape& shape) {
     if (shape.IsNull()) return 0;
-    GProp_GProps properties;
-    BRepGProp::VolumeProperties(shape, properties);
-    return properties.Mass();
+    return volumeProperties(shape).Mass();
 }
 
 bool isValidShape(const TopoDS_Shape& shape) {

@@ -9,6 +9,7 @@
 #include "cadhost/occt/model/embedded_host.hpp"
 #include "cadhost/occt/model/entities.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
+#include "cadhost/occt/geometry/spline_extrusions.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -36,8 +37,7 @@ SolidMeasure measureSolid(const Entity& entity) {
     if (!solid) throw automation::typeMismatch(entity.describe() + " is not a solid of the embedded host");
     SolidMeasure m;
     TopoDS_Shape shape = solid->shape();
-    GProp_GProps properties;
-    BRepGProp::VolumeProperties(shape, properties);
+    const GProp_GProps properties = volumeProperties(shape);
     m.volume = properties.Mass();
     if (m.volume > 0) {
         gp_Pnt c = properties.CentreOfMass();

@@ -10,6 +10,7 @@
 #include "cadhost/occt/geometry/regions.hpp"
 #include "cadhost/occt/cutting/solid_boolean.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
+#include "cadhost/occt/geometry/spline_extrusions.hpp"
 
 namespace corvex::cadhost::occt {
 
@@ -58,8 +59,7 @@ std::shared_ptr<Solid3D> SolidEntity::CheckInterference(const Variant& other, co
 Variant SolidEntity::Centroid() {
     return hostCall(journal(), describe(), "Centroid", {}, [&](JournalEntry& entry) {
         live();
-        GProp_GProps properties;
-        BRepGProp::VolumeProperties(shape(), properties);
+        const GProp_GProps properties = volumeProperties(shape());
         if (properties.Mass() <= 0)
             throw automation::failure(describe() + " has no volume, so it has no centroid");
         gp_Pnt c = properties.CentreOfMass();

@@ -123,7 +123,7 @@ TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
 
     // What the host cannot make is an automation error that says why.
     const std::pair<std::vector<Variant>, const char*> refused[] = {
-        {{pt(50, 50, 5), pt(60, 50, -4), num(6), num(30), num(1), num(0), num(0)}, "straight up or down or level only"},
+        {{pt(50, 50, 5), pt(60, 50, -4), num(6), num(30), num(0), num(90), num(8)}, "a tip narrower than it"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(4), num(0), num(0)}, "a corner from 0 to its radius"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6), num(30), num(0), num(180), num(0)}, "an angle below 180 degrees"},
         {{pt(50, 50, 5), pt(50, 50, -4), num(6)}, "takes 7 arguments"},

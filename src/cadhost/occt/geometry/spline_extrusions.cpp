@@ -1,0 +1,91 @@
+#include "cadhost/occt/geometry/spline_extrusions.hpp"
+
+#include <BRepBndLib.hxx>
+#include <BRepBuilderAPI_NurbsConvert.hxx>
+#include <BRepGProp.hxx>
+#include <BRepGProp_Domain.hxx>
+#include <BRepGProp_Face.hxx>
+#include <BRepGProp_Vinert.hxx>
+#include <BRep_Tool.hxx>
+#include <Bnd_Box.hxx>
+#include <Geom_BSplineCurve.hxx>
+#include <Geom_RectangularTrimmedSurface.hxx>
+#include <Geom_SurfaceOfLinearExtrusion.hxx>
+#include <Standard_Failure.hxx>
+#include <TopExp_Explorer.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Iterator.hxx>
+
+#include <algorithm>
+
+namespace corvex::cadhost::occt {
+namespace {
+
+constexpr double kSplineAccuracy = 1e-9;
+
+bool onSplineExtrusion(const TopoDS_Face& face) {
+    TopLoc_Location placed;  // the surface unmoved: no copy of it for every face looked at
+    Handle(Geom_Surface) surface = BRep_Tool::Surface(face, placed);
+    if (auto trimmed = Handle(Geom_RectangularTrimmedSurface)::DownCast(surface); !trimmed.IsNull())
+        surface = trimmed->BasisSurface();
+    const auto extrusion = Handle(Geom_SurfaceOfLinearExtrusion)::DownCast(surface);
+    return !extrusion.IsNull() && !Handle(Geom_BSplineCurve)::DownCast(extrusion->BasisCurve()).IsNull();
+}
+
+}  // namespace
+
+TopoDS_Face measurableFace(const TopoDS_Face& face) {
+    if (!onSplineExtrusion(face)) return face;
+    try {
+        BRepBuilderAPI_NurbsConvert converted(face, true);
+        if (converted.IsDone()) return TopoDS::Face(converted.Shape());
+    } catch (const Standard_Failure&) {
+    }
+    return face;
+}
+
+GProp_GProps faceVolumeProperties(const TopoDS_Face& given, const gp_Pnt& origin, double accuracy) {
+    const bool spline = onSplineExtrusion(given);
+    const TopoDS_Face face = spline ? measurableFace(given) : given;
+    // Even as a spline surface the quick rule strays by 1e-4 of a sweep along such a face's
+    // edges, which it takes as one span: the adaptive rule is right.
+    if (spline) accuracy = accuracy > 0 ? std::min(accuracy, kSplineAccuracy) : kSplineAccuracy;
+    BRepGProp_Face surface(face);
+    BRepGProp_Vinert integral;
+    integral.SetLocation(origin);
+    if (!TopoDS_Iterator(face).More()) {  // a face bounded by its surface's own limits
+        if (accuracy > 0) integral.Perform(surface, accuracy);
+        else integral.Perform(surface);
+    } else {
+        BRepGProp_Domain domain(face);
+        if (accuracy > 0) integral.Perform(surface, domain, accuracy);
+        else integral.Perform(surface, domain);
+    }
+    return integral;
+}
+
+GProp_GProps volumeProperties(const TopoDS_Shape& shape, double accuracy) {
+    bool plain = true;
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More() && plain; it.Next()) plain = !onSplineExtrusion(TopoDS::Face(it.Current()));
+    if (plain) {
+        GProp_GProps whole;
+        if (accuracy > 0) BRepGProp::VolumeProperties(shape, whole, accuracy);
+        else BRepGProp::VolumeProperties(shape, whole);
+        return whole;
+    }
+    // Face by face about one origin near the shape, as the whole-shape integration sums them.
+    Bnd_Box box;
+    BRepBndLib::Add(shape, box, false);
+    double x0, y0, z0, x1, y1, z1;
+    box.Get(x0, y0, z0, x1, y1, z1);
+    const gp_Pnt origin((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2);
+    GProp_GProps total(origin);
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        if (face.Orientation() == TopAbs_FORWARD || face.Orientation() == TopAbs_REVERSED)
+            total.Add(faceVolumeProperties(face, origin, accuracy));
+    }
+    return total;
+}
+
+}  // namespace corvex::cadhost::occt
