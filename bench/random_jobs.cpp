@@ -207,8 +207,8 @@ Variant variantOf(const nlohmann::json& value) {
 // A random 3-axis program as a user brings it, read and planned by the G-code front end as
 // `corvex gcode` does, with one cutter: slots, arcs and full rings, plunges, moves over the
 // block's sides and through its bottom, and walls laid in the block's faces (a centre one
-// radius in from a side), ramps and 3-D lines. A ball, bull-nose or V-bit (one job in four)
-// plunges and cuts lines only: its arcs go in hundreds of chords. The block is 100 x 100 x 20
+// radius in from a side), ramps and 3-D lines, with a flat end mill, or (one job in four) a
+// ball, bull-nose or V-bit, whose arcs are the host's. The block is 100 x 100 x 20
 // from the origin.
 void programs(Draw& draw, Job& job) {
     const double diameter = draw.chance(0.3) ? 6 : std::round(draw.between(1, 12) * 100) / 100, r = diameter / 2;
@@ -240,7 +240,7 @@ void programs(Draw& draw, Job& job) {
             // Ramps and 3-D lines, which the host sweeps: to a new depth, then on at another.
             if (draw.chance(0.4)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
             if (draw.chance(0.3)) program << "G1 X" << coordinate() << " Y" << coordinate() << " Z" << depth() << "\n";
-        } else if (kind < 0.8 && corner == 0 && !vBit) {  // an arc or a full ring about a centre beside the start
+        } else if (kind < 0.8) {  // an arc or a full ring about a centre beside the start
             const double radius = draw.between(r + 0.5, 25), angle = draw.between(0, 2 * M_PI);
             const double cx = x - radius * std::cos(angle), cy = y - radius * std::sin(angle);
             const double sweep = draw.chance(0.25) ? 0 : draw.between(0.2, 2 * M_PI - 0.2);

@@ -228,11 +228,18 @@ void Planner::arc(const Motion& motion) {
         return add(motion.line, turned->second, true);
     }
     const bool helix = std::fabs(motion.to[motion.normal] - motion.from[motion.normal]) > kSame;
-    if (motion.normal != 2 || helix || !cutter.flat()) return chords(motion, sweep);
-
     const double r = cutter.diameter / 2, z = motion.from[2], radius = turnRadius;  // in XY here
+    // A turn tighter than the cutter (its section would cross the axis) goes in chords; so do
+    // arcs in other planes and helices, each chord exact.
+    if (motion.normal != 2 || helix || (!cutter.flat() && radius <= r + kShortestCut)) return chords(motion, sweep);
     // The whole circle's box: an arc's own reaches no further.
     sweeps({motion.centre[0] - radius, motion.centre[1] - radius, z}, {motion.centre[0] + radius, motion.centre[1] + radius, z}, r);
+    if (!cutter.flat()) {  // no member turns a rounded or pointed cutter: the host's exact arc
+        add(motion.line, json::array({"host:CutterArc", point(motion.from), point(motion.centre[0], motion.centre[1], z),
+                                      sweep * 180 / M_PI, cutter.diameter, cutter.length, cutter.corner, cutter.angle,
+                                      cutter.tip}), true);
+        return moveTool(motion.line, motion.to);
+    }
     const double outer = radius + r, inner = std::max(0.0, radius - r);
     const double cx = motion.centre[0], cy = motion.centre[1];
     if (fullTurn) {

@@ -9,8 +9,9 @@
 //                                            one cut: no member makes these), MoveTool
 //   arc in XY at one Z, flat end mill       ToolMillArc (the ring sector), drill_path at its end
 //                                            (the end cap), MoveTool; a full circle: the ring
-//   helix, arc in G18/G19, arc of any       chords within the tolerance, each a feed as above
-//     other cutter
+//   arc in XY at one Z, any other cutter,   host:CutterArc (the exact solid it sweeps), MoveTool
+//     turning wider than its radius
+//   helix, arc in G18/G19, a tighter arc    chords within the tolerance, each a feed as above
 //   tool change                             MakeToolMill at the tool's position (a V-bit cuts by
 //                                            the host's sweeps alone; on a lathe it is refused)
 //   A, B or C alone (indexing)              RotateAxis by the change of angle

@@ -168,12 +168,13 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
                     "ToolExtrudeLine", "MoveTool", "ToolExtrudeLine", "MoveTool", "MoveTool", "MoveTool", "ToolMillArc",
                     "drill_path", "MoveTool", "ToolMillArc", "MoveTool"}));
     // A ball's feeds but the lift are the host's exact sweeps, each one cut: the ramp down 4, the
-    // line at one depth, a half turn of radius 5 in 25 chords (each turns by at most
-    // 2 acos(1 - 0.01 / 5)) and the plunge; the member's sweep none.
-    const V ballCalls =
-        membersFor("T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\nG1 Z-5\n", ball);
+    // line at one depth and the plunge; a half turn of radius 5 the host's arc; one of radius 2,
+    // tighter than the ball, 16 chords (each turns by at most 2 acos(1 - 0.01 / 2)).
+    const V ballCalls = membersFor(
+        "T1 M6\nG0 X10 Y10 Z2\nG1 X11 Z-2\nG1 X20\nG1 Z5\nG0 Z-3\nG2 X30 Y10 R5\nG2 X34 Y10 R2\nG1 Z-5\n", ball);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 0);
-    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1 + 1 + 25 + 1);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1 + 1 + 16 + 1);
+    EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterArc"), 1);
     // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each one sweep.
     const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
     EXPECT_EQ(std::count(helix.begin(), helix.end(), "host:CutterSweep"), 16);

@@ -8,12 +8,14 @@
 #include <BRepBuilderAPI_Transform.hxx>
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakePrism.hxx>
+#include <BRepPrimAPI_MakeRevol.hxx>
 #include <GC_MakeArcOfCircle.hxx>
 #include <GProp_GProps.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopTools_ListOfShape.hxx>
+#include <gp_Ax1.hxx>
 #include <gp_Ax2.hxx>
 
 #include <cmath>
@@ -130,6 +132,42 @@ TopoDS_Shape levelSweep(const CutterProfile& cutter, double length, const gp_Pnt
 }
 
 }  // namespace
+
+TopoDS_Shape arcSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& centre, double turn) {
+    const gp_Vec outward(centre, gp_Pnt(from.X(), from.Y(), centre.Z()));
+    const double radius = outward.Magnitude();
+    if (std::fabs(from.Z() - centre.Z()) > kSweepFlatness)
+        throw automation::invalidArgument("an arc's centre must lie at its start's height");
+    if (!(radius > cutter.radius + kSweepFlatness))
+        throw automation::invalidArgument("an arc's radius must exceed the cutter's");
+    if (!(std::fabs(turn) >= kSweepFlatness / radius) || !std::isfinite(turn))
+        throw automation::invalidArgument("an arc must turn");
+    const gp_Ax1 axis(centre, gp::DZ());
+    const bool full = std::fabs(turn) >= 2 * M_PI - 1e-12;
+    // Counter-clockwise from the start, or clockwise from it as counter-clockwise from the end.
+    gp_Pnt first = from;
+    if (turn < 0 && !full) first.Rotate(axis, turn);
+    const double angle = full ? 2 * M_PI : std::fabs(turn);
+    gp_Pnt last = first;
+    last.Rotate(axis, angle);
+    try {
+        auto across = [&](const gp_Pnt& tip) { return gp_Vec(centre, gp_Pnt(tip.X(), tip.Y(), centre.Z())).Normalized(); };
+        const TopoDS_Shape section = axialSection(cutter, first, length, across(first));
+        const TopoDS_Shape ring = BRepPrimAPI_MakeRevol(section, axis, angle).Shape();
+        if (full) return ring;
+        // Each end's half from the body made where it stands, so that where the arc meets a
+        // plunge or a move there, their faces lie on the very same surfaces.
+        auto half = [&](const gp_Pnt& tip, bool ahead) {
+            const gp_Vec forward = gp_Vec(gp::DZ()).Crossed(across(tip));
+            const auto parts = dividedBody(cutterBody(cutter, tip, length),
+                                           {axialSection(cutter, tip, length, across(tip))}, tip, forward);
+            return ahead ? parts.second : parts.first;
+        };
+        return fused({half(first, false), ring, half(last, true)});
+    } catch (const Standard_Failure& failure) {
+        throw automation::failure(std::string("making a cutter's arc failed in OpenCASCADE: ") + failure.GetMessageString());
+    }
+}
 
 TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& to) {
     const double across = std::hypot(to.X() - from.X(), to.Y() - from.Y());

@@ -25,4 +25,12 @@ inline constexpr double kSweepFlatness = 1e-6;
 // for a move of no length.
 TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& to);
 
+// The solid the cutter sweeps as its tip turns level from `from` about the upright axis through
+// `centre` by `turn` radians (counter-clockwise when positive): the body's part behind its
+// section square to the motion (the upright plane through the centre) at the start, that
+// section turned about the axis (rings of planes, cylinders, cones and tori), and the body's
+// part ahead at the end; a full turn is the turned section alone. The turn's radius must exceed
+// the cutter's, else the section would cross the axis.
+TopoDS_Shape arcSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& centre, double turn);
+
 }  // namespace corvex::cadhost::occt

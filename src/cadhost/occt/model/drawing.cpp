@@ -172,4 +172,28 @@ std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, cons
     });
 }
 
+std::shared_ptr<Solid3D> Drawing::addCutterArc(const CutterShape& cutter, const std::array<double, 3>& from,
+                                               const std::array<double, 3>& centre, double turn) {
+    using automation::Variant;
+    const std::initializer_list<Variant> arguments{
+        Variant::point(from[0], from[1], from[2]), Variant::point(centre[0], centre[1], centre[2]), Variant::real(turn),
+        Variant::real(cutter.diameter), Variant::real(cutter.length), Variant::real(cutter.corner),
+        Variant::real(cutter.angle), Variant::real(cutter.tip)};
+    return hostCall(&journal(), "Document", "AddCutterArc", arguments, [&](JournalEntry& entry) {
+        for (const auto* point : {&from, &centre})
+            for (double value : *point)
+                if (!std::isfinite(value) || std::fabs(value) > kWorkingRange)
+                    throw automation::invalidArgument("a cutter's arc must lie within the working range");
+        if (!(cutter.length > 0) || !(cutter.length <= kWorkingRange))
+            throw automation::invalidArgument("a cutter needs a length above 0");
+        const CutterProfile profile{cutter.diameter / 2, cutter.corner, cutter.angle, cutter.tip};
+        cutterBody(profile, gp_Pnt(from[0], from[1], from[2]), cutter.length);  // the cutter's own checks first
+        auto solid = std::make_shared<SolidEntity>(arcSweep(profile, cutter.length, gp_Pnt(from[0], from[1], from[2]),
+                                                            gp_Pnt(centre[0], centre[1], centre[2]), turn));
+        state_->add(solid);
+        entry.result(Variant::object(solid));
+        return std::shared_ptr<Solid3D>(solid);
+    });
+}
+
 }  // namespace corvex::cadhost::occt

@@ -54,13 +54,17 @@ public:
     std::shared_ptr<Solid3D> addAxisCylinder(const std::array<double, 3>& base, double radius,
                                              double length, int axis);
     // The solid a cutter sweeps as its tip moves from `from` to `to`, exactly (see
-    // cutter_sweep.hpp): any straight move of a flat or ball cutter; a level one or straight up
-    // or down of a bull-nose or V-bit so far (their other moves fail with an invalid argument). With
+    // cutter_sweep.hpp), along any straight move. With
     // `levelTop`, only what lies below it is asked for (see ball_pass.hpp): a ball's sweep is
     // then cut off level there, which is the same cut from a part wholly below it.
     std::shared_ptr<Solid3D> addCutterSweep(const CutterShape& cutter, const std::array<double, 3>& from,
                                             const std::array<double, 3>& to,
                                             std::optional<double> levelTop = std::nullopt);
+    // The solid a cutter sweeps as its tip turns from `from` about the upright axis through
+    // `centre` (at the same height) by `turn` radians, counter-clockwise when positive; a full
+    // turn or more is the ring. The turn's radius must exceed the cutter's.
+    std::shared_ptr<Solid3D> addCutterArc(const CutterShape& cutter, const std::array<double, 3>& from,
+                                          const std::array<double, 3>& centre, double turn);
 
     Journal& journal();
     std::shared_ptr<Journal> sharedJournal() const;

@@ -1,6 +1,7 @@
 #include "cadhost/occt/model/host_calls.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,7 @@ namespace corvex::cadhost::occt {
 namespace {
 
 constexpr std::string_view kCutterSweep = "host:CutterSweep";
+constexpr std::string_view kCutterArc = "host:CutterArc";
 
 std::array<double, 3> pointOf(const automation::Variant& value, const char* what) {
     const gp_Pnt p = pointArg(value, what);
@@ -34,12 +36,25 @@ void subtract(const std::shared_ptr<Entity>& member, const std::shared_ptr<Solid
     solid->Update();
 }
 
+// The cutter's five numbers, from `first` on.
+CutterShape cutterOf(const std::vector<automation::Variant>& arguments, std::size_t first) {
+    return {numberArg(arguments[first], "the cutter's diameter"), numberArg(arguments[first + 1], "its length"),
+            numberArg(arguments[first + 2], "its corner radius"), numberArg(arguments[first + 3], "its angle"),
+            numberArg(arguments[first + 4], "its tip diameter")};
+}
+
+void cutterArc(Drawing& drawing, const std::vector<automation::Variant>& arguments) {
+    const auto from = pointOf(arguments[0], "the arc's start");
+    const auto centre = pointOf(arguments[1], "the arc's centre");
+    const double turn = numberArg(arguments[2], "the arc's turn") * M_PI / 180;
+    const CutterShape cutter = cutterOf(arguments, 3);
+    for (const auto& member : drawing.groupMembers("PART")) subtract(member, drawing.addCutterArc(cutter, from, centre, turn));
+}
+
 void cutterSweep(Drawing& drawing, const std::vector<automation::Variant>& arguments) {
     const auto from = pointOf(arguments[0], "the sweep's start");
     const auto to = pointOf(arguments[1], "the sweep's end");
-    const CutterShape cutter{numberArg(arguments[2], "the cutter's diameter"), numberArg(arguments[3], "its length"),
-                             numberArg(arguments[4], "its corner radius"), numberArg(arguments[5], "its angle"),
-                             numberArg(arguments[6], "its tip diameter")};
+    const CutterShape cutter = cutterOf(arguments, 2);
     // The sweep's top is at least the lower end's top.
     const double lowTop = std::min(from[2], to[2]) + cutter.length;
     for (const auto& member : drawing.groupMembers("PART"))
@@ -53,6 +68,7 @@ bool isHostCallName(std::string_view name) { return name.substr(0, 5) == "host:"
 
 std::size_t hostCallArity(std::string_view name) {
     if (name == kCutterSweep) return 7;
+    if (name == kCutterArc) return 8;
     throw automation::invalidArgument("the host has no call \"" + std::string(name) + "\"");
 }
 
@@ -60,6 +76,7 @@ void invokeHostCall(Drawing& drawing, std::string_view name, const std::vector<a
     if (arguments.size() != hostCallArity(name))
         throw automation::invalidArgument(std::string(name) + " takes " + std::to_string(hostCallArity(name)) +
                                           " arguments");
+    if (name == kCutterArc) return cutterArc(drawing, arguments);
     cutterSweep(drawing, arguments);
 }
 

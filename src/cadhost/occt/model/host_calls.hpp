@@ -1,8 +1,7 @@
 #pragma once
 // The host's own calls: cuts the embedded host makes exactly where no member of corvex4 can. A
 // session writes them beside the members' calls under names that start "host:", which no
-// member's name can (a member's name has no colon), so that nobody takes one for a member. So
-// far there is one:
+// member's name can (a member's name has no colon), so that nobody takes one for a member:
 //
 //   ["host:CutterSweep", [x0, y0, z0], [x1, y1, z1], diameter, length, corner, angle, tip]
 //
@@ -11,6 +10,13 @@
 // each by the same subtraction as a member's cut (queued, guarded), as drill_path does. A
 // ball's sweep is cut off level at the lower end's top when the solid holds no material as
 // high (see ball_pass.hpp): the same cut, made face by face.
+//
+//   ["host:CutterArc", [x0, y0, z0], [cx, cy, z0], degrees, diameter, length, corner, angle, tip]
+//
+// takes the solid the cutter sweeps as its tip turns level from the first point about the
+// upright axis through the second by the angle (counter-clockwise when positive; 360 or more
+// the whole ring), the turn's radius above the cutter's (Drawing::addCutterArc, arcSweep in
+// cutter_sweep.hpp).
 #include <string_view>
 #include <vector>
 
