@@ -147,6 +147,31 @@ std::shared_ptr<Solid3D> Drawing::addAxisCylinder(const std::array<double, 3>& b
     return solid;
 }
 
+namespace {
+
+// The cutter's profile, once its points lie within the working range and it has a length.
+CutterProfile checkedCutter(const CutterShape& cutter, std::initializer_list<const std::array<double, 3>*> points) {
+    for (const auto* point : points)
+        for (double value : *point)
+            if (!std::isfinite(value) || std::fabs(value) > kWorkingRange)
+                throw automation::invalidArgument("a cutter's move must lie within the working range");
+    if (!(cutter.length > 0) || !(cutter.length <= kWorkingRange))
+        throw automation::invalidArgument("a cutter needs a length above 0");
+    return {cutter.diameter / 2, cutter.corner, cutter.angle, cutter.tip};
+}
+
+gp_Pnt pointOf(const std::array<double, 3>& p) { return gp_Pnt(p[0], p[1], p[2]); }
+
+// The host's solid made, kept in the drawing and journalled as the call's result.
+std::shared_ptr<Solid3D> added(DrawingState& state, JournalEntry& entry, const TopoDS_Shape& shape) {
+    auto solid = std::make_shared<SolidEntity>(shape);
+    state.add(solid);
+    entry.result(automation::Variant::object(solid));
+    return solid;
+}
+
+}  // namespace
+
 std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, const std::array<double, 3>& from,
                                                  const std::array<double, 3>& to, std::optional<double> levelTop) {
     using automation::Variant;
@@ -154,21 +179,12 @@ std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, cons
         Variant::point(from[0], from[1], from[2]), Variant::point(to[0], to[1], to[2]), Variant::real(cutter.diameter),
         Variant::real(cutter.length), Variant::real(cutter.corner), Variant::real(cutter.angle), Variant::real(cutter.tip)};
     return hostCall(&journal(), "Document", "AddCutterSweep", arguments, [&](JournalEntry& entry) {
-        for (const auto* point : {&from, &to})
-            for (double value : *point)
-                if (!std::isfinite(value) || std::fabs(value) > kWorkingRange)
-                    throw automation::invalidArgument("a cutter's move must lie within the working range");
-        if (!(cutter.length > 0) || !(cutter.length <= kWorkingRange))
-            throw automation::invalidArgument("a cutter needs a length above 0");
-        const CutterProfile profile{cutter.diameter / 2, cutter.corner, cutter.angle, cutter.tip};
-        const gp_Pnt a(from[0], from[1], from[2]), b(to[0], to[1], to[2]);
+        const CutterProfile profile = checkedCutter(cutter, {&from, &to});
         // A ball's pass is made face by face, ten times faster than the divided body's pieces.
         std::optional<TopoDS_Shape> pass;
-        if (levelTop && profile.angle == 0 && profile.corner == profile.radius) pass = ballPass(profile.radius, *levelTop, {a, b});
-        auto solid = std::make_shared<SolidEntity>(pass ? *pass : straightSweep(profile, cutter.length, a, b));
-        state_->add(solid);
-        entry.result(Variant::object(solid));
-        return std::shared_ptr<Solid3D>(solid);
+        if (levelTop && profile.angle == 0 && profile.corner == profile.radius)
+            pass = ballPass(profile.radius, *levelTop, {pointOf(from), pointOf(to)});
+        return added(*state_, entry, pass ? *pass : straightSweep(profile, cutter.length, pointOf(from), pointOf(to)));
     });
 }
 
@@ -180,19 +196,9 @@ std::shared_ptr<Solid3D> Drawing::addCutterArc(const CutterShape& cutter, const 
         Variant::real(cutter.diameter), Variant::real(cutter.length), Variant::real(cutter.corner),
         Variant::real(cutter.angle), Variant::real(cutter.tip)};
     return hostCall(&journal(), "Document", "AddCutterArc", arguments, [&](JournalEntry& entry) {
-        for (const auto* point : {&from, &centre})
-            for (double value : *point)
-                if (!std::isfinite(value) || std::fabs(value) > kWorkingRange)
-                    throw automation::invalidArgument("a cutter's arc must lie within the working range");
-        if (!(cutter.length > 0) || !(cutter.length <= kWorkingRange))
-            throw automation::invalidArgument("a cutter needs a length above 0");
-        const CutterProfile profile{cutter.diameter / 2, cutter.corner, cutter.angle, cutter.tip};
-        cutterBody(profile, gp_Pnt(from[0], from[1], from[2]), cutter.length);  // the cutter's own checks first
-        auto solid = std::make_shared<SolidEntity>(arcSweep(profile, cutter.length, gp_Pnt(from[0], from[1], from[2]),
-                                                            gp_Pnt(centre[0], centre[1], centre[2]), turn));
-        state_->add(solid);
-        entry.result(Variant::object(solid));
-        return std::shared_ptr<Solid3D>(solid);
+        const CutterProfile profile = checkedCutter(cutter, {&from, &centre});
+        cutterBody(profile, pointOf(from), cutter.length);  // the cutter's own checks first
+        return added(*state_, entry, arcSweep(profile, cutter.length, pointOf(from), pointOf(centre), turn));
     });
 }
 
