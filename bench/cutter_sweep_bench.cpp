@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
         {"ball, ramp (pass, one move)", [&] { ballPass(3, -6 + 30, {from, ramp}); }},
         {"bull-nose, level (divided body)", [&] { straightSweep(bull, 30, from, level); }},
         {"V-bit, level (divided body)", [&] { straightSweep(vBit, 30, from, level); }},
+        {"bull-nose, ramp (silhouette)", [&] { straightSweep(bull, 30, from, ramp); }},
+        {"V-bit, ramp (silhouette)", [&] { straightSweep(vBit, 30, from, ramp); }},
+        {"ball, quarter arc (turned section)", [&] { arcSweep(ball, 30, from, gp_Pnt(20, 20, -2), M_PI / 2); }},
         {"ball, raster row of 184 moves (pass)", [&] { ballPass(3, 20, row); }},
     };
     std::printf("cutter sweeps (%d of each)\n", repeats);
