@@ -8,11 +8,7 @@
 #include <BRepLib.hxx>
 #include <BRepPrimAPI_MakePrism.hxx>
 #include <BRep_Builder.hxx>
-#include <Geom2dAPI_Interpolate.hxx>
-#include <Geom2d_BSplineCurve.hxx>
 #include <Geom2d_Line.hxx>
-#include <GeomAPI_Interpolate.hxx>
-#include <Geom_BSplineCurve.hxx>
 #include <Geom_Circle.hxx>
 #include <Geom_ConicalSurface.hxx>
 #include <Geom_CylindricalSurface.hxx>
@@ -21,9 +17,6 @@
 #include <Geom_ToroidalSurface.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
-#include <TColStd_HArray1OfReal.hxx>
-#include <TColgp_HArray1OfPnt.hxx>
-#include <TColgp_HArray1OfPnt2d.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Edge.hxx>
@@ -42,6 +35,7 @@
 #include <vector>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/geometry/torus_silhouette.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -52,11 +46,6 @@ constexpr double kPoint = 1e-7;
 // turning a little off its true turn puts the silhouette that far round, where the band lies
 // square to the move: the sweep's side moves in by radius x (this / 2)^2, 1e-10 of the radius.
 constexpr double kSameTurn = 2e-5;
-// The silhouette of a torus is sampled until neighbouring chords turn by no more than this
-// (eight degrees), then refined where the spline through the points strays. Each point is a
-// knot, and the kernel's Booleans sample a surface by its knots: at two degrees a later cut
-// into the sweep's faces took six times as long.
-constexpr double kMostTurn = 8 * M_PI / 180;
 
 // A band of the body between its lower rim (r0 at height z0 above the tip) and its upper rim.
 struct Band {
@@ -223,101 +212,6 @@ TopoDS_Face faceOf(const Handle(Geom_Surface) & surface, const std::vector<std::
     return face;
 }
 
-// The curve on the back half of a bull-nose's torus where its normal is square to the move, as
-// (u, v) of `torus` (u from `first`, square to the move on the left, to `first` + pi) and in
-// space.
-struct Silhouette {
-    Handle(Geom_BSplineCurve) curve;
-    Handle(Geom2d_BSplineCurve) onTorus;
-    double last = 0, tolerance = 0;
-};
-
-Silhouette torusSilhouette(const Handle(Geom_ToroidalSurface) & torus, const Frame& frame, double first) {
-    const double h = frame.along, w = frame.down, tube = torus->MinorRadius();
-    // There tan(v) = h cos(theta) / w, theta = u + pi/2: from the equator at either end down
-    // towards the bottom at the back, the lower the flatter the move.
-    auto v = [&](double u) { return 2 * M_PI - std::atan(h * std::sin(u - first) / w); };
-    std::vector<double> us{first};
-    std::vector<gp_Pnt> points{torus->Value(first, v(first))};
-    // Halves an interval until its chords turn by no more than kMostTurn; a nearly level move
-    // turns the curve sharply near the ends, where only halving finds the turn.
-    auto refine = [&](auto&& self, double ua, const gp_Pnt& pa, double ub, const gp_Pnt& pb, int depth) -> void {
-        const double um = (ua + ub) / 2;
-        const gp_Pnt pm = torus->Value(um, v(um));
-        const gp_Vec first(pa, pm), second(pm, pb);
-        const bool bent = first.Magnitude() > kPoint && second.Magnitude() > kPoint && first.Angle(second) > kMostTurn;
-        if (depth < 64 && bent) {
-            self(self, ua, pa, um, pm, depth + 1);
-            self(self, um, pm, ub, pb, depth + 1);
-        } else if (pb.Distance(points.back()) > kPoint) {
-            us.push_back(ub);
-            points.push_back(pb);
-        } else {  // the end of the curve replaces a point too close to it
-            us.back() = ub;
-            points.back() = pb;
-        }
-    };
-    constexpr int kFirstIntervals = 32;
-    for (int i = 0; i < kFirstIntervals; ++i) {
-        const double ua = first + M_PI * i / kFirstIntervals, ub = first + M_PI * (i + 1) / kFirstIntervals;
-        refine(refine, ua, torus->Value(ua, v(ua)), ub, torus->Value(ub, v(ub)), 0);
-    }
-    // Interpolated through the points, by their distance along the curve; where the curves
-    // stray too far between two points, the true point halfway joins them, and again.
-    Silhouette silhouette;
-    for (int round = 0;; ++round) {
-        const int n = static_cast<int>(points.size());
-        Handle(TColgp_HArray1OfPnt) inSpace = new TColgp_HArray1OfPnt(1, n);
-        Handle(TColgp_HArray1OfPnt2d) onSurface = new TColgp_HArray1OfPnt2d(1, n);
-        Handle(TColStd_HArray1OfReal) lengths = new TColStd_HArray1OfReal(1, n);
-        double length = 0;
-        for (int i = 0; i < n; ++i) {
-            if (i > 0) length += points[i].Distance(points[i - 1]);
-            inSpace->SetValue(i + 1, points[i]);
-            onSurface->SetValue(i + 1, gp_Pnt2d(us[i], v(us[i])));
-            lengths->SetValue(i + 1, length);
-        }
-        GeomAPI_Interpolate spatial(inSpace, lengths, false, kPoint / 10);
-        spatial.Perform();
-        Geom2dAPI_Interpolate planar(onSurface, lengths, false, kPoint / 10);
-        planar.Perform();
-        if (!spatial.IsDone() || !planar.IsDone())
-            throw automation::failure("a bull-nose's silhouette could not be interpolated");
-        silhouette = {spatial.Curve(), planar.Curve(), length, 0};
-        // How far the curves stray between the points: from each other, and from the true curve
-        // (by the angle at which the normal misses being square to the move, along the tube).
-        std::vector<double> refinedUs{us.front()};
-        std::vector<gp_Pnt> refinedPoints{points.front()};
-        for (int i = 1; i < n; ++i) {
-            double stray = 0;
-            for (const double share : {0.25, 0.5, 0.75}) {
-                const double s = lengths->Value(i) + share * (lengths->Value(i + 1) - lengths->Value(i));
-                const gp_Pnt2d uv = silhouette.onTorus->Value(s);
-                const double across = h * std::cos(uv.X() - first + M_PI / 2);
-                const double miss = std::fabs(std::cos(uv.Y()) * across - std::sin(uv.Y()) * w) / std::hypot(across, w);
-                stray = std::max({stray, silhouette.curve->Value(s).Distance(torus->Value(uv.X(), uv.Y())),
-                                  tube * std::asin(std::min(miss, 1.0))});
-            }
-            silhouette.tolerance = std::max(silhouette.tolerance, stray);
-            if (stray > kSilhouetteTolerance / 4 && round < 8) {
-                const double um = (us[i - 1] + us[i]) / 2;
-                refinedUs.push_back(um);
-                refinedPoints.push_back(torus->Value(um, v(um)));
-            }
-            refinedUs.push_back(us[i]);
-            refinedPoints.push_back(points[i]);
-        }
-        if (refinedUs.size() == us.size()) break;
-        us = std::move(refinedUs);
-        points = std::move(refinedPoints);
-    }
-    if (silhouette.tolerance > kSilhouetteTolerance)
-        throw automation::failure("a bull-nose's silhouette strays " + std::to_string(silhouette.tolerance) +
-                                  " mm from the true one");
-    silhouette.tolerance = std::max(2 * silhouette.tolerance, kPoint);
-    return silhouette;
-}
-
 // The back half of the torus (the piece from theta = pi/2 to 3 pi/2) divided along its
 // silhouette: the part above it faces back and goes to the start, the part below to the end.
 struct TorusHalves {
@@ -328,7 +222,7 @@ TorusHalves dividedTorus(const Band& band, const Frame& frame, const gp_Vec& mov
     auto torusAt = [&] { return Handle(Geom_ToroidalSurface)(new Geom_ToroidalSurface(frame.axes(band.z1), band.r0, band.z1 - band.z0)); };
     const Handle(Geom_ToroidalSurface) upper = torusAt(), lower = torusAt();
     const double first = frame.turn(M_PI / 2), last = first + M_PI;
-    const Silhouette silhouette = torusSilhouette(upper, frame, first);
+    const TorusSilhouette silhouette = torusSilhouette(upper, frame.along, frame.down, first);
     constexpr double kBottom = 1.5 * M_PI, kEquator = 2 * M_PI;
     const TopoDS_Vertex start = vertex(upper->Value(first, kEquator)), end = vertex(upper->Value(last, kEquator));
     const TopoDS_Vertex bottomStart = vertex(upper->Value(first, kBottom)), bottomEnd = vertex(upper->Value(last, kBottom));

@@ -9,17 +9,14 @@
 // where two bands meet facing different ways, straight lines along a cone or cylinder where it
 // turns, and on a bull-nose the curve of the torus where its normal is square to the move: that
 // curve alone has no closed form, and is interpolated through exact points of it to within
-// kSilhouetteTolerance. A ball's sweep is made elsewhere (cutter_sweep.hpp). Fails with an
-// automation::Error.
+// 1e-6 mm (torus_silhouette.hpp). A ball's sweep is made elsewhere (cutter_sweep.hpp). Fails
+// with an automation::Error.
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
 
 #include "cadhost/occt/geometry/cutter_body.hpp"
 
 namespace corvex::cadhost::occt {
-
-// How far the interpolated silhouette of a bull-nose's torus may lie from the true one.
-inline constexpr double kSilhouetteTolerance = 1e-6;
 
 // The sweep of a cutter (not a ball) of `length` whose tip moves from `from` to `to`; the move
 // must change height and position both (straightSweep takes plunges and level moves).
