@@ -1,13 +1,9 @@
 #include "cadhost/occt/cutting/face_volumes.hpp"
 
 #include <BRepBndLib.hxx>
-#include <BRepGProp_Domain.hxx>
-#include <BRepGProp_Face.hxx>
-#include <BRepGProp_Vinert.hxx>
 #include <Bnd_Box.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
-#include <TopoDS_Iterator.hxx>
 
 #include "cadhost/occt/geometry/spline_extrusions.hpp"
 

@@ -32,10 +32,8 @@ bool onSplineExtrusion(const TopoDS_Face& face) {
     return !extrusion.IsNull() && !Handle(Geom_BSplineCurve)::DownCast(extrusion->BasisCurve()).IsNull();
 }
 
-}  // namespace
-
-TopoDS_Face measurableFace(const TopoDS_Face& face) {
-    if (!onSplineExtrusion(face)) return face;
+// The same face on its surface as a spline of the same parameters.
+TopoDS_Face asSpline(const TopoDS_Face& face) {
     try {
         BRepBuilderAPI_NurbsConvert converted(face, true);
         if (converted.IsDone()) return TopoDS::Face(converted.Shape());
@@ -44,9 +42,11 @@ TopoDS_Face measurableFace(const TopoDS_Face& face) {
     return face;
 }
 
+}  // namespace
+
 GProp_GProps faceVolumeProperties(const TopoDS_Face& given, const gp_Pnt& origin, double accuracy) {
     const bool spline = onSplineExtrusion(given);
-    const TopoDS_Face face = spline ? measurableFace(given) : given;
+    const TopoDS_Face face = spline ? asSpline(given) : given;
     // Even as a spline surface the quick rule strays by 1e-4 of a sweep along such a face's
     // edges, which it takes as one span: the adaptive rule is right.
     if (spline) accuracy = accuracy > 0 ? std::min(accuracy, kSplineAccuracy) : kSplineAccuracy;

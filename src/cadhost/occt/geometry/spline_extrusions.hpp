@@ -13,9 +13,6 @@
 
 namespace corvex::cadhost::occt {
 
-// The face itself, or on an extrusion of a spline the same face on that surface as a spline.
-TopoDS_Face measurableFace(const TopoDS_Face& face);
-
 // The face's share of a volume (the signed cone from `origin` over it), as the kernel
 // integrates it (adaptively to `accuracy` when above 0), a face on a spline's extrusion always
 // adaptively.
