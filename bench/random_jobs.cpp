@@ -207,9 +207,9 @@ Variant variantOf(const nlohmann::json& value) {
 // A random 3-axis program as a user brings it, read and planned by the G-code front end as
 // `corvex gcode` does, with one cutter: slots, arcs and full rings, plunges, moves over the
 // block's sides and through its bottom, and walls laid in the block's faces (a centre one
-// radius in from a side), ramps and 3-D lines, with a flat end mill, or (one job in four) a
-// ball, bull-nose or V-bit, whose arcs are the host's. The block is 100 x 100 x 20
-// from the origin.
+// radius in from a side), ramps, 3-D lines and helices (one arc in three), with a flat end
+// mill, or (one job in four) a ball, bull-nose or V-bit, whose arcs are the host's. The block
+// is 100 x 100 x 20 from the origin.
 void programs(Draw& draw, Job& job) {
     const double diameter = draw.chance(0.3) ? 6 : std::round(draw.between(1, 12) * 100) / 100, r = diameter / 2;
     const double shape = draw.between(0, 1);
@@ -246,7 +246,11 @@ void programs(Draw& draw, Job& job) {
             const double sweep = draw.chance(0.25) ? 0 : draw.between(0.2, 2 * M_PI - 0.2);
             const double ex = cx + radius * std::cos(angle + sweep), ey = cy + radius * std::sin(angle + sweep);
             program << (draw.chance(0.5) ? "G3" : "G2") << " X" << (sweep == 0 ? x : ex) << " Y"
-                    << (sweep == 0 ? y : ey) << " I" << cx - x << " J" << cy - y << "\n";
+                    << (sweep == 0 ? y : ey) << " I" << cx - x << " J" << cy - y;
+            // One arc in three falls as it turns, a helix: by up to 3 mm, from the draws made
+            // already, so that the other jobs of a seed stay as they were.
+            if (kind >= 0.67) program << " Z" << z - std::round((kind - 0.67) / 0.13 * 3 * 1e4) / 1e4;
+            program << "\n";
         }  // else a plunge alone: a hole
         program << "G0 Z25\n";
     }

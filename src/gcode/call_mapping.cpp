@@ -44,6 +44,7 @@ private:
     }
     void feed(int line, const Point& from, const Point& to);
     void straight(int line, const Point& from, const Point& to);  // a feed, or joined to the next (kShortestCut)
+    void helixPieces(const Motion& motion, double sweep);  // host:CutterHelix, half a turn at most each
     void sweeps(const Point& low, const Point& high, double radius);  // widens the cutting box
     void turns(const Point& a, const Point& b, double radius);         // the same on a lathe
     void arc(const Motion& motion);
@@ -229,9 +230,13 @@ void Planner::arc(const Motion& motion) {
     }
     const bool helix = std::fabs(motion.to[motion.normal] - motion.from[motion.normal]) > kSame;
     const double r = cutter.diameter / 2, z = motion.from[2], radius = turnRadius;  // in XY here
-    // A turn tighter than the cutter (its section would cross the axis) goes in chords; so do
-    // arcs in other planes and helices, each chord exact.
-    if (motion.normal != 2 || helix || (!cutter.flat() && radius <= r + kShortestCut)) return chords(motion, sweep);
+    const bool ball = !cutter.flat() && cutter.angle == 0 && cutter.corner >= r;
+    // A turn tighter than the cutter (its section would cross the axis) goes in chords, but for
+    // a flat end mill's level arc (the members cut it); so do arcs in other planes and a ball's
+    // helices, each chord exact.
+    const bool tight = radius <= r + kShortestCut;
+    if (motion.normal != 2 || (helix && (tight || ball)) || (!helix && tight && !cutter.flat())) return chords(motion, sweep);
+    if (helix) return helixPieces(motion, sweep);
     // The whole circle's box: an arc's own reaches no further.
     sweeps({motion.centre[0] - radius, motion.centre[1] - radius, z}, {motion.centre[0] + radius, motion.centre[1] + radius, z}, r);
     if (!cutter.flat()) {  // no member turns a rounded or pointed cutter: the host's exact arc
@@ -261,6 +266,27 @@ void Planner::arc(const Motion& motion) {
                                   at(outer, last), at(inner, last), outer, inner, first, last}), true);
     // The ring sector ends square; the cutter's disc at the end is the end cap.
     add(motion.line, json::array({"drill_path", motion.to[0], motion.to[1], z, cutter.length, r}), true);
+    moveTool(motion.line, motion.to);
+}
+
+void Planner::helixPieces(const Motion& motion, double sweep) {
+    const Tool& cutter = tool(motion.line);
+    const double cx = motion.centre[0], cy = motion.centre[1], radius = std::hypot(motion.from[0] - cx, motion.from[1] - cy);
+    const double start = std::atan2(motion.from[1] - cy, motion.from[0] - cx), rise = motion.to[2] - motion.from[2];
+    // The host's helix turns by half a turn at most.
+    const double pieces = std::ceil(std::fabs(sweep) / M_PI - 1e-9);
+    if (!(pieces <= kMostChords))
+        throw ProgramError(motion.line, "the helix would take more than " + std::to_string(kMostChords) + " pieces");
+    const int count = std::max(1, static_cast<int>(pieces));
+    sweeps({cx - radius, cy - radius, std::min(motion.from[2], motion.to[2])},
+           {cx + radius, cy + radius, std::max(motion.from[2], motion.to[2])}, cutter.diameter / 2);
+    for (int k = 0; k < count; ++k) {
+        const double angle = start + sweep * k / count, z = motion.from[2] + rise * k / count;
+        add(motion.line, json::array({"host:CutterHelix", point(cx + radius * std::cos(angle), cy + radius * std::sin(angle), z),
+                                      point(cx, cy, z), sweep / count * 180 / M_PI, rise / count, cutter.diameter,
+                                      cutter.length, cutter.corner, cutter.angle, cutter.tip}),
+            true);
+    }
     moveTool(motion.line, motion.to);
 }
 

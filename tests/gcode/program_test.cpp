@@ -7,6 +7,7 @@
 #include <cmath>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 #include "gcode/call_mapping.hpp"
 #include "gcode/interpreter.hpp"
@@ -175,9 +176,16 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 0);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1 + 1 + 16 + 1);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterArc"), 1);
-    // A helix is chorded for a flat end mill too: 16 chords within 0.1 mm, each one sweep.
-    const V helix = membersFor("T1 M6\nG0 X15 Y10 Z0\nG3 X15 Y10 Z-2 I-5 J0\n", flat, 0.1);
-    EXPECT_EQ(std::count(helix.begin(), helix.end(), "host:CutterSweep"), 16);
+    // A helix is the host's in half turns (a turn and a quarter: three), a ball's 16 chords
+    // within 0.1 mm, each one sweep, as is a helix tighter than the cutter.
+    const std::string helix = "T1 M6\nG0 X15 Y10 Z0\nG3 X10 Y15 Z-2 I-5 J0 P2\n";
+    for (const auto& [tool, helices, chords] : {std::tuple{flat, 3, 0}, std::tuple{Tool{6, 30, 1}, 3, 0},
+                                               std::tuple{Tool{6, 30, 0, 90, 0}, 3, 0}, std::tuple{ball, 0, 20},
+                                               std::tuple{Tool{12, 30, 0}, 0, 20}}) {
+        const V calls = membersFor(helix, tool, 0.1);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "host:CutterHelix"), helices) << tool.diameter << " " << tool.corner;
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "host:CutterSweep"), chords) << tool.diameter << " " << tool.corner;
+    }
     // A bull-nose's ramp and a V-bit's are one exact sweep each, as a ball's.
     {
         ToolSet tools{{{1, flat}, {2, Tool{6, 30, 1}}, {3, Tool{6, 30, 0, 90, 0}}}, std::nullopt};

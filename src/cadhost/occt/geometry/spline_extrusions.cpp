@@ -9,6 +9,7 @@
 #include <BRep_Tool.hxx>
 #include <Bnd_Box.hxx>
 #include <Geom_BSplineCurve.hxx>
+#include <Geom_BSplineSurface.hxx>
 #include <Geom_RectangularTrimmedSurface.hxx>
 #include <Geom_SurfaceOfLinearExtrusion.hxx>
 #include <Standard_Failure.hxx>
@@ -23,13 +24,20 @@ namespace {
 
 constexpr double kSplineAccuracy = 1e-9;
 
-bool onSplineExtrusion(const TopoDS_Face& face) {
+// How the kernel's quick rule fails a face: not at all (analytic surfaces), or on a spline
+// surface (by 1e-4 of a helix's sweep), or on a spline's extrusion, which it takes as one span.
+enum class Surface { Plain, Spline, SplineExtrusion };
+
+Surface surfaceOf(const TopoDS_Face& face) {
     TopLoc_Location placed;  // the surface unmoved: no copy of it for every face looked at
     Handle(Geom_Surface) surface = BRep_Tool::Surface(face, placed);
     if (auto trimmed = Handle(Geom_RectangularTrimmedSurface)::DownCast(surface); !trimmed.IsNull())
         surface = trimmed->BasisSurface();
+    if (surface->IsKind(STANDARD_TYPE(Geom_BSplineSurface))) return Surface::Spline;
     const auto extrusion = Handle(Geom_SurfaceOfLinearExtrusion)::DownCast(surface);
-    return !extrusion.IsNull() && !Handle(Geom_BSplineCurve)::DownCast(extrusion->BasisCurve()).IsNull();
+    return !extrusion.IsNull() && !Handle(Geom_BSplineCurve)::DownCast(extrusion->BasisCurve()).IsNull()
+               ? Surface::SplineExtrusion
+               : Surface::Plain;
 }
 
 // The same face on its surface as a spline of the same parameters.
@@ -45,10 +53,11 @@ TopoDS_Face asSpline(const TopoDS_Face& face) {
 }  // namespace
 
 GProp_GProps faceVolumeProperties(const TopoDS_Face& given, const gp_Pnt& origin, double accuracy) {
-    const bool spline = onSplineExtrusion(given);
-    const TopoDS_Face face = spline ? asSpline(given) : given;
+    const Surface kind = surfaceOf(given);
+    const TopoDS_Face face = kind == Surface::SplineExtrusion ? asSpline(given) : given;
     // Even as a spline surface the quick rule strays by 1e-4 of a sweep along such a face's
-    // edges, which it takes as one span: the adaptive rule is right.
+    // edges: the adaptive rule is right.
+    const bool spline = kind != Surface::Plain;
     if (spline) accuracy = accuracy > 0 ? std::min(accuracy, kSplineAccuracy) : kSplineAccuracy;
     BRepGProp_Face surface(face);
     BRepGProp_Vinert integral;
@@ -66,7 +75,7 @@ GProp_GProps faceVolumeProperties(const TopoDS_Face& given, const gp_Pnt& origin
 
 GProp_GProps volumeProperties(const TopoDS_Shape& shape, double accuracy) {
     bool plain = true;
-    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More() && plain; it.Next()) plain = !onSplineExtrusion(TopoDS::Face(it.Current()));
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More() && plain; it.Next()) plain = surfaceOf(TopoDS::Face(it.Current())) == Surface::Plain;
     if (plain) {
         GProp_GProps whole;
         if (accuracy > 0) BRepGProp::VolumeProperties(shape, whole, accuracy);

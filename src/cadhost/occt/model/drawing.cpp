@@ -14,6 +14,7 @@
 #include "cadhost/occt/model/model_space.hpp"
 #include "cadhost/occt/geometry/ball_pass.hpp"
 #include "cadhost/occt/geometry/cutter_sweep.hpp"
+#include "cadhost/occt/geometry/screw_sweep.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 #include "cadhost/working_range.hpp"
 
@@ -199,6 +200,21 @@ std::shared_ptr<Solid3D> Drawing::addCutterArc(const CutterShape& cutter, const 
         const CutterProfile profile = checkedCutter(cutter, {&from, &centre});
         cutterBody(profile, pointOf(from), cutter.length);  // the cutter's own checks first
         return added(*state_, entry, arcSweep(profile, cutter.length, pointOf(from), pointOf(centre), turn));
+    });
+}
+
+std::shared_ptr<Solid3D> Drawing::addCutterHelix(const CutterShape& cutter, const std::array<double, 3>& from,
+                                                 const std::array<double, 3>& centre, double turn, double rise) {
+    using automation::Variant;
+    const std::initializer_list<Variant> arguments{
+        Variant::point(from[0], from[1], from[2]), Variant::point(centre[0], centre[1], centre[2]), Variant::real(turn),
+        Variant::real(rise), Variant::real(cutter.diameter), Variant::real(cutter.length), Variant::real(cutter.corner),
+        Variant::real(cutter.angle), Variant::real(cutter.tip)};
+    return hostCall(&journal(), "Document", "AddCutterHelix", arguments, [&](JournalEntry& entry) {
+        const std::array<double, 3> end{from[0], from[1], from[2] + rise};
+        const CutterProfile profile = checkedCutter(cutter, {&from, &centre, &end});
+        cutterBody(profile, pointOf(from), cutter.length);  // the cutter's own checks first
+        return added(*state_, entry, screwSweep(profile, cutter.length, pointOf(from), pointOf(centre), turn, rise));
     });
 }
 

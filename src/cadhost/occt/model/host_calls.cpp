@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::string_view kCutterSweep = "host:CutterSweep";
 constexpr std::string_view kCutterArc = "host:CutterArc";
+constexpr std::string_view kCutterHelix = "host:CutterHelix";
 
 std::array<double, 3> pointOf(const automation::Variant& value, const char* what) {
     const gp_Pnt p = pointArg(value, what);
@@ -51,6 +52,16 @@ void cutterArc(Drawing& drawing, const std::vector<automation::Variant>& argumen
     for (const auto& member : drawing.groupMembers("PART")) subtract(member, drawing.addCutterArc(cutter, from, centre, turn));
 }
 
+void cutterHelix(Drawing& drawing, const std::vector<automation::Variant>& arguments) {
+    const auto from = pointOf(arguments[0], "the helix's start");
+    const auto centre = pointOf(arguments[1], "the helix's centre");
+    const double turn = numberArg(arguments[2], "the helix's turn") * M_PI / 180;
+    const double rise = numberArg(arguments[3], "the helix's rise");
+    const CutterShape cutter = cutterOf(arguments, 4);
+    for (const auto& member : drawing.groupMembers("PART"))
+        subtract(member, drawing.addCutterHelix(cutter, from, centre, turn, rise));
+}
+
 void cutterSweep(Drawing& drawing, const std::vector<automation::Variant>& arguments) {
     const auto from = pointOf(arguments[0], "the sweep's start");
     const auto to = pointOf(arguments[1], "the sweep's end");
@@ -69,6 +80,7 @@ bool isHostCallName(std::string_view name) { return name.substr(0, 5) == "host:"
 std::size_t hostCallArity(std::string_view name) {
     if (name == kCutterSweep) return 7;
     if (name == kCutterArc) return 8;
+    if (name == kCutterHelix) return 9;
     throw automation::invalidArgument("the host has no call \"" + std::string(name) + "\"");
 }
 
@@ -77,6 +89,7 @@ void invokeHostCall(Drawing& drawing, std::string_view name, const std::vector<a
         throw automation::invalidArgument(std::string(name) + " takes " + std::to_string(hostCallArity(name)) +
                                           " arguments");
     if (name == kCutterArc) return cutterArc(drawing, arguments);
+    if (name == kCutterHelix) return cutterHelix(drawing, arguments);
     cutterSweep(drawing, arguments);
 }
 

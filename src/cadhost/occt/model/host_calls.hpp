@@ -17,6 +17,12 @@
 // upright axis through the second by the angle (counter-clockwise when positive; 360 or more
 // the whole ring), the turn's radius above the cutter's (Drawing::addCutterArc, arcSweep in
 // cutter_sweep.hpp).
+//
+//   ["host:CutterHelix", [x0, y0, z0], [cx, cy, z0], degrees, rise, diameter, length, corner, angle, tip]
+//
+// takes the solid a flat, bull-nose or V-bit cutter sweeps along the helix that turns as
+// host:CutterArc's arc does, by half a turn at most, while the tip rises by `rise` (falls below
+// 0) (Drawing::addCutterHelix, screw_sweep.hpp).
 #include <string_view>
 #include <vector>
 
