@@ -230,12 +230,11 @@ void Planner::arc(const Motion& motion) {
     }
     const bool helix = std::fabs(motion.to[motion.normal] - motion.from[motion.normal]) > kSame;
     const double r = cutter.diameter / 2, z = motion.from[2], radius = turnRadius;  // in XY here
-    const bool ball = !cutter.flat() && cutter.angle == 0 && cutter.corner >= r;
     // A turn tighter than the cutter (its section would cross the axis) goes in chords, but for
-    // a flat end mill's level arc (the members cut it); so do arcs in other planes and a ball's
-    // helices, each chord exact.
+    // a flat end mill's level arc (the members cut it); so do arcs in other planes, each chord
+    // exact.
     const bool tight = radius <= r + kShortestCut;
-    if (motion.normal != 2 || (helix && (tight || ball)) || (!helix && tight && !cutter.flat())) return chords(motion, sweep);
+    if (motion.normal != 2 || (tight && (helix || !cutter.flat()))) return chords(motion, sweep);
     if (helix) return helixPieces(motion, sweep);
     // The whole circle's box: an arc's own reaches no further.
     sweeps({motion.centre[0] - radius, motion.centre[1] - radius, z}, {motion.centre[0] + radius, motion.centre[1] + radius, z}, r);

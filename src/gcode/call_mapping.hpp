@@ -12,9 +12,8 @@
 //   arc in XY at one Z, any other cutter,   host:CutterArc (the exact solid it sweeps), MoveTool
 //     turning wider than its radius
 //   helix in XY, turning wider than the     host:CutterHelix per half turn or less (the solid it
-//     cutter's radius, not a ball            sweeps, its faces within 1e-6 mm), MoveTool
-//   a ball's helix, arc in G18/G19, a       chords within the tolerance, each a feed as above
-//     tighter arc
+//     cutter's radius                        sweeps, its faces within 1e-6 mm), MoveTool
+//   arc in G18/G19, a tighter arc            chords within the tolerance, each a feed as above
 //   tool change                             MakeToolMill at the tool's position (a V-bit cuts by
 //                                            the host's sweeps alone; on a lathe it is refused)
 //   A, B or C alone (indexing)              RotateAxis by the change of angle

@@ -1,6 +1,8 @@
 #include "cadhost/occt/geometry/body_bands.hpp"
 
+#include <BRepAlgoAPI_Splitter.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
+#include <BRepGProp.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepBuilderAPI_Sewing.hxx>
@@ -12,10 +14,15 @@
 #include <Geom_Circle.hxx>
 #include <Geom_ConicalSurface.hxx>
 #include <Geom_CylindricalSurface.hxx>
+#include <Geom_SphericalSurface.hxx>
+#include <GProp_GProps.hxx>
 #include <Geom_ToroidalSurface.hxx>
 #include <ShapeUpgrade_UnifySameDomain.hxx>
 #include <Standard_Failure.hxx>
+#include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedDataMapOfShapeListOfShape.hxx>
+#include <TopTools_ListOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Shell.hxx>
 #include <TopoDS_Solid.hxx>
@@ -122,7 +129,10 @@ TopoDS_Edge arc(const MotionFrame& frame, double from, double span, double radiu
 TopoDS_Face bandPiece(const Band& band, const MotionFrame& frame, const Piece& piece) {
     Handle(Geom_Surface) surface;
     double low = 0, high = 0;
-    if (band.kind == Band::Kind::Torus) {
+    if (band.kind == Band::Kind::Torus && band.r0 < kPoint) {  // a ball's
+        surface = new Geom_SphericalSurface(frame.axes(band.z1), band.z1 - band.z0);
+        low = -M_PI / 2, high = 0;
+    } else if (band.kind == Band::Kind::Torus) {
         surface = new Geom_ToroidalSurface(frame.axes(band.z1), band.r0, band.z1 - band.z0);
         low = 1.5 * M_PI, high = 2 * M_PI;
     } else if (std::fabs(band.r1 - band.r0) < kPoint) {
@@ -215,6 +225,48 @@ TorusHalves dividedTorus(const Band& band, const MotionFrame& frame) {
     return halves;
 }
 
+// A ball's back quarter (from theta = pi/2 to 3 pi/2, below the equator) divided along its
+// silhouette, the great circle square to the motion: cut by that circle's plane, which the
+// kernel meets exactly (a sphere's piece bounded through its pole by a wire of our own came
+// out as the rest of the sphere).
+TorusHalves dividedSphere(const Band& band, const MotionFrame& frame) {
+    const Handle(Geom_SphericalSurface) sphere = new Geom_SphericalSurface(frame.axes(band.z1), band.z1 - band.z0);
+    const double first = frame.turn(M_PI / 2);
+    const TopoDS_Face quarter = BRepBuilderAPI_MakeFace(sphere, first, first + M_PI, -M_PI / 2, 0, kPoint).Face();
+    const gp_Pnt centre = frame.at(0, 0, band.z1);
+    const gp_Vec motion = frame.along * frame.forward - frame.down * gp_Vec(0, 0, 1);
+    const double reach = 4 * (band.z1 - band.z0);
+    const TopoDS_Face plane = BRepBuilderAPI_MakeFace(gp_Pln(centre, gp_Dir(motion)), -reach, reach, -reach, reach).Face();
+    BRepAlgoAPI_Splitter splitter;
+    TopTools_ListOfShape arguments, tools;
+    arguments.Append(quarter);
+    tools.Append(plane);
+    splitter.SetArguments(arguments);
+    splitter.SetTools(tools);
+    splitter.SetToFillHistory(false);
+    splitter.Build();
+    if (!splitter.IsDone() || splitter.HasErrors()) throw automation::failure("a ball's body could not be divided");
+    TorusHalves halves{};
+    int faces = 0;
+    for (TopExp_Explorer it(splitter.Shape(), TopAbs_FACE); it.More(); it.Next(), ++faces) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        GProp_GProps area;
+        BRepGProp::SurfaceProperties(face, area);
+        (gp_Vec(centre, area.CentreOfMass()).Dot(motion) < 0 ? halves.above : halves.below) = face;
+    }
+    if (faces != 2 || halves.above.IsNull() || halves.below.IsNull())
+        throw automation::failure("a ball's body did not divide along its silhouette");
+    // The silhouette: the edge the two pieces share.
+    TopTools_IndexedDataMapOfShapeListOfShape edgeFaces;
+    TopExp::MapShapesAndAncestors(splitter.Shape(), TopAbs_EDGE, TopAbs_FACE, edgeFaces);
+    for (int i = 1; i <= edgeFaces.Extent(); ++i)
+        if (edgeFaces(i).Extent() == 2 && !BRep_Tool::Degenerated(TopoDS::Edge(edgeFaces.FindKey(i))))
+            halves.silhouette = TopoDS::Edge(edgeFaces.FindKey(i));
+    if (halves.silhouette.IsNull()) throw automation::failure("a ball's silhouette was not found");
+    halves.tolerance = BRep_Tool::Tolerance(halves.silhouette);
+    return halves;
+}
+
 }  // namespace
 
 MotionFrame::MotionFrame(const gp_Pnt& tip, const gp_Vec& forward, double along, double down)
@@ -251,8 +303,8 @@ DividedBody bodyFacing(const CutterProfile& cutter, double length, const MotionF
                 const Piece& piece = pieces[i];
                 if (band.kind == Band::Kind::Torus && std::cos(piece.middle) < 0) {
                     if (std::fabs(piece.from - M_PI / 2) > kSameTurn || std::fabs(piece.span - M_PI) > kSameTurn)
-                        throw automation::failure("a bull-nose's torus turns where no silhouette was planned");
-                    const TorusHalves halves = dividedTorus(band, frame);
+                        throw automation::failure("a cutter's corner turns where no silhouette was planned");
+                    const TorusHalves halves = band.r0 < kPoint ? dividedSphere(band, frame) : dividedTorus(band, frame);
                     body.behind.push_back(halves.above);
                     body.ahead.push_back(halves.below);
                     body.silhouette.push_back(halves.silhouette);

@@ -5,8 +5,8 @@
 // the axis where its facing turns, and each piece faces back (it bounds the sweep at the
 // motion's start) or forwards (at its end). Between them the silhouette, seen along the motion:
 // circle arcs where two bands meet facing different ways, straight lines along a cone or
-// cylinder where it turns, and on a bull-nose the curve of the torus where its normal is square
-// to the motion (torus_silhouette.hpp). A sweep joins the back pieces at its start, the forward
+// cylinder where it turns, on a bull-nose the curve of the torus where its normal is square to
+// the motion (torus_silhouette.hpp), and on a ball the half of the great circle square to it. A sweep joins the back pieces at its start, the forward
 // pieces at its end, and the silhouette carried along the motion between them: along a line
 // (silhouette_sweep.hpp) or a helix (screw_sweep.hpp). Fails with an automation::Error.
 #include <TopoDS_Edge.hxx>
@@ -45,7 +45,7 @@ struct DividedBody {
     double tolerance = 0;  // how far the silhouette's edges may stray: the sewing's tolerance
 };
 
-// The body of `cutter` (not a ball), `length` tall, where `frame` stands.
+// The body of `cutter`, `length` tall, where `frame` stands.
 DividedBody bodyFacing(const CutterProfile& cutter, double length, const MotionFrame& frame);
 
 // The solid the faces bound, sewn within `tolerance`, its pieces of one surface made one face

@@ -154,7 +154,6 @@ TopoDS_Shape screwSweep(const CutterProfile& cutter, double length, const gp_Pnt
     if (!(std::fabs(turn) > 0) || !(std::fabs(turn) <= kMostScrewTurn + 1e-12))
         throw automation::invalidArgument("a helix's sweep must turn, by half a turn at most");
     if (!(std::fabs(rise) > 0) || !std::isfinite(rise)) throw automation::invalidArgument("a helix must rise or fall");
-    if (cutter.angle == 0 && cutter.corner >= cutter.radius) throw automation::invalidArgument("a ball's helix is cut in chords");
     cutterBody(cutter, from, length);  // the same checks of the cutter as its body's
     const gp_Ax1 axis(centre, gp::DZ());
     gp_Pnt end = from.Rotated(axis, turn).Translated(gp_Vec(0, 0, rise));

@@ -1,5 +1,5 @@
 #pragma once
-// The solid a flat, bull-nose or V-bit cutter sweeps along a helix about an upright axis. The
+// The solid a cutter of any shape sweeps along a helix about an upright axis. The
 // body turns about the axis as it rises or falls (a screw motion: the body is round, so it
 // sweeps the same as when it only moves), and the body's silhouette along the motion is fixed
 // in the body: it is the silhouette of a straight move along the helix's tangent
@@ -24,7 +24,7 @@ inline constexpr double kScrewTolerance = 1e-7;
 // it left behind.
 inline constexpr double kMostScrewTurn = M_PI;
 
-// The sweep of a cutter (not a ball) of `length` whose tip turns from `from` about the upright
+// The sweep of a cutter of `length` whose tip turns from `from` about the upright
 // axis through `centre` (at the start's height) by `turn` radians, counter-clockwise when
 // positive, while it rises by `rise` (a fall below 0; not 0). The radius must exceed the
 // cutter's, and the turn lie within kMostScrewTurn.

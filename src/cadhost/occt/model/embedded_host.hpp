@@ -66,7 +66,7 @@ public:
     std::shared_ptr<Solid3D> addCutterArc(const CutterShape& cutter, const std::array<double, 3>& from,
                                           const std::array<double, 3>& centre, double turn);
     // The same turn while the tip rises by `rise` (falls below 0): a helix, by half a turn at
-    // most (see screw_sweep.hpp); a ball's helix is not made.
+    // most (see screw_sweep.hpp).
     std::shared_ptr<Solid3D> addCutterHelix(const CutterShape& cutter, const std::array<double, 3>& from,
                                             const std::array<double, 3>& centre, double turn, double rise);
 

@@ -20,7 +20,7 @@
 //
 //   ["host:CutterHelix", [x0, y0, z0], [cx, cy, z0], degrees, rise, diameter, length, corner, angle, tip]
 //
-// takes the solid a flat, bull-nose or V-bit cutter sweeps along the helix that turns as
+// takes the solid the cutter sweeps along the helix that turns as
 // host:CutterArc's arc does, by half a turn at most, while the tip rises by `rise` (falls below
 // 0) (Drawing::addCutterHelix, screw_sweep.hpp).
 #include <string_view>

@@ -130,7 +130,6 @@ TEST_F(HostTest, TheHostsCutterSweepCutsEachSolidOfThePartAndIsJournalled) {
         {{pt(50, 50, 5), pt(50, 50, 2e6), num(6), num(30), num(0), num(0), num(0)}, "working range"},
         {{pt(52, 50, -4), pt(50, 50, -4), num(90), num(6), num(30), num(3), num(0), num(0)}, "must exceed the cutter's"},
         {{pt(60, 50, -4), pt(50, 50, -3), num(90), num(6), num(30), num(3), num(0), num(0)}, "at its start's height"},
-        {{pt(60, 50, -4), pt(50, 50, -4), num(90), num(-1), num(6), num(30), num(3), num(0), num(0)}, "a ball's helix"},
         {{pt(60, 50, -4), pt(50, 50, -4), num(270), num(-1), num(6), num(30), num(1), num(0), num(0)}, "half a turn at most"},
         {{pt(60, 50, -4), pt(50, 50, -4), num(90), num(0), num(6), num(30), num(1), num(0), num(0)}, "must rise or fall"},
     };
