@@ -235,6 +235,9 @@ void Planner::arc(const Motion& motion) {
     // exact.
     const bool tight = radius <= r + kShortestCut;
     if (motion.normal != 2 || (tight && (helix || !cutter.flat()))) return chords(motion, sweep);
+    // A helix turning within twice the cutter's radius goes in chords as well: random programs
+    // found the kernel unable to write back a part cut by such a tight helix's exact sweep.
+    if (helix && radius < 2 * r) return chords(motion, sweep);
     if (helix) return helixPieces(motion, sweep);
     // The whole circle's box: an arc's own reaches no further.
     sweeps({motion.centre[0] - radius, motion.centre[1] - radius, z}, {motion.centre[0] + radius, motion.centre[1] + radius, z}, r);

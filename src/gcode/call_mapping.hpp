@@ -11,9 +11,10 @@
 //                                            (the end cap), MoveTool; a full circle: the ring
 //   arc in XY at one Z, any other cutter,   host:CutterArc (the exact solid it sweeps), MoveTool
 //     turning wider than its radius
-//   helix in XY, turning wider than the     host:CutterHelix per half turn or less (the solid it
-//     cutter's radius                        sweeps, its faces within 1e-6 mm), MoveTool
-//   arc in G18/G19, a tighter arc            chords within the tolerance, each a feed as above
+//   helix in XY, turning at least twice     host:CutterHelix per half turn or less (the solid it
+//     as wide as the cutter's radius         sweeps, its faces within 1e-6 mm), MoveTool
+//   tighter helix, arc in G18/G19, a         chords within the tolerance, each a feed as above
+//     tighter arc
 //   tool change                             MakeToolMill at the tool's position (a V-bit cuts by
 //                                            the host's sweeps alone; on a lathe it is refused)
 //   A, B or C alone (indexing)              RotateAxis by the change of angle

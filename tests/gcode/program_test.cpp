@@ -176,12 +176,12 @@ TEST(GcodeProgram, EachMotionBecomesTheCallsAClientMakesForIt) {
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "ToolExtrudePath"), 0);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterSweep"), 1 + 1 + 16 + 1);
     EXPECT_EQ(std::count(ballCalls.begin(), ballCalls.end(), "host:CutterArc"), 1);
-    // A helix is the host's in half turns (a turn and a quarter: three); one tighter than the
-    // cutter 20 chords within 0.1 mm, each one sweep.
-    const std::string helix = "T1 M6\nG0 X15 Y10 Z0\nG3 X10 Y15 Z-2 I-5 J0 P2\n";
+    // A helix is the host's in half turns (a turn and a quarter: three); one within twice the
+    // cutter's radius 24 chords within 0.1 mm, each one sweep.
+    const std::string helix = "T1 M6\nG0 X17 Y10 Z0\nG3 X10 Y17 Z-2 I-7 J0 P2\n";
     for (const auto& [tool, helices, chords] : {std::tuple{flat, 3, 0}, std::tuple{Tool{6, 30, 1}, 3, 0},
                                                std::tuple{Tool{6, 30, 0, 90, 0}, 3, 0}, std::tuple{ball, 3, 0},
-                                               std::tuple{Tool{12, 30, 0}, 0, 20}}) {
+                                               std::tuple{Tool{16, 30, 0}, 0, 24}, std::tuple{Tool{8, 30, 1}, 0, 24}}) {
         const V calls = membersFor(helix, tool, 0.1);
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "host:CutterHelix"), helices) << tool.diameter << " " << tool.corner;
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "host:CutterSweep"), chords) << tool.diameter << " " << tool.corner;
