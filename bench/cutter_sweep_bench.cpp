@@ -11,6 +11,7 @@
 
 #include "cadhost/occt/geometry/ball_pass.hpp"
 #include "cadhost/occt/geometry/cutter_sweep.hpp"
+#include "cadhost/occt/geometry/screw_sweep.hpp"
 
 int main(int argc, char** argv) {
     using namespace corvex::cadhost::occt;
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
         {"bull-nose, ramp (silhouette)", [&] { straightSweep(bull, 30, from, ramp); }},
         {"V-bit, ramp (silhouette)", [&] { straightSweep(vBit, 30, from, ramp); }},
         {"ball, quarter arc (turned section)", [&] { arcSweep(ball, 30, from, gp_Pnt(20, 20, -2), M_PI / 2); }},
+        {"flat end mill, half a helix (screwed)", [&] { screwSweep(flat, 30, from, gp_Pnt(20, 20, -2), M_PI, -2); }},
+        {"bull-nose, half a helix (screwed)", [&] { screwSweep(bull, 30, from, gp_Pnt(20, 20, -2), M_PI, -2); }},
+        {"ball, half a helix (screwed)", [&] { screwSweep(ball, 30, from, gp_Pnt(20, 20, -2), M_PI, -2); }},
         {"ball, raster row of 184 moves (pass)", [&] { ballPass(3, 20, row); }},
     };
     std::printf("cutter sweeps (%d of each)\n", repeats);
