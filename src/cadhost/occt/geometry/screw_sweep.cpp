@@ -147,6 +147,7 @@ TopoDS_Face screwed(const TopoDS_Edge& edge, const Screw& screw, double& toleran
 
 TopoDS_Shape screwSweep(const CutterProfile& cutter, double length, const gp_Pnt& from, const gp_Pnt& centre, double turn,
                         double rise) {
+    cutterBody(cutter, from, length);  // the same checks of the cutter as its body's, first
     const gp_Vec outward(centre, gp_Pnt(from.X(), from.Y(), centre.Z()));
     const double radius = outward.Magnitude();
     if (std::fabs(from.Z() - centre.Z()) > 1e-6) throw automation::invalidArgument("a helix's centre must lie at its start's height");
@@ -154,7 +155,6 @@ TopoDS_Shape screwSweep(const CutterProfile& cutter, double length, const gp_Pnt
     if (!(std::fabs(turn) > 0) || !(std::fabs(turn) <= kMostScrewTurn + 1e-12))
         throw automation::invalidArgument("a helix's sweep must turn, by half a turn at most");
     if (!(std::fabs(rise) > 0) || !std::isfinite(rise)) throw automation::invalidArgument("a helix must rise or fall");
-    cutterBody(cutter, from, length);  // the same checks of the cutter as its body's
     const gp_Ax1 axis(centre, gp::DZ());
     gp_Pnt end = from.Rotated(axis, turn).Translated(gp_Vec(0, 0, rise));
     // The same sweep either way along the helix: made going down.

@@ -213,7 +213,7 @@ std::shared_ptr<Solid3D> Drawing::addCutterHelix(const CutterShape& cutter, cons
     return hostCall(&journal(), "Document", "AddCutterHelix", arguments, [&](JournalEntry& entry) {
         const std::array<double, 3> end{from[0], from[1], from[2] + rise};
         const CutterProfile profile = checkedCutter(cutter, {&from, &centre, &end});
-        cutterBody(profile, pointOf(from), cutter.length);  // the cutter's own checks first
+        // screwSweep checks the cutter first, as its body does.
         return added(*state_, entry, screwSweep(profile, cutter.length, pointOf(from), pointOf(centre), turn, rise));
     });
 }
