@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     const CutterProfile flat{3, 0, 0, 0}, ball{3, 3, 0, 0}, bull{3, 1, 0, 0}, vBit{3, 0, 60, 0.2};
     const gp_Pnt from(10, 20, -2), ramp(40, 35, -6), level(40, 35, -2);
     const std::pair<const char*, std::function<void()>> kinds[] = {
-        {"flat end mill, ramp (divided body)", [&] { straightSweep(flat, 30, from, ramp); }},
+        {"flat end mill, ramp (silhouette)", [&] { straightSweep(flat, 30, from, ramp); }},
         {"ball, ramp (divided body)", [&] { straightSweep(ball, 30, from, ramp); }},
         {"ball, ramp (pass, one move)", [&] { ballPass(3, -6 + 30, {from, ramp}); }},
         {"bull-nose, level (divided body)", [&] { straightSweep(bull, 30, from, level); }},

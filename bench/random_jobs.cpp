@@ -208,7 +208,8 @@ Variant variantOf(const nlohmann::json& value) {
 // `corvex gcode` does, with one cutter: slots, arcs and full rings, plunges, moves over the
 // block's sides and through its bottom, and walls laid in the block's faces (a centre one
 // radius in from a side), ramps, 3-D lines and helices (one arc in three), with a flat end
-// mill, or (one job in four) a ball, bull-nose or V-bit, whose arcs are the host's. The block
+// mill, or (one job in four) a ball, bull-nose or V-bit, whose arcs are the host's; some slots
+// begin with a ramped entry, which the slot cuts deeper afterwards. The block
 // is 100 x 100 x 20 from the origin.
 void programs(Draw& draw, Job& job) {
     const double diameter = draw.chance(0.3) ? 6 : std::round(draw.between(1, 12) * 100) / 100, r = diameter / 2;
@@ -233,7 +234,12 @@ void programs(Draw& draw, Job& job) {
     program << "G21 G90 G17\nT1 M6\nG0 Z25\n";
     for (int n = draw.count(2, 8); n > 0; --n) {
         const double x = coordinate(), y = coordinate(), z = depth(), kind = draw.between(0, 1);
-        program << "G0 X" << x << " Y" << y << "\nG1 Z" << z << " F200\n";
+        // Three slots in ten begin as CAM's ramped entry: down 1.5 mm along X, then back over
+        // the ramp at depth (from the draws made already, as the helices below).
+        const bool rampedEntry = kind < 0.12;
+        program << "G0 X" << x << " Y" << y << "\nG1 Z" << (rampedEntry ? z + 1.5 : z) << " F200\n";
+        if (rampedEntry)
+            program << "G1 X" << x + (x < 50 ? 8 : -8) << " Y" << y << " Z" << z << "\nG1 X" << x << " Y" << y << "\n";
         if (kind < 0.4) {
             program << "G1 X" << coordinate() << " Y" << y << "\n";  // along X, then anywhere
             if (draw.chance(0.5)) program << "G1 X" << coordinate() << " Y" << coordinate() << "\n";

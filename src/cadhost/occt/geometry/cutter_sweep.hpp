@@ -7,8 +7,8 @@
 // of the bottom disc; for a ball, the rectangle above the ball's equator and the half of the
 // great disc square to the move below it, and half of the top disc; along a level move, for any
 // cutter, the body's section across the move. The parts share whole faces,
-// which the kernel's glued fuse joins without intersecting surfaces. A bull-nose's or a V-bit's
-// sloping move is made face by face (silhouette_sweep.hpp). Every function fails with
+// which the kernel's glued fuse joins without intersecting surfaces. A sloping move of any body
+// but the ball is made face by face (silhouette_sweep.hpp). Every function fails with
 // an automation::Error.
 #include <TopoDS_Shape.hxx>
 #include <gp_Pnt.hxx>
