@@ -181,6 +181,14 @@ void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
         // (subtractions commute). A common part must be cut from the part it was taken of.
         if (floors_ && !cut.sameCut) {
             besideFloors_.push_back(std::move(cut));
+            // A map that has taken no prism while cuts pile up beside it serves nothing (a 3-D
+            // finishing job): they go to Booleans as queued cuts go, not held for its builds.
+            if (floors_->taken() == 0 && besideFloors_.size() >= kSeparateToolLimit) {
+                std::vector<QueuedCut> beside;
+                beside.swap(besideFloors_);
+                leaveFloors();
+                for (auto& held : beside) enqueue(std::move(held), false);
+            }
             return;
         }
     }

@@ -163,12 +163,26 @@ TEST_F(FloorCutsTest, CutsBesideTheMapAreMadeOnItsSolidOrNotAtAll) {
     // the tip's at the furthest centre whose disc covers it: integrated along X in closed form.
     const double slope = 2.5 / 45, halfDisc = M_PI * 9 / 2, chordsSquared = 36;
     const double ramp = 120 + 0.5 * halfDisc + slope / 2 * (9600 + 80 * halfDisc + chordsSquared);
-    EXPECT_REL(queued[0], 200000 - 600 - ramp, 1e-10);
+    EXPECT_REL(queued[0], 200000 - 600 - ramp, 1e-9);
     EXPECT_TRUE(measureSolid(*part).valid);
     const KernelCounters counters = kernelCounters();
     EXPECT_EQ(counters.floorMapCuts, 3);
     EXPECT_EQ(counters.cutsInAir, 1);
     EXPECT_EQ(counters.floorMapRefusals, 0);
+
+    // A job of ramps alone is not held for a map that takes nothing: its cuts are made as queued
+    // cuts are, ten at a time, and a slot after them goes to Booleans too.
+    SetUp();
+    drawing->setFloorMap(true);
+    resetKernelCounters();
+    auto ramped = box(0, 0, -20, 100, 100, 0);
+    for (int k = 0; k < 10; ++k) subtract(ramped, drawing->addCutterSweep(flat, {10, 8.0 * k + 10, 0}, {60, 8.0 * k + 10, -1}));
+    EXPECT_FALSE(dynamic_cast<const SolidEntity&>(*ramped).cutsPending());
+    subtract(ramped, prism(rectangle(70, 10, 90, 30, -1), 11));
+    // Each ramp: half a millimetre deep on average over its 6 x 50 band, and 1 deep over the
+    // disc at its lower end beyond it.
+    EXPECT_REL(volume(ramped), 200000 - 10 * (150 + 9 * M_PI) - 400, 1e-9);
+    EXPECT_EQ(kernelCounters().floorMapCuts, 0);
 }
 
 // When the map's solid is refused and the Booleans cannot make one of its cuts either, the
