@@ -38,8 +38,6 @@ public:
     std::size_t taken() const { return cuts_.size(); }
     // The volume the stock less every cut taken holds, by the map's own areas.
     double volumeLeft() const;
-    // For each reach, whether the stock less every cut taken holds no material within it.
-    std::vector<bool> clearWithin(const std::vector<PlanReach>& reaches) const { return map_.clearWithin(reaches); }
     std::size_t takenSinceBuilt() const { return sinceBuilt_; }
     // For Booleans to make when the map's solid is refused: the stock and every cut taken.
     const TopoDS_Shape& stock() const { return stock_; }

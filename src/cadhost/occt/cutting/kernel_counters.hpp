@@ -15,7 +15,6 @@ struct KernelCounters {
     long floorMapCuts = 0;      // cuts taken into a floor map
     long floorMapRefusals = 0;  // floor maps whose solid failed its checks, cut by Booleans
     long witnessCorrections = 0;  // eager results whose volume their floor map refuted
-    long cutsInAir = 0;           // cuts beside a floor map that reached none of its material
     // Processor seconds spent on the checks no volume makes: points in the tools, the part's
     // lost faces, and the kernel's full check of a part when it is looked at.
     double placementCheckSeconds = 0;

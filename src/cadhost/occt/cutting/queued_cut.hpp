@@ -6,7 +6,6 @@
 #include <string>
 
 #include "cadhost/occt/cutting/sweep_merge.hpp"
-#include "cadhost/occt/geometry/floor_map.hpp"
 
 namespace corvex::cadhost::occt {
 
@@ -21,8 +20,6 @@ struct QueuedCut {
     // the cut must remove the whole of it.
     bool removesAll = false;
     std::string call;  // the client call that made the cut, for a failure found later
-    // Where the tool can reach at most, when that is known (a cutter's straight move).
-    std::optional<PlanReach> reach;
 
     // What the cut's result is checked against: for a common part, the whole solid it was
     // taken with, so that a common part the kernel made short (a Boolean too) is caught as

@@ -174,24 +174,7 @@ void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
     eagerSinceLook_ = eagerSinceLook_ || eager;
     floorMapAllowed_ = floorMap;
     // Eager cutting is each cut's Boolean at its call, as asked: the map is for queued cuts.
-    if (!eager && floorMap) {
-        if (takenByFloors(cut)) return;
-        // A ramp among slots does not end the map: the map goes on with the slots, and the
-        // cuts it cannot express are made by Booleans on its solid when someone looks
-        // (subtractions commute). A common part must be cut from the part it was taken of.
-        if (floors_ && !cut.sameCut) {
-            besideFloors_.push_back(std::move(cut));
-            // A map that has taken no prism while cuts pile up beside it serves nothing (a 3-D
-            // finishing job): they go to Booleans as queued cuts go, not held for its builds.
-            if (floors_->taken() == 0 && besideFloors_.size() >= kSeparateToolLimit) {
-                std::vector<QueuedCut> beside;
-                beside.swap(besideFloors_);
-                leaveFloors();
-                for (auto& held : beside) enqueue(std::move(held), false);
-            }
-            return;
-        }
-    }
+    if (!eager && floorMap && takenByFloors(cut)) return;
     // A cut the map's solid could not take is reported here, and this cut is still made.
     std::optional<automation::Error> earlier;
     try {
@@ -220,34 +203,22 @@ bool WorkpieceCuts::takenByFloors(const QueuedCut& cut) {
 
 void WorkpieceCuts::settleFloors(bool leave) {
     if (!floors_) return;
-    const std::size_t besideSinceBuilt = besideFloors_.size() - besideMade_;
-    if (floors_->takenSinceBuilt() == 0 && besideSinceBuilt == 0) {
-        if (leave) leaveFloors();
+    if (floors_->takenSinceBuilt() == 0) {
+        if (leave) floors_.reset();
         return;
     }
-    // Each build is of the whole map, and the cuts beside it are made again on every build:
-    // when looks come often, Booleans on cells serve better.
-    leave = leave || (floors_->takenSinceBuilt() + besideSinceBuilt) * kCutsPerFloorBuild <
-                         floors_->taken() + besideFloors_.size();
+    // Each build is of the whole map: when looks come often, Booleans on cells serve better.
+    leave = leave || floors_->takenSinceBuilt() * kCutsPerFloorBuild < floors_->taken();
     std::string refusal;
-    if (floors_->takenSinceBuilt() == 0 && !leave) {
-        // Only cuts beside the map since the last build: they go onto the part as it is.
-        makeBeside(stillCutting(besideMade_));
-        return;
-    }
     if (auto built = floors_->build(refusal)) {
         adoptCheckedWhole(std::move(*built));
-        std::vector<QueuedCut> beside = stillCutting(0);
-        if (leave) leaveFloors();
-        makeBeside(std::move(beside));
+        if (leave) floors_.reset();
         return;
     }
     // Refused: the cuts are made from the stock by Booleans, queued as any others, and every
     // one that fails is named.
     ++kernelCountersForUpdate().floorMapRefusals;
     const std::unique_ptr<FloorCuts> floors = std::move(floors_);
-    std::vector<QueuedCut> beside;  // taken before the stock replaces the part, which lets them go
-    beside.swap(besideFloors_);
     replace(floors->stock());
     floorsTried_ = true;
     std::vector<std::string> failures;
@@ -259,7 +230,6 @@ void WorkpieceCuts::settleFloors(bool leave) {
         }
     };
     for (const QueuedCut& cut : floors->cuts()) attempt([&] { enqueue(cut, false); });
-    for (QueuedCut& cut : beside) attempt([&] { enqueue(std::move(cut), false); });
     attempt([&] { flush(); });
     if (failures.empty()) return;
     std::string message;
@@ -315,45 +285,8 @@ void WorkpieceCuts::enqueue(QueuedCut cut, bool eager) {
     if (eager || queue_.size() >= kQueueLimit || separateTools_ >= kSeparateToolLimit) flush();
 }
 
-std::vector<QueuedCut> WorkpieceCuts::stillCutting(std::size_t first) const {
-    // A ramp into a slot that the slot's own moves cut deeper afterwards (a ramped entry)
-    // reaches only where the map holds no material: no Boolean is made for it.
-    std::vector<PlanReach> reaches;
-    for (std::size_t i = first; i < besideFloors_.size(); ++i)
-        if (besideFloors_[i].reach) reaches.push_back(*besideFloors_[i].reach);
-    const std::vector<bool> clear = floors_->clearWithin(reaches);
-    std::vector<QueuedCut> cuts;
-    for (std::size_t i = first, k = 0; i < besideFloors_.size(); ++i) {
-        if (besideFloors_[i].reach && clear[k++]) {
-            if (i >= besideMade_) ++kernelCountersForUpdate().cutsInAir;
-            continue;
-        }
-        cuts.push_back(besideFloors_[i]);
-    }
-    return cuts;
-}
-
-void WorkpieceCuts::makeBeside(std::vector<QueuedCut> cuts) {
-    try {
-        for (auto& cut : cuts) enqueue(std::move(cut), false);
-        flush();
-        besideMade_ = besideFloors_.size();
-    } catch (const automation::Error&) {
-        // The part holds every other cut; the map, which would make the failed one again at
-        // each look, is let go, so that the failure is reported once.
-        leaveFloors();
-        throw;
-    }
-}
-
-void WorkpieceCuts::leaveFloors() {
-    floors_.reset();
-    besideFloors_.clear();
-    besideMade_ = 0;
-}
-
 void WorkpieceCuts::replace(TopoDS_Shape shape) {
-    leaveFloors();
+    floors_.reset();
     floorsTried_ = false;
     witness_.reset();
     witnessTried_ = false;

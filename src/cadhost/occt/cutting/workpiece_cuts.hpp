@@ -34,9 +34,7 @@ public:
     // Queues a cut; `eager` carries it (and anything queued) out at once. `floorMap`: a
     // queued cut may go into the floor map, and a cut the kernel cannot make may be made by one.
     void subtract(QueuedCut cut, bool eager, bool floorMap = false);
-    bool pending() const {
-        return !queue_.empty() || (floors_ && (floors_->takenSinceBuilt() > 0 || besideFloors_.size() > besideMade_));
-    }
+    bool pending() const { return !queue_.empty() || (floors_ && floors_->takenSinceBuilt() > 0); }
 
     void replace(TopoDS_Shape shape);
     void transform(const gp_Trsf& motion);  // settles first
@@ -57,10 +55,6 @@ private:
     // The floor map's solid made the part's, once checked; else its cuts made by Booleans.
     // `leave`: the cuts after it go to Booleans.
     void settleFloors(bool leave);
-    // The cuts beside the map from `first` on, less those that reach no material of it.
-    std::vector<QueuedCut> stillCutting(std::size_t first) const;
-    void makeBeside(std::vector<QueuedCut> cuts);  // Booleans of cuts beside the map on the part
-    void leaveFloors();  // the map and the cuts beside it let go: the part holds them all
     void flush();
     void carryOut(std::vector<QueuedCut> cuts);
     bool carryOutMerged(const std::vector<QueuedCut>& cuts);
@@ -105,10 +99,6 @@ private:
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
     std::unique_ptr<FloorCuts> floors_;
-    // The cuts the map could not express, asked while it held the part, in order: made by
-    // Booleans on the map's solid at each build; the first `besideMade_` are on the part now.
-    std::vector<QueuedCut> besideFloors_;
-    std::size_t besideMade_ = 0;
     bool floorsTried_ = false;  // whether the part was asked if it is a prism, since replaced
     std::uint64_t stamp_;
     std::uint64_t cutsAsked_ = 0;

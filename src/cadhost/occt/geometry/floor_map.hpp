@@ -36,15 +36,6 @@ struct Outline {
     static Outline slot(const std::array<double, 2>& from, const std::array<double, 2>& to, double radius);
 };
 
-// Where a tool can reach: nowhere further than `radius` from the segment `from`-`to` in plan,
-// and nowhere below `bottom` (a round cutter's straight move: the segment its axis sweeps in
-// plan, its largest radius, its tip's lowest height).
-struct PlanReach {
-    std::array<double, 2> from, to;
-    double radius = 0;
-    double bottom = 0;
-};
-
 struct FloorSolid {
     // A solid, or a compound of solids where the material meets itself only along a line; null
     // when the stock is cut away wholly.
@@ -82,12 +73,6 @@ public:
     // a cut's floor (not below the bottom), the bottom outside the stock; NaN on an edge or a
     // corner of the map, where it is not one region's. All points are located in one sweep.
     std::vector<double> heightsAt(const std::vector<std::array<double, 2>>& points) const;
-
-    // For each reach, whether the map holds no material within it, but for a layer thinner
-    // than kFloorTolerance where a region's edge runs along its boundary: a cut that reaches no
-    // further takes nothing from the map's part. Decided by the regions' edges near each reach
-    // and the region around its segment's start.
-    std::vector<bool> clearWithin(const std::vector<PlanReach>& reaches) const;
 
     // A point in each region of the stock, just inside the middle of one of its edges (in a
     // region narrower than that, the point may fall in a neighbour): asked with `heightsAt`, they

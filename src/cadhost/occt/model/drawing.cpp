@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <gp_Ax2.hxx>
 
 #include <cmath>
@@ -165,7 +164,7 @@ CutterProfile checkedCutter(const CutterShape& cutter, std::initializer_list<con
 gp_Pnt pointOf(const std::array<double, 3>& p) { return gp_Pnt(p[0], p[1], p[2]); }
 
 // The host's solid made, kept in the drawing and journalled as the call's result.
-std::shared_ptr<SolidEntity> added(DrawingState& state, JournalEntry& entry, const TopoDS_Shape& shape) {
+std::shared_ptr<Solid3D> added(DrawingState& state, JournalEntry& entry, const TopoDS_Shape& shape) {
     auto solid = std::make_shared<SolidEntity>(shape);
     state.add(solid);
     entry.result(automation::Variant::object(solid));
@@ -186,11 +185,7 @@ std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, cons
         std::optional<TopoDS_Shape> pass;
         if (levelTop && profile.angle == 0 && profile.corner == profile.radius)
             pass = ballPass(profile.radius, *levelTop, {pointOf(from), pointOf(to)});
-        auto solid = added(*state_, entry, pass ? *pass : straightSweep(profile, cutter.length, pointOf(from), pointOf(to)));
-        // Every body is round about its axis, no wider than its radius, lowest at its tip.
-        solid->setPlanReach({.from = {from[0], from[1]}, .to = {to[0], to[1]}, .radius = profile.radius,
-                             .bottom = std::min(from[2], to[2])});
-        return std::shared_ptr<Solid3D>(solid);
+        return added(*state_, entry, pass ? *pass : straightSweep(profile, cutter.length, pointOf(from), pointOf(to)));
     });
 }
 

@@ -34,8 +34,6 @@ public:
     double highestMaterial() const { return cuts_.highest(); }
     // How the solid was made, when it is a region swept in a way that lets cuts merge in 2-D.
     const std::optional<SweepOrigin>& sweepOrigin() const { return sweep_; }
-    // Where the solid can reach at most, when it is a cutter's straight move as made.
-    void setPlanReach(const PlanReach& reach) { reach_ = reach; }
     // The cuts taken from the solid, when the cut ledger is on (see cut_ledger.hpp).
     const CutLedger& ledger() const { return ledger_; }
 
@@ -44,7 +42,6 @@ private:
 
     mutable WorkpieceCuts cuts_;
     std::optional<SweepOrigin> sweep_;
-    std::optional<PlanReach> reach_;
     // For the common part of a workpiece and another solid, as long as neither this solid nor
     // the workpiece has changed but by cuts: the workpiece's stamp then, and the other solid.
     struct InterferenceOrigin {

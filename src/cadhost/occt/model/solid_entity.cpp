@@ -74,7 +74,6 @@ void SolidEntity::transform(const gp_Trsf& motion) {
     interference_.reset();
     ledger_.placement = motion * ledger_.placement;
     if (sweep_) sweep_ = movedSweep(*sweep_, motion);
-    reach_.reset();
 }
 
 void SolidEntity::replaceShape(TopoDS_Shape shape) {
@@ -82,14 +81,12 @@ void SolidEntity::replaceShape(TopoDS_Shape shape) {
     interference_.reset();
     ledger_.complete = false;
     sweep_.reset();
-    reach_.reset();
 }
 
 void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     QueuedCut cut;
     cut.tool = tool.shape();
     cut.sweep = tool.sweepOrigin();
-    cut.reach = tool.reach_;
     cut.toolVolume = tool.volume();
     if (tool.interference_ && tool.interference_->workpiece == cuts_.stamp()) {
         cut.sameCut = tool.interference_->with;
@@ -99,7 +96,6 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     // Cut, the solid is no longer the region it was swept from: merged by that region, a ring
     // made as a disc less a hole would cut the whole disc.
     sweep_.reset();
-    reach_.reset();
     // The ledger keeps the whole solid a common part was taken from: it leaves the same part,
     // and it is the client's own, not a Boolean's.
     if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.askedSolid(), ledger_.placement.Inverted()));

@@ -246,33 +246,6 @@ TEST(FloorMap, AnswersHeightsAndBuildsOneBottomUnderTheStock) {
     EXPECT_EQ(built.faces, 15);
 }
 
-// Which reaches hold none of the map's material, for a slot 2 deep and a hole through: a reach
-// as wide as the slot along it, or into its round end, touches its walls and takes nothing; a
-// hair wider, lower than its floor, or out of the hole, it takes material; in the uncut stock
-// (no edge near) only a reach above the top is clear.
-TEST(FloorMap, SaysWhichReachesHoldNoMaterial) {
-    FloorMap map(box(), kBottom, kTop);
-    map.cut(Outline::slot({20, 50}, {60, 50}, 3), -2);
-    map.cut(Outline::circle(80, 80, 3), -25);
-    const std::vector<std::pair<PlanReach, bool>> cases = {
-        {{{20, 50}, {60, 50}, 3, -2}, true},
-        {{{30, 50}, {40, 50}, 3, -1.9}, true},
-        {{{58, 50}, {60, 50}, 3, -1.9}, true},
-        {{{20, 50}, {60, 50}, 3.01, -2}, false},
-        {{{20, 50}, {60, 50}, 3, -2.5}, false},
-        {{{58, 50}, {62, 50}, 3, -1}, false},
-        {{{40, 50}, {40, 56}, 1, -1}, false},
-        {{{80, 80}, {80, 80}, 3, -30}, true},
-        {{{80, 80}, {80.01, 80}, 3, -30}, false},
-        {{{10, 10}, {12, 10}, 1, -1}, false},
-        {{{10, 10}, {12, 10}, 1, kTop}, true},
-    };
-    std::vector<PlanReach> reaches;
-    for (const auto& [reach, clear] : cases) reaches.push_back(reach);
-    const std::vector<bool> answers = map.clearWithin(reaches);
-    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(answers[i], cases[i].second) << "reach " << i;
-}
-
 // The plain geometry that checks the map against the cuts: for the cuts of every kind (slots,
 // discs, ring sectors turning either way, half a ring, a polygon), which random points lie
 // inside must be what the kernel's classifier says of the cut's prism, wherever a point is
