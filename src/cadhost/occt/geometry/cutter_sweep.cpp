@@ -179,7 +179,7 @@ TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_
     const bool flatOrBall = cutter.angle == 0 && (cutter.corner == 0 || cutter.corner == cutter.radius);
     const bool ballEnd = cutter.angle == 0 && cutter.corner > 0 && cutter.corner == cutter.radius;
     // Sloping moves of every body but the ball's are made face by face: a flat end mill's ramp
-    // so took a third of the time its divided body's pieces took to unite.
+    // so takes an eighth of the time its divided body's pieces took to unite.
     if (!ballEnd && std::fabs(rise) >= kSweepFlatness) return silhouetteSweep(cutter, length, from, to);
     if (!flatOrBall) {
         try {
