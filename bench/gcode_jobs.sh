@@ -21,7 +21,9 @@ done
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 pocket=$(awk 'BEGIN { printf "%.6f", (6400 - 4 * (9 - 9 * atan2(0, -1) / 4)) * 10 }')
-profile=$(python3 "$here/profile_band.py" "$here/../examples/gcode/profile.nc" | sed 's/.*removed //')
+profile=""  # worked out only when the profile job runs
+[[ " ${jobs[*]} " == *" profile "* ]] &&
+    profile=$(python3 "$here/profile_band.py" "$here/../examples/gcode/profile.nc" | sed 's/.*removed //')
 declare -A expected=([pocket]=$pocket [pocket_varied]=$pocket [terrain]=55875.376087 [profile]=$profile)
 declare -A tolerance=([pocket]=0.001 [pocket_varied]=0.001 [terrain]=0.01 [profile]=0.001)
 status=0

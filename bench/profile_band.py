@@ -25,6 +25,7 @@ def band(pts):
         t = abs(math.atan2((b[0]-a[0])*(c[1]-b[1]) - (b[1]-a[1])*(c[0]-b[0]), (b[0]-a[0])*(c[0]-b[0]) + (b[1]-a[1])*(c[1]-b[1])))
         extra += r*r*t/2 - r*r*math.tan(t/2)
     return 2*r*L + extra
+# Each layer begins with a rapid to its loop's start: the outline's twelve layers, then the boss's.
 starts = [i for i, l in enumerate(lines) if l.startswith('G0 X')]
 outline, boss = band(loop_from(starts[0])), band(loop_from(starts[12]))
 print("outline band %.6f  boss band %.6f  removed %.6f" % (outline, boss, 6 * (outline + boss)))

@@ -177,10 +177,10 @@ TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_
         return cutterBody(cutter, low, length + std::fabs(rise));
     }
     const bool flatOrBall = cutter.angle == 0 && (cutter.corner == 0 || cutter.corner == cutter.radius);
-    const bool ballEnd = cutter.angle == 0 && cutter.corner > 0 && cutter.corner == cutter.radius;
+    const bool ball = flatOrBall && cutter.corner > 0;
     // Sloping moves of every body but the ball's are made face by face: a flat end mill's ramp
     // so takes an eighth of the time its divided body's pieces took to unite.
-    if (!ballEnd && std::fabs(rise) >= kSweepFlatness) return silhouetteSweep(cutter, length, from, to);
+    if (!ball && std::fabs(rise) >= kSweepFlatness) return silhouetteSweep(cutter, length, from, to);
     if (!flatOrBall) {
         try {
             return levelSweep(cutter, length, from, to);
@@ -190,7 +190,6 @@ TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_
         }
     }
     const double r = cutter.radius;
-    const bool ball = cutter.corner > 0;
     if (!(r > 0) || !(length > (ball ? r : 0)))
         throw automation::invalidArgument("a cutter needs a radius above 0 and a length above its corner");
     if (std::fabs(rise) < kSweepFlatness) rise = 0;
@@ -219,12 +218,11 @@ TopoDS_Shape straightSweep(const CutterProfile& cutter, double length, const gp_
         shift.SetTranslation(move);
         std::vector<TopoDS_Shape> pieces{behind, BRepBuilderAPI_Transform(ahead, shift, true).Shape()};
         for (const auto& face : divide) pieces.push_back(prism(face, move));
-        // The flat discs a sloping move sweeps: of the top, the half that leads downhill (the
-        // front going down, the back going up), and of a flat bottom the other half.
+        // The flat disc a ball's sloping move sweeps: the half of the top that leads downhill
+        // (the front going down, the back going up).
         if (rise != 0) {
             const gp_Vec downhill = rise < 0 ? toFront : toFront.Reversed();
             pieces.push_back(prism(halfDisc(from + gp_Vec(0, 0, length), toLeft, downhill), move));
-            if (!ball) pieces.push_back(prism(halfDisc(from, toLeft, downhill.Reversed()), move));
         }
         return fused(pieces);
     } catch (const Standard_Failure& failure) {

@@ -3,10 +3,9 @@
 // sum of its body and the move. The body is convex, so the sum is the body's back part at the
 // start, its front part at the end, and between them the prism that the surface dividing the
 // two parts (spanning the body's silhouette seen along the move) sweeps along the move. For a
-// flat end mill that surface is the axial rectangle square to the move and half of the top and
-// of the bottom disc; for a ball, the rectangle above the ball's equator and the half of the
-// great disc square to the move below it, and half of the top disc; along a level move, for any
-// cutter, the body's section across the move. The parts share whole faces,
+// ball that surface is the rectangle above the ball's equator and the half of the great disc
+// square to the move below it, and on a slope half of the top disc; along a level move, for any
+// cutter, the body's section across the move (a flat end mill's: the axial rectangle). The parts share whole faces,
 // which the kernel's glued fuse joins without intersecting surfaces. A sloping move of any body
 // but the ball is made face by face (silhouette_sweep.hpp). Every function fails with
 // an automation::Error.

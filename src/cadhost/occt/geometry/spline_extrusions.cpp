@@ -59,8 +59,8 @@ GProp_GProps faceVolumeProperties(const TopoDS_Face& given, const gp_Pnt& origin
     const TopoDS_Face face = kind == Surface::SplineExtrusion ? asSpline(given) : given;
     // Even as a spline surface the quick rule strays by 1e-4 of a sweep along such a face's
     // edges: the adaptive rule is right.
-    const bool spline = kind != Surface::Plain;
-    if (spline) accuracy = accuracy > 0 ? std::min(accuracy, kSplineAccuracy) : kSplineAccuracy;
+    const bool adaptive = kind != Surface::Plain;
+    if (adaptive) accuracy = accuracy > 0 ? std::min(accuracy, kSplineAccuracy) : kSplineAccuracy;
     BRepGProp_Face surface(face);
     BRepGProp_Vinert integral;
     integral.SetLocation(origin);
