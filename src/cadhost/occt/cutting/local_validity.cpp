@@ -7,6 +7,8 @@
 #include <TopTools_IndexedDataMapOfShapeListOfShape.hxx>
 #include <TopoDS.hxx>
 
+#include <algorithm>
+
 namespace corvex::cadhost::occt {
 
 bool validWhereChanged(const TopoDS_Shape& shape, const std::vector<TopoDS_Face>& newFaces) {
@@ -27,6 +29,14 @@ bool validWhereChanged(const TopoDS_Shape& shape, const std::vector<TopoDS_Face>
     // Faces that belong to no shell are no part of a valid solid.
     for (TopExp_Explorer loose(shape, TopAbs_FACE, TopAbs_SHELL); loose.More(); loose.Next()) return false;
     return true;
+}
+
+double loosestEdgeTolerance(const std::vector<TopoDS_Face>& newFaces) {
+    double loosest = 0;
+    for (const auto& face : newFaces)
+        for (TopExp_Explorer edges(face, TopAbs_EDGE); edges.More(); edges.Next())
+            loosest = std::max(loosest, BRep_Tool::Tolerance(TopoDS::Edge(edges.Current())));
+    return loosest;
 }
 
 }  // namespace corvex::cadhost::occt

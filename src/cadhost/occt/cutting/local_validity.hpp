@@ -14,4 +14,8 @@ namespace corvex::cadhost::occt {
 // "not shown valid here": the caller then checks the whole shape.
 bool validWhereChanged(const TopoDS_Shape& shape, const std::vector<TopoDS_Face>& newFaces);
 
+// The largest tolerance (mm) of the edges of `newFaces`: how far off its faces the kernel lets
+// an edge lie. See guarded_cut.cpp for the limit a result is held to.
+double loosestEdgeTolerance(const std::vector<TopoDS_Face>& newFaces);
+
 }  // namespace corvex::cadhost::occt

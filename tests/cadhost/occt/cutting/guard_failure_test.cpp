@@ -2,6 +2,7 @@
 // A hook stands in for the kernel going wrong: it spoils the Boolean's results.
 #include <BRepAdaptor_Surface.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
+#include <BRepBuilderAPI_Copy.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Shell.hxx>
@@ -49,6 +50,15 @@ TopoDS_Shape wipedOut(const TopoDS_Shape&) {
     return nothing;
 }
 
+// A result whose edges the kernel lets lie 0.05 mm off their faces: seen as 0.12 mm on a helix
+// cut into a part whose faces could then be neither meshed closed nor measured twice alike,
+// while the volume, the validity and the points all passed. A copy, so that every face is new.
+TopoDS_Shape looselyJoined(const TopoDS_Shape& result) {
+    const TopoDS_Shape copy = BRepBuilderAPI_Copy(result).Shape();
+    BRep_Builder().UpdateEdge(TopoDS::Edge(TopExp_Explorer(copy, TopAbs_EDGE).Current()), 0.05);
+    return copy;
+}
+
 // And the ways a volume check alone cannot see, for the first cut (10 x 10 x 1 at the corner
 // of the block 100 x 100 x 20 below z = 0): nothing removed, half of it removed, and material
 // added outside the part with an inside-out lump that cancels its volume.
@@ -91,7 +101,7 @@ protected:
 };
 
 TEST_F(GuardedSubtraction, ASpoiledFirstAttemptIsRetriedAndTheCutStillMade) {
-    for (auto spoil : {insideOut, grown, wipedOut, untouched, halfCut, addedAndHidden, outOfMemory}) {
+    for (auto spoil : {insideOut, grown, wipedOut, untouched, halfCut, addedAndHidden, outOfMemory, looselyJoined}) {
         auto part = box(0, 0, -20, 100, 100, 0);
         setSubtractionHookForTesting([spoil](const TopoDS_Shape& result, int attempt) {
             return attempt == 0 ? spoil(result) : result;
@@ -283,7 +293,7 @@ TEST_F(GuardedSubtraction, AnEagerCutThatCannotBeMadeFailsItsCallAndLeavesThePar
 
 TEST_F(GuardedSubtraction, AQueuedCutThatCannotBeMadeIsReportedByTheNextLookNamingItsCall) {
     drawing->setFloorMap(false);  // a cut the kernel refuses is not made in 2-D instead
-    for (auto spoil : {insideOut, grown, wipedOut}) {
+    for (auto spoil : {insideOut, grown, wipedOut, looselyJoined}) {
         auto part = box(0, 0, -20, 100, 100, 0);
         spoilFrom(3, spoil);
         for (int i = 0; i < 6; ++i) {
