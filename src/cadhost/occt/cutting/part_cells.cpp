@@ -166,7 +166,15 @@ double PartCells::volume() {
 bool PartCells::subtract(const std::vector<CutTool>& tools) {
     volume();
     std::vector<Bnd_Box> toolBoxes;
-    for (const auto& tool : tools) toolBoxes.push_back(boxOf(tool.shape));
+    // A tool reaches a cell when it, or any solid the client asked for in its place, does: a
+    // union of ten ball sweeps once came back from the kernel with no solid in it, reached no
+    // cell, and its ten cuts were dropped without a word. Reached by the solids asked for,
+    // the cell's guard finds their material left.
+    for (const auto& tool : tools) {
+        Bnd_Box box = boxOf(tool.shape);
+        for (const auto& asked : tool.asked) box.Add(boxOf(asked));
+        toolBoxes.push_back(box);
+    }
     struct Job {
         std::size_t cell;
         std::vector<std::size_t> tools;

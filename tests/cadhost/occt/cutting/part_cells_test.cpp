@@ -3,6 +3,8 @@
 #include <BRepBndLib.hxx>
 #include <BRepGProp.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
+#include <BRep_Builder.hxx>
+#include <TopoDS_Compound.hxx>
 #include <Bnd_Box.hxx>
 #include <GProp_GProps.hxx>
 #include <gp_Trsf.hxx>
@@ -139,6 +141,23 @@ TEST_F(CellularCuts, WhenOneCellRefusesItsCutNoCellTakesIt) {
     setSubtractionHookForTesting(nullptr);
     EXPECT_TRUE(part.subtract({across}));
     EXPECT_LT(part.volume(), before);
+}
+
+// A union the kernel returned empty (seen: ten ball sweeps) reaches no cell by its own box;
+// the solids it stands for do, and the cut is refused, not dropped, on one cell or many.
+TEST_F(CellularCuts, AnEmptyUnionStandingForSolidsThatReachThePartIsRefused) {
+    for (bool split : {false, true}) {
+        PartCells part(block(), kFacesPerCell);
+        if (split) cutAllRows(part);
+        ASSERT_EQ(part.cellCount() > 1, split);
+        const double before = part.volume();
+        TopoDS_Compound nothing;
+        BRep_Builder().MakeCompound(nothing);
+        const TopoDS_Shape slot = BRepPrimAPI_MakeBox(gp_Pnt(-1, 48, -4), gp_Pnt(101, 50, 5)).Shape();
+        const CutTool lost{.shape = nothing, .volume = 102 * 2 * 9, .asked = {slot}};
+        EXPECT_FALSE(part.subtract({lost})) << split;
+        EXPECT_DOUBLE_EQ(part.volume(), before) << split;
+    }
 }
 
 TEST_F(CellularCuts, AMovedPartIsCutWhereItNowIs) {
