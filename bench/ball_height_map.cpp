@@ -6,8 +6,9 @@
 // what lies between its top and that height, the cell's area times the depth.
 // Reads the programs a CAM post-processor writes for such jobs: G0/G1 with X, Y, Z words,
 // absolute, in millimetres; other words are ignored.
-// Usage: ball_height_map PROGRAM DIAMETER X0 Y0 Z0 X1 Y1 Z1 [CELL] [LINES]
-//   (the block's corners; CELL the cell's side, 0.05 mm unless given; LINES: only so many)
+// Usage: ball_height_map PROGRAM DIAMETER X0 Y0 Z0 X1 Y1 Z1 [CELL] [LINES] [flat]
+//   (the block's corners; CELL the cell's side, 0.05 mm unless given; LINES: only so many, 0
+//   for all; flat: a flat end mill's bottom instead of a ball)
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -75,6 +76,24 @@ double lowestOver(double x, double y, const Point& a, const Point& b, double r) 
     return low;
 }
 
+// The lowest point of a flat end mill's bottom (radius `r`, its tip from `a` to `b`) over
+// (x, y), or +inf: the tip's height is linear along the move, so it is lowest at an end of the
+// stretch over which the bottom's disc covers the point (a quadratic's roots).
+double flatLowestOver(double x, double y, const Point& a, const Point& b, double r) {
+    const double dx = b[0] - a[0], dy = b[1] - a[1], qx = x - a[0], qy = y - a[1];
+    const double qa = dx * dx + dy * dy, qb = -2 * (qx * dx + qy * dy), qc = qx * qx + qy * qy - r * r;
+    double t0 = 0, t1 = 1;
+    if (qa < 1e-18) {
+        if (qc > 0) return INFINITY;
+    } else {
+        const double disc = qb * qb - 4 * qa * qc;
+        if (disc < 0) return INFINITY;
+        t0 = std::max(0.0, (-qb - std::sqrt(disc)) / (2 * qa)), t1 = std::min(1.0, (-qb + std::sqrt(disc)) / (2 * qa));
+        if (t0 > t1) return INFINITY;
+    }
+    return std::min(a[2] + t0 * (b[2] - a[2]), a[2] + t1 * (b[2] - a[2]));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,11 +106,12 @@ int main(int argc, char** argv) {
     const double x1 = std::atof(argv[6]), y1 = std::atof(argv[7]), z1 = std::atof(argv[8]);
     const double h = argc > 9 ? std::atof(argv[9]) : 0.05;
     const long lines = argc > 10 ? std::atol(argv[10]) : 0;
+    const bool flat = argc > 11 && std::string(argv[11]) == "flat";
     const auto nx = static_cast<long>(std::ceil((x1 - x0) / h)), ny = static_cast<long>(std::ceil((y1 - y0) / h));
     std::vector<double> low(static_cast<std::size_t>(nx * ny), z1);
     for (const Move& move : feedMoves(argv[1], lines)) {
         Point a = move.from, b = move.to;
-        a[2] += r, b[2] += r;  // the ball's centre
+        if (!flat) a[2] += r, b[2] += r;  // the ball's centre
         const auto first = [&](double v, double origin) { return std::max(0L, static_cast<long>(std::floor((v - origin) / h - 0.5))); };
         const long i0 = first(std::min(a[0], b[0]) - r, x0), j0 = first(std::min(a[1], b[1]) - r, y0);
         const long i1 = std::min(nx - 1, static_cast<long>(std::ceil((std::max(a[0], b[0]) + r - x0) / h)));
@@ -99,7 +119,8 @@ int main(int argc, char** argv) {
         for (long j = j0; j <= j1; ++j)
             for (long i = i0; i <= i1; ++i) {
                 double& cell = low[static_cast<std::size_t>(j * nx + i)];
-                cell = std::min(cell, lowestOver(x0 + (i + 0.5) * h, y0 + (j + 0.5) * h, a, b, r));
+                const double x = x0 + (i + 0.5) * h, y = y0 + (j + 0.5) * h;
+                cell = std::min(cell, flat ? flatLowestOver(x, y, a, b, r) : lowestOver(x, y, a, b, r));
             }
     }
     // Cells cut short by the block's far sides count for the part of them within it.

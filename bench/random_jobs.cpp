@@ -204,6 +204,8 @@ Variant variantOf(const nlohmann::json& value) {
     return Variant::null();
 }
 
+void planProgram(Job& job, const gcode::Tool& tool);
+
 // A random 3-axis program as a user brings it, read and planned by the G-code front end as
 // `corvex gcode` does, with one cutter: slots, arcs and full rings, plunges, moves over the
 // block's sides and through its bottom, and walls laid in the block's faces (a centre one
@@ -262,9 +264,53 @@ void programs(Draw& draw, Job& job) {
     }
     program << "M30\n";
     job.program = program.str();
+    planProgram(job, gcode::Tool{diameter, 30, corner, angle, tip});
+}
+
+// A 3-D finishing raster as CAM writes it: short sloped moves along X over a smooth surface,
+// zig-zag, the next pass a small step over in Y, its ball (or flat or bull-nose end) running
+// beside the last pass's surface, where the kernel is weakest. Some passes run out over the
+// block's side. The block is 100 x 100 x 20 from the origin.
+void rasters(Draw& draw, Job& job) {
+    const double diameter = std::round(draw.between(3, 10) * 100) / 100, r = diameter / 2;
+    const double shape = draw.between(0, 1);
+    const double corner = shape < 0.6 ? r : shape < 0.8 ? 0 : std::round(draw.between(0.2, 0.9) * r * 100) / 100;
+    const double step = draw.between(0.3, 0.8) * r, length = draw.between(0.4, 1.5);
+    // The surface: a tilted plane and two waves, 1 to 6 mm down.
+    const double base = -draw.between(2, 5), tiltX = draw.between(-0.03, 0.03), tiltY = draw.between(-0.03, 0.03);
+    const double a1 = draw.between(0.2, 1), k1 = draw.between(0.05, 0.3), a2 = draw.between(0.1, 0.5), k2 = draw.between(0.1, 0.5);
+    auto surface = [&](double x, double y) {
+        return std::round((base + tiltX * x + tiltY * y + a1 * std::sin(k1 * x) + a2 * std::cos(k2 * y + 0.3 * x)) * 1e4) / 1e4;
+    };
+    const int moves = draw.count(8, 20), passes = draw.count(2, 3);
+    double x = draw.chance(0.2) ? -r - 1 : std::round(draw.between(0, 60) * 10) / 10;
+    double y = std::round(draw.between(5, 90) * 10) / 10;
+    std::ostringstream program;
+    program.setf(std::ios::fixed);
+    program.precision(4);
+    program << "G21 G90 G17\nT1 M6\nG0 Z25\nG0 X" << x << " Y" << y << "\nG1 Z" << surface(x, y) << " F800\n";
+    for (int pass = 0; pass < passes; ++pass) {
+        const double direction = pass % 2 == 0 ? 1 : -1;
+        for (int m = 0; m < moves; ++m) {
+            x += direction * length;
+            program << "G1 X" << x << " Z" << surface(x, y) << "\n";
+        }
+        if (pass + 1 < passes) {
+            y += step;
+            program << "G1 Y" << y << " Z" << surface(x, y) << "\n";
+        }
+    }
+    program << "G0 Z25\nM30\n";
+    job.program = program.str();
+    planProgram(job, gcode::Tool{diameter, 30, corner, 0, 0});
+}
+
+// The calls the G-code front end plans for `job.program` with `tool` in every pocket, as
+// `corvex gcode` does.
+void planProgram(Job& job, const gcode::Tool& tool) {
     std::istringstream text(job.program);
     gcode::ToolSet tools;
-    tools.everyNumber = gcode::Tool{diameter, 30, corner, angle, tip};
+    tools.everyNumber = tool;
     const auto motions = gcode::interpret(gcode::readProgram(text), 1).motions;
     const gcode::CallPlan plan = gcode::planCalls(motions, tools, 1, 0.01);
     job.calls.clear();
@@ -281,6 +327,7 @@ const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>>&
         {"paths", {Stock::Block, pathSweeps}},    {"lathe", {Stock::Bar, turning}},
         {"rotary", {Stock::RotaryBlock, rotaryTurns}}, {"finishing", {Stock::Block, finishingRows}},
         {"floors", {Stock::Block, floors}},      {"programs", {Stock::TopBlock, programs}},
+        {"rasters", {Stock::TopBlock, rasters}},
     };
     return all;
 }
@@ -299,7 +346,8 @@ nlohmann::json jsonOf(const Variant& value) {
 
 const std::vector<std::string>& jobFamilies() {
     static const std::vector<std::string> families = {"holes",  "slots",  "paths",   "lathe",
-                                                       "rotary", "finishing", "floors", "programs"};
+                                                       "rotary", "finishing", "floors", "programs",
+                                                       "rasters"};
     return families;
 }
 
