@@ -312,6 +312,12 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
         }
         return *moreToolPoints;
     };
+    // The asked tools as solids to ask about points, made when a result first needs them.
+    std::optional<ToolSolids> asked;
+    auto askedSolids = [&]() -> ToolSolids& {
+        if (!asked) asked.emplace(evidence.asked);
+        return *asked;
+    };
     // Tries one Boolean; on refusal says why in `lastCause`.
     auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number,
                        double mayRemove) -> bool {
@@ -355,6 +361,8 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
                          pointLeftInside(solids, evidence.toolPoints, evidence.asked) ||
                          (number > 0 && pointLeftInside(solids, retryPoints(), evidence.asked)))
                     misplaced = "it kept material inside the tools";
+                else if (faceKeptInsideTools(tally.newFaces, cutters, askedSolids()))
+                    misplaced = "it kept part of the workpiece's surface inside the tools";
                 else if (pointTakenBeside(evidence.part, solids, evidence.besidePoints, evidence.asked))
                     misplaced = "it took material beside the tools";
                 else if (boundaryLostOutsideTools(part.shape, result, tally.newFaces, evidence.asked,

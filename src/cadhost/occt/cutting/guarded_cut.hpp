@@ -4,7 +4,8 @@
 // wiping out most of a workpiece, so a result is taken only when its volume shrank, by no more
 // than the tools' volume, it is a valid shape whose new edges lie on their faces within the
 // drawing's tolerance, and it is empty only when the tools swallowed the part; and, since a volume bounds a cut from one side only, when the result holds no
-// material where the asked tools were and the part's boundary away from the tools is kept
+// material where the asked tools were, none of the part's own surface lies inside them, and the
+// part's boundary away from the tools is kept
 // (see removal_check.hpp, kept_boundary.hpp). A refused result is retried with a small fuzzy
 // value, then with full turns turned about their own axes, then with common parts taken whole,
 // then with the tools shifted by 1e-6, then restated from the kernel's text form, then with a

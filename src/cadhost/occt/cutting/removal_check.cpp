@@ -10,6 +10,8 @@
 #include <BRepTools.hxx>
 #include <BRepTopAdaptor_FClass2d.hxx>
 #include <BRep_Builder.hxx>
+#include <BRep_Tool.hxx>
+#include <Geom_Surface.hxx>
 #include <Standard_Failure.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "cadhost/occt/cutting/ray_caster.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
@@ -33,6 +36,9 @@ constexpr double kOffsetV = 0.6180339887498949;
 // result that kept the tool's material as a lump of its own beside the part has the tool's
 // faces on its boundary, and passed.
 constexpr double kInwards = 1e-4;
+// How deep in a tool a point of the part's kept surface must lie to be called material left:
+// ten times the band, well above the kernel's own tolerances on a face's inside.
+constexpr double kKeptDepth = 1e-3;
 // The points beside a tool: a finer grid on each face, of which only those where the tool
 // meets the part count; taken in this stride through it, and at most this many tried for each
 // point wanted (each costs rays through the part and the tools near it: beside the early
@@ -362,6 +368,32 @@ bool ToolSolids::clearOf(const gp_Pnt& point) const {
         if (oddRaysFrom(solid.shape, point) > 0) return false;
     }
     return true;
+}
+
+bool ToolSolids::holdDeeperThan(const gp_Pnt& point, double depth) {
+    for (auto& solid : solids_) {
+        if (solid.box.IsOut(point)) continue;
+        if (!solid.rays) solid.rays = std::make_unique<RayCaster>(solid.shape);
+        const RayCaster::Crossings crossed = solid.rays->cast(point);
+        if (crossed.onSurface || !crossed.decided || crossed.count % 2 == 0) continue;
+        if (distanceToFaces(solid.shape, point) > depth) return true;
+    }
+    return false;
+}
+
+bool faceKeptInsideTools(const std::vector<TopoDS_Face>& newFaces, const std::vector<TopoDS_Shape>& cutters,
+                         ToolSolids& asked) {
+    // The surfaces of the cutters' faces: a face of the result on one of them is the cut's own.
+    std::set<const Standard_Transient*> cut;
+    for (const auto& cutter : cutters)
+        for (TopExp_Explorer it(cutter, TopAbs_FACE); it.More(); it.Next())
+            cut.insert(BRep_Tool::Surface(TopoDS::Face(it.Current())).get());
+    for (const auto& face : newFaces) {
+        if (cut.count(BRep_Tool::Surface(face).get())) continue;
+        for (const FacePoint& at : gridOnFace(face))
+            if (asked.holdDeeperThan(at.point, kKeptDepth)) return true;
+    }
+    return false;
 }
 
 std::vector<gp_Pnt> pointsBesideTool(const TopoDS_Shape& tool, const Bnd_Box& within, std::size_t count,

@@ -65,11 +65,21 @@ public:
     // outside by the parity of rays in three more directions. One ray has missed a face of a
     // turned tool that others met.
     bool clearOf(const gp_Pnt& point) const;
+    // Inside a tool, farther than `depth` from its faces: by one ray, then by the distance.
+    bool holdDeeperThan(const gp_Pnt& point, double depth);
 
 private:
     struct Solid;
     std::vector<Solid> solids_;
 };
+
+// Whether a face the cut made of the part's own faces (not on a face of `cutters`, the solids
+// the Boolean took out) has a point deeper than a few microns inside one of `asked`: the part's
+// old surface kept inside a tool, a sliver the cut should have taken. Each face is asked at a
+// grid of points; a sliver 0.03 mm thick, which a finishing raster's Boolean once left beside
+// the last pass, lay where no point within the tools did.
+bool faceKeptInsideTools(const std::vector<TopoDS_Face>& newFaces, const std::vector<TopoDS_Shape>& cutters,
+                         ToolSolids& asked);
 
 // Up to `count` points just outside `tool`, off its faces, within `within`, in no one of
 // `tools` (the cut's, this one among them) and in `material` (the part before the cut), at
