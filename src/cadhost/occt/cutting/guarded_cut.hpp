@@ -3,13 +3,13 @@
 // part, checked before it is believed. OpenCASCADE has been seen to report success while
 // wiping out most of a workpiece, so a result is taken only when its volume shrank, by no more
 // than the tools' volume, it is a valid shape whose new edges lie on their faces within the
-// drawing's tolerance, and it is empty only when the tools swallowed the part; and, since a volume bounds a cut from one side only, when the result holds no
-// material where the asked tools were, none of the part's own surface lies inside them, and the
-// part's boundary away from the tools is kept
-// (see removal_check.hpp, kept_boundary.hpp). A refused result is retried with a small fuzzy
-// value, then with full turns turned about their own axes, then with common parts taken whole,
-// then with the tools shifted by 1e-6, then restated from the kernel's text form, then with a
-// larger fuzzy value.
+// drawing's tolerance, and it is empty only when the tools swallowed the part; and, since a
+// volume bounds a cut from one side only, when the result holds no material where the asked
+// tools were, none of the part's own surface lies inside them, and the part's boundary away
+// from the tools is kept (see removal_check.hpp, kept_boundary.hpp). A refused result is
+// retried with a small fuzzy value, then with full turns turned about their own axes, then with
+// common parts taken whole, then with the tools shifted by 1e-6, then restated from the
+// kernel's text form, then with a larger fuzzy value, and last with a fuzzy value of a micron.
 #include <Bnd_Box.hxx>
 #include <TopoDS_Shape.hxx>
 #include <gp_Ax1.hxx>
@@ -79,7 +79,8 @@ bool unifyChecked(PartShape& part);
 // For tests: sees (and may replace) every result of a 3-D subtraction before the guard does.
 // `attempt` counts from 0 for the plain Boolean, 1 for the fuzzy one, 2 for the full turns
 // turned about their axes, 3 for the common parts taken whole, 4 for the shifted one, 5 for
-// the tools (whole) restated from the kernel's text form, 6 for them with a larger fuzzy value.
+// the tools (whole) restated from the kernel's text form, 6 for them with a larger fuzzy value,
+// 7 for them with the largest (a micron).
 using SubtractionHook = std::function<TopoDS_Shape(const TopoDS_Shape& result, int attempt)>;
 void setSubtractionHookForTesting(SubtractionHook hook);
 
