@@ -269,14 +269,14 @@ void programs(Draw& draw, Job& job) {
 
 // A 3-D finishing raster as CAM writes it: short sloped moves along X over a smooth surface,
 // zig-zag, the next pass a small step over in Y, its ball (or flat or bull-nose end) running
-// beside the last pass's surface, where the kernel is weakest. Some passes run out over the
-// block's side. The block is 100 x 100 x 20 from the origin.
+// beside the last pass's surface, where the kernel is weakest. One job in five begins beside
+// the block. The block is 100 x 100 x 20 from the origin.
 void rasters(Draw& draw, Job& job) {
     const double diameter = std::round(draw.between(3, 10) * 100) / 100, r = diameter / 2;
     const double shape = draw.between(0, 1);
     const double corner = shape < 0.6 ? r : shape < 0.8 ? 0 : std::round(draw.between(0.2, 0.9) * r * 100) / 100;
     const double step = draw.between(0.3, 0.8) * r, length = draw.between(0.4, 1.5);
-    // The surface: a tilted plane and two waves, 1 to 6 mm down.
+    // The surface: a tilted plane and two waves, a few millimetres down.
     const double base = -draw.between(2, 5), tiltX = draw.between(-0.03, 0.03), tiltY = draw.between(-0.03, 0.03);
     const double a1 = draw.between(0.2, 1), k1 = draw.between(0.05, 0.3), a2 = draw.between(0.1, 0.5), k2 = draw.between(0.1, 0.5);
     auto surface = [&](double x, double y) {
@@ -305,7 +305,7 @@ void rasters(Draw& draw, Job& job) {
     planProgram(job, gcode::Tool{diameter, 30, corner, 0, 0});
 }
 
-// The calls the G-code front end plans for `job.program` with `tool` in every pocket, as
+// The calls the G-code front end plans for `job.program`, every tool number being `tool`, as
 // `corvex gcode` does.
 void planProgram(Job& job, const gcode::Tool& tool) {
     std::istringstream text(job.program);
