@@ -348,7 +348,7 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
                 }
                 if (const double loosest = loosestEdgeTolerance(tally.newFaces); loosest > kLoosestTolerance) {
                     count(counters.looseResults);
-                    return lastCause = "it joined faces " + automation::shortestText(loosest) + " mm apart", false;
+                    return lastCause = "it left an edge " + automation::shortestText(loosest) + " mm off its faces", false;
                 }
                 // Then where the material is, which no volume shows.
                 PlacementCheckTime time;

@@ -74,7 +74,7 @@ private:
 };
 
 // Whether a face the cut made of the part's own faces (not on a face of `cutters`, the solids
-// the Boolean took out) has a point deeper than a few microns inside one of `asked`: the part's
+// the Boolean took out) has a point deeper than a micron inside one of `asked`: the part's
 // old surface kept inside a tool, a sliver the cut should have taken. Each face is asked at a
 // grid of points; a sliver 0.03 mm thick, which a finishing raster's Boolean once left beside
 // the last pass, lay where no point within the tools did.
