@@ -11,6 +11,7 @@
 //   for all; flat: a flat end mill's bottom instead of a ball)
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
