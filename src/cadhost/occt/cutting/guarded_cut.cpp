@@ -27,6 +27,7 @@
 #include "cadhost/occt/cutting/local_validity.hpp"
 #include "cadhost/occt/cutting/ray_caster.hpp"
 #include "cadhost/occt/cutting/removal_check.hpp"
+#include "cadhost/occt/geometry/kernel_time_limit.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 #include "cadhost/occt/geometry/spline_extrusions.hpp"
 
@@ -318,15 +319,28 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
         if (!asked) asked.emplace(evidence.asked);
         return *asked;
     };
+    // Booleans that ran past their time. A batch of cuts that did is given up at once: the
+    // cuts one by one are its next attempt, and cuts lying on each other are what slowed the
+    // kernel most. A lone cut is given up after the second.
+    int outOfTime = 0;
+    const int outOfTimeAllowed = tools.size() > 1 || tools.front().asked.size() > 1 ? 1 : 2;
     // Tries one Boolean; on refusal says why in `lastCause`.
     auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number,
                        double mayRemove) -> bool {
+        if (outOfTime >= outOfTimeAllowed) return false;
         if (number > 0) count(counters.guardRetries);
         count(counters.booleans);
         const bool taken = [&]() -> bool {
             TopoDS_Shape result;
             try {
-                result = runBoolean({part.shape}, cutters, BooleanOp::Subtraction, fuzzy);
+                bool ranOut = false;
+                result = runBoolean({part.shape}, cutters, BooleanOp::Subtraction, fuzzy, &ranOut);
+                if (ranOut) {
+                    ++outOfTime;
+                    count(counters.booleansOutOfTime);
+                    return lastCause = "the kernel did not finish within " + automation::shortestText(booleanSeconds()) + " s",
+                           false;
+                }
                 if (subtractionHook()) result = subtractionHook()(result, number);
                 result = withoutSlivers(result, before);
                 if (result.IsNull()) return lastCause = "the kernel gave no result", false;

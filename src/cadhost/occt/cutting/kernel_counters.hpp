@@ -11,6 +11,7 @@ struct KernelCounters {
     long guardFailures = 0;
     long misplacedResults = 0;  // results of the right volume with material where it should not be
     long looseResults = 0;  // results whose new edges or vertices have too loose a tolerance
+    long booleansOutOfTime = 0;  // Booleans stopped at their time limit (see kernel_time_limit.hpp)
     long unifies = 0;
     long unifiesRejected = 0;
     long floorMapCuts = 0;      // cuts taken into a floor map

@@ -2,7 +2,6 @@
 
 #include <BRepAdaptor_Curve.hxx>
 #include <BRepAdaptor_Surface.hxx>
-#include <BRepAlgoAPI_Fuse.hxx>
 #include <BRepBuilderAPI_Copy.hxx>
 #include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
@@ -45,19 +44,9 @@ TopoDS_Shape unified(const TopoDS_Shape& shape) {
 
 // a united with every shape of b, in one run of the kernel.
 TopoDS_Shape unionOf(const TopoDS_Shape& a, const std::vector<TopoDS_Shape>& b) {
-    BRepAlgoAPI_Fuse fuse;
-    TopTools_ListOfShape arguments, tools;
-    arguments.Append(a);
-    for (const auto& shape : b) tools.Append(shape);
-    fuse.SetArguments(arguments);
-    fuse.SetTools(tools);
-    fuse.SetToFillHistory(false);
-    fuse.SetCheckInverted(false);
-    fuse.SetRunParallel(false);
-    fuse.Build();
-    if (!fuse.IsDone() || fuse.HasErrors() || fuse.Shape().IsNull())
-        throw automation::failure("the cut solids could not be united");
-    return fuse.Shape();
+    TopoDS_Shape united = runBoolean({a}, b, BooleanOp::Union, 0);
+    if (united.IsNull()) throw automation::failure("the cut solids could not be united");
+    return united;
 }
 
 }  // namespace

@@ -401,6 +401,12 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
         if (g > 0 && groups[g].cuts.size() > 1) keys[g] = mergeKey(groups[g].sweeps);
         (keys[g] && !seen.insert(keys[g]->text).second ? repeats : first).push_back(g);
     }
+    // Solids of no sweep that the kernel could not unite are not put into one Boolean as they
+    // are: that Boolean meets the same faces lying on each other that the union did. A bull-nose's
+    // plunge and the 3-D move from its foot (one torus of revolution on the other) kept it
+    // splitting shells for over 19 minutes, a step in which it never asks whether to stop (see
+    // kernel_time_limit.hpp); one by one, the job's three runs took under a minute each.
+    std::atomic<bool> ununited{false};
     auto merge = [&](int g) {
         const Group& group = groups[g];
         auto& tools = made[g];
@@ -443,11 +449,16 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
             } catch (const automation::Error&) {
             } catch (const Standard_Failure&) {
             }
+            if (g == 0) {
+                ununited = true;
+                return;
+            }
         }
         for (const auto* cut : group.cuts) tools.push_back(toolOf(*cut));
     };
     runSideBySide(static_cast<int>(first.size()), [&](int i) { merge(first[i]); });
     runSideBySide(static_cast<int>(repeats.size()), [&](int i) { merge(repeats[i]); });
+    if (ununited) return false;
     std::vector<CutTool> tools;
     for (std::size_t g = 1; g <= made.size(); ++g) {  // the solids of no sweep last
         const auto& group = made[g % made.size()];

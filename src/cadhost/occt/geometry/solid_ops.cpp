@@ -33,6 +33,7 @@
 #include <memory>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/geometry/kernel_time_limit.hpp"
 #include "cadhost/occt/geometry/revolved_tori.hpp"
 #include "cadhost/occt/geometry/squared_region.hpp"
 #include "cadhost/occt/geometry/spline_extrusions.hpp"
@@ -212,13 +213,14 @@ TopoDS_Shape fusedSolids(const std::vector<TopoDS_Shape>& solids, bool glued, bo
     fuse.SetNonDestructive(keepSolids);
     fuse.SetToFillHistory(false);
     fuse.SetRunParallel(true);
-    fuse.Build();
-    if (!fuse.IsDone() || fuse.HasErrors()) return {};
+    Handle(KernelTimeLimit) limit = new KernelTimeLimit(booleanSeconds());
+    fuse.Build(limit->Start());
+    if (limit->ranOut() || !fuse.IsDone() || fuse.HasErrors()) return {};
     return fuse.Shape();
 }
 
 TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::vector<TopoDS_Shape>& tools,
-                        BooleanOp operation, double fuzzy) {
+                        BooleanOp operation, double fuzzy, bool* ranOutOfTime) {
     auto algorithm = booleanAlgorithm(operation);
     TopTools_ListOfShape argumentList, toolList;
     for (const auto& shape : arguments) argumentList.Append(shape);
@@ -230,8 +232,10 @@ TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::v
     algorithm->SetCheckInverted(false);
     algorithm->SetRunParallel(false);
     if (fuzzy > 0) algorithm->SetFuzzyValue(fuzzy);
-    algorithm->Build();
-    if (!algorithm->IsDone() || algorithm->HasErrors()) return {};
+    Handle(KernelTimeLimit) limit = new KernelTimeLimit(booleanSeconds());
+    algorithm->Build(limit->Start());
+    if (ranOutOfTime) *ranOutOfTime = limit->ranOut();
+    if (limit->ranOut() || !algorithm->IsDone() || algorithm->HasErrors()) return {};
     return algorithm->Shape();
 }
 

@@ -36,13 +36,14 @@ int countFaces(const TopoDS_Shape& shape);
 TopoDS_Shape movedShape(const TopoDS_Shape& shape, const gp_Trsf& motion);
 
 // The union of `solids` in one attempt of the kernel's fuse; a null shape when the kernel reports
-// failure. `glued`: the solids meet only on whole faces they share (the kernel's glue option,
+// failure or runs longer than booleanSeconds() (see kernel_time_limit.hpp). `glued`: the solids meet only on whole faces they share (the kernel's glue option,
 // which skips intersecting their surfaces). `keepSolids`: the solids are not modified in place.
 TopoDS_Shape fusedSolids(const std::vector<TopoDS_Shape>& solids, bool glued, bool keepSolids);
 
 // One attempt of the kernel's Boolean of `arguments` with `tools` (a subtraction takes every
-// tool from every argument); a null shape when the kernel reports failure. Unguarded.
+// tool from every argument); a null shape when the kernel reports failure or runs longer than
+// booleanSeconds(), which then sets `ranOutOfTime` when it is given. Unguarded.
 TopoDS_Shape runBoolean(const std::vector<TopoDS_Shape>& arguments, const std::vector<TopoDS_Shape>& tools,
-                        BooleanOp operation, double fuzzy);
+                        BooleanOp operation, double fuzzy, bool* ranOutOfTime = nullptr);
 
 }  // namespace corvex::cadhost::occt

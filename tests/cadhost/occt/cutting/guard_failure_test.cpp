@@ -26,6 +26,8 @@
 
 #include "automation/error.hpp"
 #include "cadhost/occt/cutting/guarded_cut.hpp"
+#include "cadhost/occt/cutting/kernel_counters.hpp"
+#include "cadhost/occt/geometry/kernel_time_limit.hpp"
 #include "cadhost/occt/cutting/solid_boolean.hpp"
 #include "cadhost/occt/host_fixture.hpp"
 
@@ -91,6 +93,7 @@ protected:
         drawing->setFloorMap(false);
     }
     void TearDown() override {
+        setBooleanSecondsForTesting(kBooleanSeconds);
         setSubtractionHookForTesting(nullptr);
         setCommonHookForTesting(nullptr);
     }
@@ -278,6 +281,41 @@ TEST_F(GuardedSubtraction, AWallLeftBesideAnEarlierSlotIsFoundByPointsInTheMater
             EXPECT_REL(volume(part), 200000 - 32000, 1e-9);
         }
         setSubtractionHookForTesting(nullptr);
+    }
+}
+
+// A Boolean that runs past its time is stopped by the kernel itself and refused, and the part is
+// left as it was: a lone cut after its second attempt. With no time at all, no Boolean
+// finishes, the union of queued cuts neither, and they go one by one.
+TEST_F(GuardedSubtraction, ABooleanThatRunsPastItsTimeIsStoppedAndRefused) {
+    struct Case {
+        bool eager;
+        int cuts;
+        long booleans;  // what the kernel was asked before the cuts were given up
+    };
+    for (const Case c : {Case{true, 1, 2}, Case{false, 3, 3 * 2}}) {
+        drawing->setEagerSubtraction(c.eager);
+        auto part = box(0, 0, -20, 100, 100, 0);
+        setBooleanSecondsForTesting(0);
+        resetKernelCounters();
+        try {
+            for (int i = 0; i < c.cuts; ++i) {
+                drawing->setCurrentCall("line " + std::to_string(10 + i) + ": ToolExtrudeLine");
+                cut(part, i);
+            }
+            drawing->setCurrentCall("line 20: Centroid");
+            part->Centroid();
+            ADD_FAILURE() << "a Boolean stopped before its end was taken";
+        } catch (const automation::Error& error) {
+            for (int i = 0; i < c.cuts; ++i)
+                EXPECT_THAT(error.description(), HasSubstr("line " + std::to_string(10 + i) +
+                                                           ": ToolExtrudeLine was refused: the kernel did not finish within 0 s"));
+        }
+        EXPECT_EQ(kernelCounters().booleans, c.booleans) << c.cuts << " cuts";
+        EXPECT_GE(kernelCounters().booleansOutOfTime, 1);
+        setBooleanSecondsForTesting(kBooleanSeconds);
+        EXPECT_REL(volume(part), 200000, 1e-9);
+        EXPECT_TRUE(measureSolid(*part).valid);
     }
 }
 
