@@ -143,6 +143,10 @@ bool mergeable(const SweepOrigin& a, const SweepOrigin& b) {
     return std::fabs(a.bottom - b.bottom) <= kSpanTolerance && std::fabs(a.top - b.top) <= kSpanTolerance;
 }
 
+bool unionMeasureHolds(double united, double largest, double total, double relative, double absolute) {
+    return united >= largest * (1 - relative) - absolute && united <= total * (1 + relative) + absolute;
+}
+
 TopoDS_Shape fusedTree(std::vector<TopoDS_Shape> shapes, bool unifyFaces) {
     if (shapes.empty()) throw automation::failure("nothing to unite");
     const int count = static_cast<int>(shapes.size());
@@ -193,13 +197,10 @@ MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps, const std
     // Measured on a pocket layer (67 slots): one fuse of all regions at once, or a tree merged
     // only at its root, took two to three times as long as merging at every level.
     TopoDS_Shape region = fusedTree(regions, true);
-    // A union can be no smaller than its largest part and no larger than all parts together;
-    // a region outside that is not believed (its sweep would cut what no tool reached).
     GProp_GProps properties;
     BRepGProp::SurfaceProperties(region, properties);
     const double merged = properties.Mass();
-    const double tolerance = 1e-9 * total + 1e-12;
-    if (merged < largest - tolerance || merged > total + tolerance)
+    if (!unionMeasureHolds(merged, largest, total, 0, 1e-9 * total + 1e-12))
         throw automation::failure("the cut regions could not be united");
     const SweepOrigin& first = *sweeps.front();
     MergedSweep result;

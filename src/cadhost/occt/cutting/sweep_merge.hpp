@@ -52,6 +52,11 @@ MergedSweep mergedSweep(const std::vector<const SweepOrigin*>& sweeps, const std
 // What prisms are merged under: the same for the same outlines cut again at another depth or
 // place (a pocket's layers), so that the union is made once. None for turns.
 std::optional<TranslationKey> mergeKey(const std::vector<const SweepOrigin*>& sweeps);
+// Whether a union's measure (a volume or an area) may be true: no less than its largest part and
+// no more than all its parts together, within a share `relative` of them and `absolute` more. A
+// union outside these bounds is not believed: its cut would take what no tool reached, or
+// nothing (a union of ten ball sweeps once came back empty).
+bool unionMeasureHolds(double united, double largest, double total, double relative, double absolute);
 // The union of shapes by a balanced tree of fuses (each shape takes part in about log n
 // fuses), the fuses of one level side by side. Fails with an automation::Error when a fuse
 // fails.

@@ -424,11 +424,9 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
                         largest = std::max(largest, cut->toolVolume);
                     }
                     TopoDS_Shape united = fusedTree(solids, false);
-                    // A union holds no less than its largest solid and no more than them all;
-                    // one outside that (seen: empty, from ten ball sweeps) is not believed. The
-                    // quick integration errs by up to 2e-4 on a sweep's faces.
+                    // The quick integration errs by up to 2e-4 on a sweep's faces.
                     const double held = united.IsNull() ? 0 : solidVolume(united);
-                    if (held < largest * (1 - kUnionSlack) || held > volume * (1 + kUnionSlack))
+                    if (!unionMeasureHolds(held, largest, volume, kUnionSlack, 0))
                         throw automation::failure("the cut solids could not be united");
                     tools.push_back({.shape = united, .volume = volume, .asked = asked});
                 } else {
