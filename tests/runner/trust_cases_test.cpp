@@ -278,6 +278,11 @@ std::vector<TrustProgram> trustPrograms() {
         {"ArcFromAPlungeTangentToItsWalls", "6,30",
          start + "G0 X97 Y8.3197\nG1 Z-13.4386\nG3 X97.1525 Y27.4948 I0.7516 J9.5822\n" + end,
          200000 - 855.338, 1},
+        // A ramp from the foot of a plunge tangent to the block's side, the ramp's end on the
+        // plunge's own cylinder: with the hole in the part, the kernel took nothing in every
+        // attempt, and the eager cut was refused; the ramp taken first, then the plunge, cut.
+        {"RampFromTheFootOfAPlunge", "6,30", start + "G0 X97 Y23.7632\nG1 Z-15.7318\nG1 X89 Y23.7632 Z-17.2318\n" + end,
+         200000 - 1278.3441, 1},
         // A ring whose inner wall touches the block's side leaves a fin 4e-6 mm thick: the
         // eager mesh's chain along the fin's top was counted open, and the STL refused.
         {"RingTouchingTheSideLeavesAFin", "6,30",

@@ -358,13 +358,22 @@ bool WorkpieceCuts::madeByFloorMap(const std::vector<const QueuedCut*>& failed) 
 }
 
 bool WorkpieceCuts::replayedFromValid(const std::vector<QueuedCut>& cuts) {
-    Replay replay(lastValid_);
-    if (!replay.cut(sinceValid_, false, nullptr) || !replay.cut(cuts, false, nullptr)) return false;
-    // Each cut was checked where it changed the part; the part it becomes is checked whole
-    // once, as the last part checked whole must be.
-    if (!isValidShape(replay.part.shape)) return false;
-    replace(replay.part.shape);
-    return true;
+    // In the order they were asked, and then with these cuts first: what is taken away is the
+    // same in any order, and the kernel is not. A plunge and the ramp from its foot (the ramp's
+    // end on the plunge's own cylinder) left the kernel taking nothing from the part with the
+    // plunge's hole in every attempt; the ramp taken first, and the plunge after it, both cut.
+    for (const bool theseFirst : {false, true}) {
+        Replay replay(lastValid_);
+        const auto& first = theseFirst ? cuts : sinceValid_;
+        const auto& then = theseFirst ? sinceValid_ : cuts;
+        if (!replay.cut(first, false, nullptr) || !replay.cut(then, false, nullptr)) continue;
+        // Each cut was checked where it changed the part; the part it becomes is checked whole
+        // once, as the last part checked whole must be.
+        if (!isValidShape(replay.part.shape)) continue;
+        replace(replay.part.shape);
+        return true;
+    }
+    return false;
 }
 
 bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
