@@ -323,7 +323,7 @@ bool subtractChecked(PartShape& part, const std::vector<CutTool>& tools, const C
     // cuts one by one are its next attempt, and cuts lying on each other are what slowed the
     // kernel most. A lone cut is given up after the second.
     int outOfTime = 0;
-    const int outOfTimeAllowed = tools.size() > 1 || tools.front().asked.size() > 1 ? 1 : 2;
+    const int outOfTimeAllowed = tools.size() > 1 || (!tools.empty() && tools.front().asked.size() > 1) ? 1 : 2;
     // Tries one Boolean; on refusal says why in `lastCause`.
     auto attempt = [&](const std::vector<TopoDS_Shape>& cutters, double fuzzy, int number,
                        double mayRemove) -> bool {
