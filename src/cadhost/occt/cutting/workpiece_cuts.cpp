@@ -464,8 +464,8 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
         for (const auto* cut : group.cuts) tools.push_back(toolOf(*cut));
     };
     runSideBySide(static_cast<int>(first.size()), [&](int i) { merge(first[i]); });
+    if (ununited) return false;  // the repeated groups' unions would not be used
     runSideBySide(static_cast<int>(repeats.size()), [&](int i) { merge(repeats[i]); });
-    if (ununited) return false;
     std::vector<CutTool> tools;
     for (std::size_t g = 1; g <= made.size(); ++g) {  // the solids of no sweep last
         const auto& group = made[g % made.size()];

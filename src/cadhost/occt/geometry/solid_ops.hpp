@@ -36,8 +36,9 @@ int countFaces(const TopoDS_Shape& shape);
 TopoDS_Shape movedShape(const TopoDS_Shape& shape, const gp_Trsf& motion);
 
 // The union of `solids` in one attempt of the kernel's fuse; a null shape when the kernel reports
-// failure or runs longer than booleanSeconds() (see kernel_time_limit.hpp). `glued`: the solids meet only on whole faces they share (the kernel's glue option,
-// which skips intersecting their surfaces). `keepSolids`: the solids are not modified in place.
+// failure or runs longer than booleanSeconds() (see kernel_time_limit.hpp). `glued`: the solids
+// meet only on whole faces they share (the kernel's glue option, which skips intersecting their
+// surfaces). `keepSolids`: the solids are not modified in place.
 TopoDS_Shape fusedSolids(const std::vector<TopoDS_Shape>& solids, bool glued, bool keepSolids);
 
 // One attempt of the kernel's Boolean of `arguments` with `tools` (a subtraction takes every
