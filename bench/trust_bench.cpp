@@ -145,7 +145,7 @@ struct Tally {
 // What one worker process found, with its kernel's counts of floor maps.
 struct WorkerTally {
     Tally tally;
-    long floorMapCuts = 0, floorMapRefusals = 0;
+    long floorMapCuts = 0, floorMapRefusals = 0, cutsFoundClear = 0;
 
     void add(const WorkerTally& other) {
         tally.jobs += other.tally.jobs;
@@ -162,6 +162,7 @@ struct WorkerTally {
         tally.writtenInvalid += other.tally.writtenInvalid;
         floorMapCuts += other.floorMapCuts;
         floorMapRefusals += other.floorMapRefusals;
+        cutsFoundClear += other.cutsFoundClear;
     }
 };
 
@@ -365,6 +366,7 @@ int main(int argc, char** argv) {
         const auto counters = corvex::cadhost::occt::kernelCounters();
         done.floorMapCuts = counters.floorMapCuts;
         done.floorMapRefusals = counters.floorMapRefusals;
+        done.cutsFoundClear = counters.cutsFoundClear;
         return done;
     };
     WorkerTally total;
@@ -395,6 +397,7 @@ int main(int argc, char** argv) {
     std::printf("  parts not judged            %d\n", tally.unjudged);
     std::printf("  cuts into floor maps        %ld (maps refused and cut by Booleans: %ld)\n", total.floorMapCuts,
                 total.floorMapRefusals);
+    std::printf("  cuts a floor map found clear, never made  %ld\n", total.cutsFoundClear);
     if (lostWorkers > 0) std::printf("  workers lost (their jobs unjudged)  %d\n", lostWorkers);
     return tally.wrong + tally.lost + tally.invalid + tally.openMeshes + tally.disagreeing + lostWorkers > 0 ? 1 : 0;
 }

@@ -120,6 +120,16 @@ FloorCuts::FloorCuts(TopoDS_Shape stock, const VerticalPrism& prism)
 
 double FloorCuts::volumeLeft() const { return map_.stockVolume() - map_.removedVolume(); }
 
+bool FloorCuts::clearIn(const VerticalPrism& shadow) {
+    if (broken_ || !shadow.holes.empty()) return false;
+    try {
+        return !map_.holdsMaterialAbove(shadow.outline, shadow.bottom);
+    } catch (const std::exception&) {
+        broken_ = true;  // the map may be half updated
+        return false;
+    }
+}
+
 bool FloorCuts::take(const QueuedCut& cut) {
     if (broken_ || cut.sameCut) return false;
     std::optional<VerticalPrism> prism;

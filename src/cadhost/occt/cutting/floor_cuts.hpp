@@ -35,6 +35,10 @@ public:
     // and its faces' contributions, checked as above; none when refused, with why.
     std::optional<PartShape> build(std::string& refusal);
 
+    // Whether the stock less every cut taken holds no material in `shadow`: a cut whose tool
+    // lies wholly inside it takes nothing. False when the map cannot tell.
+    bool clearIn(const VerticalPrism& shadow);
+
     std::size_t taken() const { return cuts_.size(); }
     // The volume the stock less every cut taken holds, by the map's own areas.
     double volumeLeft() const;

@@ -11,6 +11,7 @@
 #include "automation/error.hpp"
 #include "automation/number_text.hpp"
 #include "cadhost/occt/cutting/kernel_parallel.hpp"
+#include "cadhost/occt/cutting/removal_check.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
@@ -26,6 +27,14 @@ constexpr std::size_t kSeparateToolLimit = 10;
 // The floor map is kept after a look only when the cuts since the last one are at least this
 // share of all it holds (1 in this many): its solid is built whole at every look.
 constexpr std::size_t kCutsPerFloorBuild = 4;
+// Cuts the floor map cannot take (3-D moves) wait beside it, up to this many more than it
+// holds, and are made after its solid is built: a subtraction takes the same in any order, and
+// a profile job's ramped entry in every layer no longer sends the rest of the job to Booleans.
+// A job of such cuts alone (a 3-D raster) goes to Booleans after this many.
+constexpr std::size_t kDeferredBeyondMap = 256;
+// Points of a cut's tool asked in the part before the cut is let go as taking nothing, as the
+// guard asks of every cut it makes.
+constexpr std::size_t kClearToolPoints = 3;
 // How far a union's volume, by the quick integration, may stray outside the bounds a union
 // must keep (see carryOutMerged): five times the error that integration has shown on a sweep.
 constexpr double kUnionSlack = 1e-3;
@@ -177,7 +186,7 @@ void WorkpieceCuts::subtract(QueuedCut cut, bool eager, bool floorMap) {
     eagerSinceLook_ = eagerSinceLook_ || eager;
     floorMapAllowed_ = floorMap;
     // Eager cutting is each cut's Boolean at its call, as asked: the map is for queued cuts.
-    if (!eager && floorMap && takenByFloors(cut)) return;
+    if (!eager && floorMap && (takenByFloors(cut) || deferredBesideFloors(cut))) return;
     // A cut the map's solid could not take is reported here, and this cut is still made.
     std::optional<automation::Error> earlier;
     try {
@@ -204,16 +213,41 @@ bool WorkpieceCuts::takenByFloors(const QueuedCut& cut) {
     return floors_ && floors_->take(cut);
 }
 
+bool WorkpieceCuts::deferredBesideFloors(QueuedCut& cut) {
+    if (!floors_ || !cut.shadow || deferred_.size() >= floors_->taken() + kDeferredBeyondMap) return false;
+    deferred_.push_back({std::move(cut), floors_->taken()});
+    return true;
+}
+
 void WorkpieceCuts::settleFloors(bool leave) {
     if (!floors_) return;
-    if (floors_->takenSinceBuilt() == 0) {
+    std::vector<DeferredCut> deferred;
+    deferred.swap(deferred_);
+    // Each build is of the whole map: when looks come often, Booleans on cells serve better.
+    const std::size_t since = floors_->takenSinceBuilt();
+    leave = leave || (since > 0 && since * kCutsPerFloorBuild < floors_->taken());
+    std::string refusal;
+    std::optional<PartShape> built;
+    if (!deferred.empty()) {
+        bool clear = allClear(deferred);
+        if (clear && since > 0) {
+            if ((built = floors_->build(refusal))) {
+                adoptCheckedWhole(std::move(*built));
+            } else {
+                ++kernelCountersForUpdate().floorMapRefusals;
+                clear = false;
+            }
+        }
+        if (!clear || !checkedClear(deferred)) return madeAsAsked(std::move(deferred));
+        kernelCountersForUpdate().cutsFoundClear += static_cast<long>(deferred.size());
         if (leave) floors_.reset();
         return;
     }
-    // Each build is of the whole map: when looks come often, Booleans on cells serve better.
-    leave = leave || floors_->takenSinceBuilt() * kCutsPerFloorBuild < floors_->taken();
-    std::string refusal;
-    if (auto built = floors_->build(refusal)) {
+    if (since == 0) {
+        if (leave) floors_.reset();
+        return;
+    }
+    if ((built = floors_->build(refusal))) {
         adoptCheckedWhole(std::move(*built));
         if (leave) floors_.reset();
         return;
@@ -224,6 +258,51 @@ void WorkpieceCuts::settleFloors(bool leave) {
     const std::unique_ptr<FloorCuts> floors = std::move(floors_);
     replace(floors->stock());
     floorsTried_ = true;
+    madeByBooleans(floors->cuts(), 0, {});
+}
+
+bool WorkpieceCuts::allClear(const std::vector<DeferredCut>& deferred) {
+    return std::all_of(deferred.begin(), deferred.end(),
+                       [&](const DeferredCut& d) { return floors_->clearIn(*d.cut.shadow); });
+}
+
+bool WorkpieceCuts::checkedClear(const std::vector<DeferredCut>& deferred) {
+    // The map's word is checked as the guard checks a cut it made: no point deep in a tool
+    // lies in the part's material.
+    std::vector<SolidRays> part = solidsWithRays(part_.shape());
+    Bnd_Box box;
+    BRepBndLib::Add(part_.shape(), box, false);
+    return std::none_of(deferred.begin(), deferred.end(), [&](const DeferredCut& d) {
+        return pointLeftInside(part, pointsWithinTool(d.cut.tool, box, kClearToolPoints), {d.cut.askedSolid()}).has_value();
+    });
+}
+
+void WorkpieceCuts::madeAsAsked(std::vector<DeferredCut> deferred) {
+    // As if the map had ended at the first cut that waited: its solid holds the cuts asked
+    // before that one, and the rest are made by Booleans in the order asked.
+    const std::unique_ptr<FloorCuts> floors = std::move(floors_);
+    const std::size_t before = deferred.front().takenBefore;
+    replace(floors->stock());
+    floorsTried_ = true;
+    std::vector<QueuedCut> earlier(floors->cuts().begin(), floors->cuts().begin() + before);
+    if (before > 0) {
+        std::unique_ptr<FloorCuts> prefix = FloorCuts::of(floors->stock());
+        const bool taken = prefix && std::all_of(earlier.begin(), earlier.end(), [&](const QueuedCut& cut) { return prefix->take(cut); });
+        std::string refusal;
+        std::optional<PartShape> built;
+        if (taken && (built = prefix->build(refusal))) {
+            adoptCheckedWhole(std::move(*built));
+            earlier.clear();
+        } else {
+            ++kernelCountersForUpdate().floorMapRefusals;
+        }
+    }
+    madeByBooleans(floors->cuts(), before, std::move(deferred), std::move(earlier));
+}
+
+void WorkpieceCuts::madeByBooleans(const std::vector<QueuedCut>& mapped, std::size_t from,
+                                   std::vector<DeferredCut> deferred, std::vector<QueuedCut> first) {
+    // Every failure is collected, and named once the rest are made: none is lost.
     std::vector<std::string> failures;
     auto attempt = [&](auto&& work) {
         try {
@@ -232,7 +311,13 @@ void WorkpieceCuts::settleFloors(bool leave) {
             failures.push_back(error.description());
         }
     };
-    for (const QueuedCut& cut : floors->cuts()) attempt([&] { enqueue(cut, false); });
+    for (QueuedCut& cut : first) attempt([&] { enqueue(std::move(cut), false); });
+    std::size_t next = 0;
+    for (std::size_t k = from; k <= mapped.size(); ++k) {
+        for (; next < deferred.size() && deferred[next].takenBefore <= k; ++next)
+            attempt([&] { enqueue(std::move(deferred[next].cut), false); });
+        if (k < mapped.size()) attempt([&] { enqueue(mapped[k], false); });
+    }
     attempt([&] { flush(); });
     if (failures.empty()) return;
     std::string message;
@@ -289,6 +374,9 @@ void WorkpieceCuts::enqueue(QueuedCut cut, bool eager) {
 }
 
 void WorkpieceCuts::replace(TopoDS_Shape shape) {
+    // Cuts waiting beside a map are still owed, as queued ones are.
+    for (DeferredCut& waiting : deferred_) queue_.push_back(std::move(waiting.cut));
+    deferred_.clear();
     floors_.reset();
     floorsTried_ = false;
     witness_.reset();
@@ -312,6 +400,7 @@ void WorkpieceCuts::transform(const gp_Trsf& motion) {
         cut.tool = movedShape(cut.tool, motion);
         if (cut.sweep) cut.sweep = movedSweep(*cut.sweep, motion);
         if (cut.sameCut) cut.sameCut = movedShape(*cut.sameCut, motion);
+        cut.shadow.reset();
     }
     stamp_ = newStamp();
 }

@@ -34,7 +34,9 @@ public:
     // Queues a cut; `eager` carries it (and anything queued) out at once. `floorMap`: a
     // queued cut may go into the floor map, and a cut the kernel cannot make may be made by one.
     void subtract(QueuedCut cut, bool eager, bool floorMap = false);
-    bool pending() const { return !queue_.empty() || (floors_ && floors_->takenSinceBuilt() > 0); }
+    bool pending() const {
+        return !queue_.empty() || !deferred_.empty() || (floors_ && floors_->takenSinceBuilt() > 0);
+    }
 
     void replace(TopoDS_Shape shape);
     void transform(const gp_Trsf& motion);  // settles first
@@ -52,9 +54,27 @@ private:
     // Makes an eager cut, witnessed where a floor map can follow the part (see witness_).
     void eagerCut(QueuedCut cut);
     bool takenByFloors(const QueuedCut& cut);
-    // The floor map's solid made the part's, once checked; else its cuts made by Booleans.
-    // `leave`: the cuts after it go to Booleans.
+    // Keeps a cut the floor map cannot take for when its solid is built (see deferred_).
+    bool deferredBesideFloors(QueuedCut& cut);
+    // The floor map's solid made the part's, once checked, and the cuts beside it let go as
+    // taking nothing; else the cuts made by Booleans (see deferred_). `leave`: the cuts after
+    // it go to Booleans.
     void settleFloors(bool leave);
+    struct DeferredCut {
+        QueuedCut cut;
+        std::size_t takenBefore;  // the map's cuts asked before it
+    };
+    // Whether the map holds no material in any of the cuts' shadows; and the part, the map's
+    // solid, none at points deep in their tools.
+    bool allClear(const std::vector<DeferredCut>& deferred);
+    bool checkedClear(const std::vector<DeferredCut>& deferred);
+    // The map's cuts and those beside it made as they were before cuts waited: the map's solid
+    // of those asked before the first that waited, and every cut from there by Booleans.
+    void madeAsAsked(std::vector<DeferredCut> deferred);
+    // `first`, then the map's cuts from `from` on, each deferred cut before the map's cut it
+    // came before, queued for Booleans; fails naming every cut that could not be made.
+    void madeByBooleans(const std::vector<QueuedCut>& mapped, std::size_t from, std::vector<DeferredCut> deferred,
+                        std::vector<QueuedCut> first = {});
     void flush();
     void carryOut(std::vector<QueuedCut> cuts);
     bool carryOutMerged(const std::vector<QueuedCut>& cuts);
@@ -99,6 +119,11 @@ private:
     std::vector<QueuedCut> queue_;
     std::size_t separateTools_ = 0;  // queued cuts that merge with no other
     std::unique_ptr<FloorCuts> floors_;
+    // Cuts the floor map could not take that wait beside it, each with a shadow (a ramp into a
+    // layer of a profile). When the whole map shows every one of them takes nothing, they are
+    // never made; otherwise the cuts are made as they would have been had the map ended at the
+    // first of them. Empty whenever there is no map.
+    std::vector<DeferredCut> deferred_;
     bool floorsTried_ = false;  // whether the part was asked if it is a prism, since replaced
     std::uint64_t stamp_;
     std::uint64_t cutsAsked_ = 0;

@@ -233,6 +233,15 @@ void FloorMap::cut(const Outline& outline, double floor, const std::vector<Outli
     dropBoundlessEdges(*map_, inside);
 }
 
+bool FloorMap::holdsMaterialAbove(const Outline& outline, double floor) {
+    const std::vector<Face> inside = insertOutlines(*map_, {&outline});
+    const bool above = std::any_of(inside.begin(), inside.end(), [&](const Face& face) {
+        return face->data().stock && face->data().height > floor + kFloorTolerance;
+    });
+    dropBoundlessEdges(*map_, inside);
+    return above;
+}
+
 double FloorMap::removedVolume() const {
     double removed = 0;
     for (auto face = map_->map.faces_begin(); face != map_->map.faces_end(); ++face)

@@ -59,6 +59,12 @@ public:
     // already when within kFloorTolerance of it).
     void cut(const Outline& outline, double floor, const std::vector<Outline>& holes = {});
 
+    // Whether the map holds material above `floor` (by more than kFloorTolerance) anywhere
+    // inside `outline`, decided on the exact regions: where it holds none, no solid lying in
+    // that prism can take anything. The map means what it meant before; only its faces are cut
+    // and joined again.
+    bool holdsMaterialAbove(const Outline& outline, double floor);
+
     // The volume the cuts took from the stock, from the map's areas.
     double removedVolume() const;
     double stockVolume() const;

@@ -1,5 +1,6 @@
 #include <gp_Ax2.hxx>
 
+#include <algorithm>
 #include <cmath>
 
 #include <BRepPrimAPI_MakeCylinder.hxx>
@@ -185,7 +186,14 @@ std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, cons
         std::optional<TopoDS_Shape> pass;
         if (levelTop && profile.angle == 0 && profile.corner == profile.radius)
             pass = ballPass(profile.radius, *levelTop, {pointOf(from), pointOf(to)});
-        return added(*state_, entry, pass ? *pass : straightSweep(profile, cutter.length, pointOf(from), pointOf(to)));
+        auto solid = added(*state_, entry, pass ? *pass : straightSweep(profile, cutter.length, pointOf(from), pointOf(to)));
+        // Every point of the cutter lies within its radius of its axis and above its tip.
+        VerticalPrism shadow;
+        shadow.outline = Outline::slot({from[0], from[1]}, {to[0], to[1]}, profile.radius - kShadowInset);
+        shadow.bottom = std::min(from[2], to[2]);
+        shadow.top = std::max(from[2], to[2]) + cutter.length;
+        std::static_pointer_cast<SolidEntity>(solid)->setShadow(std::move(shadow));
+        return solid;
     });
 }
 

@@ -34,6 +34,8 @@ public:
     double highestMaterial() const { return cuts_.highest(); }
     // How the solid was made, when it is a region swept in a way that lets cuts merge in 2-D.
     const std::optional<SweepOrigin>& sweepOrigin() const { return sweep_; }
+    // A vertical prism the solid lies wholly inside, known from how it was made (see QueuedCut).
+    void setShadow(VerticalPrism shadow) { shadow_ = std::move(shadow); }
     // The cuts taken from the solid, when the cut ledger is on (see cut_ledger.hpp).
     const CutLedger& ledger() const { return ledger_; }
 
@@ -42,6 +44,7 @@ private:
 
     mutable WorkpieceCuts cuts_;
     std::optional<SweepOrigin> sweep_;
+    std::optional<VerticalPrism> shadow_;
     // For the common part of a workpiece and another solid, as long as neither this solid nor
     // the workpiece has changed but by cuts: the workpiece's stamp then, and the other solid.
     struct InterferenceOrigin {

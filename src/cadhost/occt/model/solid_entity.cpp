@@ -74,6 +74,7 @@ void SolidEntity::transform(const gp_Trsf& motion) {
     interference_.reset();
     ledger_.placement = motion * ledger_.placement;
     if (sweep_) sweep_ = movedSweep(*sweep_, motion);
+    shadow_.reset();  // kept only for the solid where it was made
 }
 
 void SolidEntity::replaceShape(TopoDS_Shape shape) {
@@ -81,12 +82,14 @@ void SolidEntity::replaceShape(TopoDS_Shape shape) {
     interference_.reset();
     ledger_.complete = false;
     sweep_.reset();
+    shadow_.reset();
 }
 
 void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     QueuedCut cut;
     cut.tool = tool.shape();
     cut.sweep = tool.sweepOrigin();
+    cut.shadow = tool.shadow_;
     cut.toolVolume = tool.volume();
     if (tool.interference_ && tool.interference_->workpiece == cuts_.stamp()) {
         cut.sameCut = tool.interference_->with;

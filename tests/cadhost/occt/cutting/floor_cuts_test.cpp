@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -129,6 +130,62 @@ TEST_F(FloorCutsTest, LooksThatComeOftenLeaveTheMapToBooleans) {
         EXPECT_EQ(kernelCounters().booleans, step.booleans) << made << " cuts";
     }
     EXPECT_TRUE(measureSolid(*part).valid);
+}
+
+// Cutters' sweeps the map cannot take (3-D moves) wait beside it: when their tools lie where the
+// whole map holds no material, they take nothing and are never made; otherwise every cut is
+// made as if the map had ended at the first of them. Either way the part is the one eager
+// Booleans make, and a refused map loses none of them.
+TEST_F(FloorCutsTest, CutsBesideTheMapAreMadeOnItsSolidOrProvedToTakeNothing) {
+    const CutterShape flat{6, 30, 0, 0, 0}, ball{6, 30, 3, 0, 0};
+    struct Case {
+        std::string name;
+        CutterShape cutter;
+        std::array<double, 3> from, to;
+        bool clear;
+        bool rampFirst = false;
+        bool refusedMap = false;
+    };
+    const Case cases[] = {
+        {"a ramp down to the slot's floor", flat, {30, 50, -1}, {60, 50, -2}, true},
+        {"the same, asked before the slot", flat, {30, 50, -1}, {60, 50, -2}, true, true},
+        {"a ball's 3-D move in the slot", ball, {25, 50, -0.5}, {75, 50, -2}, true},
+        {"a ramp below the floor", flat, {30, 50, -1}, {60, 50, -2.5}, false},
+        {"the same, asked before the slot", flat, {30, 50, -1}, {60, 50, -2.5}, false, true},
+        {"a ramp a hair below the floor", flat, {30, 50, -1}, {60, 50, -2.001}, false},
+        {"a ramp beside the slot", flat, {30, 52, -1}, {60, 52, -2}, false},
+        {"a ramp out past the slot's end", flat, {60, 50, -1}, {81, 50, -2}, false},
+        {"a ramp below the floor, the map refused", flat, {30, 50, -1}, {60, 50, -2.5}, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double volumes[2];
+        for (const bool eager : {true, false}) {
+            SetUp();
+            drawing->setEagerSubtraction(eager);
+            drawing->setFloorMap(!eager);
+            if (c.refusedMap && !eager)
+                setFloorCutsFaultsForTesting(
+                    {{}, [](const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape(); }});
+            resetKernelCounters();
+            auto part = box(0, 0, -20, 100, 100, 0);
+            auto ramp = [&] { subtract(part, drawing->addCutterSweep(c.cutter, c.from, c.to)); };
+            if (c.rampFirst) ramp();
+            // A slot along Y 50 from X 20 to 80, 6 wide and 2 deep, as a path's pieces.
+            subtract(part, prism(rectangle(20, 47, 80, 53, -2), 12));
+            subtract(part, space->AddCylinder(pt(20, 50, 4), num(3), num(12)));
+            subtract(part, space->AddCylinder(pt(80, 50, 4), num(3), num(12)));
+            if (!c.rampFirst) ramp();
+            volumes[eager] = volume(part);
+            EXPECT_TRUE(measureSolid(*part).valid);
+            if (eager) continue;
+            EXPECT_EQ(kernelCounters().cutsFoundClear, c.clear ? 1 : 0);
+            if (c.clear) EXPECT_EQ(kernelCounters().booleans, 0);
+            EXPECT_EQ(kernelCounters().floorMapRefusals, c.refusedMap ? 1 : 0);
+        }
+        EXPECT_NEAR(volumes[false], volumes[true], 1e-6);
+        if (c.clear) EXPECT_REL(volumes[false], 200000 - 2 * (60 * 6 + 9 * M_PI), 1e-12);
+    }
 }
 
 // When the map's solid is refused and the Booleans cannot make one of its cuts either, the
