@@ -305,6 +305,44 @@ void rasters(Draw& draw, Job& job) {
     planProgram(job, gcode::Tool{diameter, 30, corner, 0, 0});
 }
 
+// A 2.5-D profile as CAM writes it: a closed wavy outline of short chords, cut down in layers,
+// each ramped in along its first chords and then taken round at depth, back over the ramp, so
+// that the ramps lie in their layers' slots and take nothing the map does not. One layer in
+// four ramps below its loop, and its ramp cuts. A flat end mill mostly, else a ball or a
+// bull-nose. The block is 100 x 100 x 20 from the origin.
+void layers(Draw& draw, Job& job) {
+    const double diameter = std::round(draw.between(2, 10) * 100) / 100, r = diameter / 2;
+    const double shape = draw.between(0, 1);
+    const double corner = shape < 0.7 ? 0 : shape < 0.85 ? r : std::round(draw.between(0.2, 0.9) * r * 100) / 100;
+    const double cx = draw.between(35, 65), cy = draw.between(35, 65), size = draw.between(8, 30);
+    const double wave = draw.between(0, 0.3), phase = draw.between(0, 2 * M_PI);
+    const int lobes = draw.count(2, 6), chords = draw.count(12, 30);
+    std::vector<std::array<double, 2>> outline;
+    for (int i = 0; i < chords; ++i) {
+        const double t = 2 * M_PI * i / chords, radius = size * (1 + wave * std::sin(lobes * t + phase));
+        outline.push_back({std::round((cx + radius * std::cos(t)) * 1e4) / 1e4, std::round((cy + radius * std::sin(t)) * 1e4) / 1e4});
+    }
+    const double step = std::round(draw.between(0.5, 3) * 1e4) / 1e4;
+    std::ostringstream program;
+    program.setf(std::ios::fixed);
+    program.precision(4);
+    program << "G21 G90 G17\nT1 M6\nG0 Z25\n";
+    for (int layer = 1, count = draw.count(2, 3); layer <= count; ++layer) {
+        const double z = -step * layer, below = draw.chance(0.25) ? std::round(draw.between(0.1, 1) * 1e4) / 1e4 : 0;
+        const int ramp = draw.count(2, 5);
+        program << "G0 X" << outline[0][0] << " Y" << outline[0][1] << "\nG1 Z" << z + step << " F200\n";
+        for (int i = 1; i <= ramp; ++i)
+            program << "G1 X" << outline[i][0] << " Y" << outline[i][1] << " Z" << z + step - (step + below) * i / ramp << "\n";
+        program << "G1 Z" << z << "\n";
+        for (int i = ramp + 1; i <= chords + ramp; ++i)
+            program << "G1 X" << outline[i % chords][0] << " Y" << outline[i % chords][1] << "\n";
+        program << "G0 Z25\n";
+    }
+    program << "M30\n";
+    job.program = program.str();
+    planProgram(job, gcode::Tool{diameter, 30, corner, 0, 0});
+}
+
 // The calls the G-code front end plans for `job.program`, every tool number being `tool`, as
 // `corvex gcode` does.
 void planProgram(Job& job, const gcode::Tool& tool) {
@@ -327,7 +365,7 @@ const std::map<std::string, std::pair<Stock, std::function<void(Draw&, Job&)>>>&
         {"paths", {Stock::Block, pathSweeps}},    {"lathe", {Stock::Bar, turning}},
         {"rotary", {Stock::RotaryBlock, rotaryTurns}}, {"finishing", {Stock::Block, finishingRows}},
         {"floors", {Stock::Block, floors}},      {"programs", {Stock::TopBlock, programs}},
-        {"rasters", {Stock::TopBlock, rasters}},
+        {"rasters", {Stock::TopBlock, rasters}},  {"layers", {Stock::TopBlock, layers}},
     };
     return all;
 }
@@ -347,7 +385,7 @@ nlohmann::json jsonOf(const Variant& value) {
 const std::vector<std::string>& jobFamilies() {
     static const std::vector<std::string> families = {"holes",  "slots",  "paths",   "lathe",
                                                        "rotary", "finishing", "floors", "programs",
-                                                       "rasters"};
+                                                       "rasters", "layers"};
     return families;
 }
 

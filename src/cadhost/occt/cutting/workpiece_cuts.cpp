@@ -45,6 +45,28 @@ bool mergesWith(const QueuedCut& cut, const std::vector<QueuedCut>& queue) {
            });
 }
 
+// Failures of work that goes on past them, named together once it is all done: none is lost.
+class Failures {
+public:
+    template <class Work>
+    void attempt(Work&& work) {
+        try {
+            work();
+        } catch (const automation::Error& error) {
+            descriptions_.push_back(error.description());
+        }
+    }
+    void throwIfAny() const {
+        if (descriptions_.empty()) return;
+        std::string message;
+        for (const auto& description : descriptions_) message += (message.empty() ? "" : "; ") + description;
+        throw automation::failure(message);
+    }
+
+private:
+    std::vector<std::string> descriptions_;
+};
+
 // A cut the kernel could not make, and why its last result was refused.
 struct FailedCut {
     const QueuedCut* cut;
@@ -130,8 +152,11 @@ void WorkpieceCuts::flush() {
 }
 
 const TopoDS_Shape& WorkpieceCuts::settled() {
-    settleFloors(false);
-    flush();
+    // A cut that could not be made is named once, by this look, and the look still leaves the
+    // part with every other cut made and checked whole: the next look finds nothing new.
+    Failures failures;
+    failures.attempt([&] { settleFloors(false); });
+    failures.attempt([&] { flush(); });
     // A part cut eagerly under a floor map's witness is looked at as the map's solid, when it
     // passes the map's checks: the same part, with the faces a queued job's has, where the
     // eager Booleans' faces were seen to mesh with holes and read back from STEP invalid.
@@ -157,9 +182,10 @@ const TopoDS_Shape& WorkpieceCuts::settled() {
             sinceValid_.clear();
             fullyChecked_ = true;
         } else {
-            remakeFromValid();
+            failures.attempt([&] { remakeFromValid(); });
         }
     }
+    failures.throwIfAny();
     return part_.shape();
 }
 
@@ -302,27 +328,16 @@ void WorkpieceCuts::madeAsAsked(std::vector<DeferredCut> deferred) {
 
 void WorkpieceCuts::madeByBooleans(const std::vector<QueuedCut>& mapped, std::size_t from,
                                    std::vector<DeferredCut> deferred, std::vector<QueuedCut> first) {
-    // Every failure is collected, and named once the rest are made: none is lost.
-    std::vector<std::string> failures;
-    auto attempt = [&](auto&& work) {
-        try {
-            work();
-        } catch (const automation::Error& error) {
-            failures.push_back(error.description());
-        }
-    };
-    for (QueuedCut& cut : first) attempt([&] { enqueue(std::move(cut), false); });
+    Failures failures;
+    for (QueuedCut& cut : first) failures.attempt([&] { enqueue(std::move(cut), false); });
     std::size_t next = 0;
     for (std::size_t k = from; k <= mapped.size(); ++k) {
         for (; next < deferred.size() && deferred[next].takenBefore <= k; ++next)
-            attempt([&] { enqueue(std::move(deferred[next].cut), false); });
-        if (k < mapped.size()) attempt([&] { enqueue(mapped[k], false); });
+            failures.attempt([&] { enqueue(std::move(deferred[next].cut), false); });
+        if (k < mapped.size()) failures.attempt([&] { enqueue(mapped[k], false); });
     }
-    attempt([&] { flush(); });
-    if (failures.empty()) return;
-    std::string message;
-    for (const auto& failure : failures) message += (message.empty() ? "" : "; ") + failure;
-    throw automation::failure(message);
+    failures.attempt([&] { flush(); });
+    failures.throwIfAny();
 }
 
 void WorkpieceCuts::adoptCheckedWhole(PartShape built) {

@@ -188,6 +188,28 @@ TEST_F(FloorCutsTest, CutsBesideTheMapAreMadeOnItsSolidOrProvedToTakeNothing) {
     }
 }
 
+// A look that finds a waiting cut the kernel cannot make names it once: the part it leaves holds
+// every other cut, checked whole, and the next look has nothing to report.
+TEST_F(FloorCutsTest, AWaitingCutThatCannotBeMadeIsNamedOnceByTheLook) {
+    auto part = box(0, 0, -20, 100, 100, 0);
+    subtract(part, prism(rectangle(20, 47, 80, 53, -2), 12));                                  // 720, into the map
+    subtract(part, drawing->addCutterSweep({6, 30, 0, 0, 0}, {30, 50, -1}, {60, 50, -2.5}));  // below the floor
+    // Every Boolean leaves the block as the map's solid left it: the ramp is refused on every attempt.
+    setSubtractionHookForTesting([](const TopoDS_Shape& result, int) -> TopoDS_Shape {
+        return solidVolume(result) < 200000 - 721 ? TopoDS_Shape() : result;
+    });
+    try {
+        volume(part);
+        ADD_FAILURE() << "the refused ramp was not reported";
+    } catch (const automation::Error& error) {
+        EXPECT_NE(error.description().find("was refused"), std::string::npos) << error.description();
+    }
+    setSubtractionHookForTesting(nullptr);
+    EXPECT_REL(volume(part), 200000 - 720, 1e-12);
+    EXPECT_FALSE(dynamic_cast<const SolidEntity&>(*part).cutsPending());
+    EXPECT_TRUE(measureSolid(*part).valid);
+}
+
 // When the map's solid is refused and the Booleans cannot make one of its cuts either, the
 // call that found it fails naming that cut, and its own cut is still made.
 TEST_F(FloorCutsTest, ACutTheBooleansCannotMakeAfterARefusedMapIsNamedAndTheNextCutStillMade) {
