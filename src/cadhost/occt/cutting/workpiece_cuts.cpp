@@ -27,10 +27,10 @@ constexpr std::size_t kSeparateToolLimit = 10;
 // The floor map is kept after a look only when the cuts since the last one are at least this
 // share of all it holds (1 in this many): its solid is built whole at every look.
 constexpr std::size_t kCutsPerFloorBuild = 4;
-// Cuts the floor map cannot take (3-D moves) wait beside it, up to this many more than it
-// holds, and are made after its solid is built: a subtraction takes the same in any order, and
-// a profile job's ramped entry in every layer no longer sends the rest of the job to Booleans.
-// A job of such cuts alone (a 3-D raster) goes to Booleans after this many.
+// Cutters' straight sweeps the floor map cannot take (3-D moves) wait beside it, up to this many
+// more than it holds, to be proven to take nothing once the map is whole: a profile job's
+// ramped entry in every layer no longer sends the rest of the job to Booleans. A job of such
+// cuts alone (a 3-D raster) goes to Booleans after this many.
 constexpr std::size_t kDeferredBeyondMap = 256;
 // Points of a cut's tool asked in the part before the cut is let go as taking nothing, as the
 // guard asks of every cut it makes.
@@ -299,7 +299,8 @@ bool WorkpieceCuts::checkedClear(const std::vector<DeferredCut>& deferred) {
     Bnd_Box box;
     BRepBndLib::Add(part_.shape(), box, false);
     return std::none_of(deferred.begin(), deferred.end(), [&](const DeferredCut& d) {
-        return pointLeftInside(part, pointsWithinTool(d.cut.tool, box, kClearToolPoints), {d.cut.askedSolid()}).has_value();
+        const auto points = pointsWithinTool(d.cut.tool, box, kClearToolPoints);
+        return pointLeftInside(part, points, {d.cut.askedSolid()}).has_value();
     });
 }
 
@@ -313,7 +314,8 @@ void WorkpieceCuts::madeAsAsked(std::vector<DeferredCut> deferred) {
     std::vector<QueuedCut> earlier(floors->cuts().begin(), floors->cuts().begin() + before);
     if (before > 0) {
         std::unique_ptr<FloorCuts> prefix = FloorCuts::of(floors->stock());
-        const bool taken = prefix && std::all_of(earlier.begin(), earlier.end(), [&](const QueuedCut& cut) { return prefix->take(cut); });
+        const bool taken = prefix && std::all_of(earlier.begin(), earlier.end(),
+                                                 [&](const QueuedCut& cut) { return prefix->take(cut); });
         std::string refusal;
         std::optional<PartShape> built;
         if (taken && (built = prefix->build(refusal))) {

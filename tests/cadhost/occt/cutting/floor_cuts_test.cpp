@@ -165,8 +165,9 @@ TEST_F(FloorCutsTest, CutsBesideTheMapAreMadeOnItsSolidOrProvedToTakeNothing) {
             drawing->setEagerSubtraction(eager);
             drawing->setFloorMap(!eager);
             if (c.refusedMap && !eager)
-                setFloorCutsFaultsForTesting(
-                    {{}, [](const TopoDS_Shape&) { return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape(); }});
+                setFloorCutsFaultsForTesting({{}, [](const TopoDS_Shape&) {
+                                                  return BRepPrimAPI_MakeBox(gp_Pnt(0, 0, -20), gp_Pnt(100, 100, 0)).Shape();
+                                              }});
             resetKernelCounters();
             auto part = box(0, 0, -20, 100, 100, 0);
             auto ramp = [&] { subtract(part, drawing->addCutterSweep(c.cutter, c.from, c.to)); };
