@@ -139,7 +139,11 @@ bool FloorCuts::take(const QueuedCut& cut) {
         return false;  // the kernel could not tell: Booleans will do
     }
     if (!prism || prism->top < stockPrism_.top - kClearance) return false;
-    VerticalPrism taken = *prism;
+    return takePrism(cut, *prism);
+}
+
+bool FloorCuts::takePrism(const QueuedCut& cut, const VerticalPrism& prism) {
+    VerticalPrism taken = prism;
     if (faults().prism) faults().prism(taken);
     try {
         map_.cut(taken.outline, taken.bottom, taken.holes);
@@ -150,9 +154,16 @@ bool FloorCuts::take(const QueuedCut& cut) {
     }
     ++kernelCountersForUpdate().floorMapCuts;
     cuts_.push_back(cut);
-    prisms_.push_back(*prism);
+    prisms_.push_back(prism);
     ++sinceBuilt_;
     return true;
+}
+
+std::unique_ptr<FloorCuts> FloorCuts::first(std::size_t count) const {
+    std::unique_ptr<FloorCuts> map(new FloorCuts(stock_, stockPrism_));
+    for (std::size_t k = 0; k < count && k < cuts_.size(); ++k)
+        if (!map->takePrism(cuts_[k], prisms_[k])) break;  // broken: its build is refused
+    return map;
 }
 
 std::optional<PartShape> FloorCuts::build(std::string& refusal) {

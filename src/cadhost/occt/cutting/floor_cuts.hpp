@@ -40,6 +40,8 @@ public:
     bool clearIn(const VerticalPrism& shadow);
 
     std::size_t taken() const { return cuts_.size(); }
+    // A map of the same stock with the first `count` cuts taken, as they were taken here.
+    std::unique_ptr<FloorCuts> first(std::size_t count) const;
     // The volume the stock less every cut taken holds, by the map's own areas.
     double volumeLeft() const;
     std::size_t takenSinceBuilt() const { return sinceBuilt_; }
@@ -50,6 +52,7 @@ public:
 private:
     FloorCuts(TopoDS_Shape stock, const VerticalPrism& prism);
     std::optional<PartShape> buildChecked(std::string& refusal);
+    bool takePrism(const QueuedCut& cut, const VerticalPrism& prism);
     // Points beside every cut and across the stock, with the material's top there by the cut
     // prisms, each checked against the map; empty, with why, when the map differs.
     struct Sample {

@@ -281,10 +281,15 @@ void WorkpieceCuts::settleFloors(bool leave) {
     // Refused: the cuts are made from the stock by Booleans, queued as any others, and every
     // one that fails is named.
     ++kernelCountersForUpdate().floorMapRefusals;
-    const std::unique_ptr<FloorCuts> floors = std::move(floors_);
+    const std::unique_ptr<FloorCuts> floors = endedFloors();
+    madeByBooleans(floors->cuts(), 0, {});
+}
+
+std::unique_ptr<FloorCuts> WorkpieceCuts::endedFloors() {
+    std::unique_ptr<FloorCuts> floors = std::move(floors_);
     replace(floors->stock());
     floorsTried_ = true;
-    madeByBooleans(floors->cuts(), 0, {});
+    return floors;
 }
 
 bool WorkpieceCuts::allClear(const std::vector<DeferredCut>& deferred) {
@@ -307,31 +312,24 @@ bool WorkpieceCuts::checkedClear(const std::vector<DeferredCut>& deferred) {
 void WorkpieceCuts::madeAsAsked(std::vector<DeferredCut> deferred) {
     // As if the map had ended at the first cut that waited: its solid holds the cuts asked
     // before that one, and the rest are made by Booleans in the order asked.
-    const std::unique_ptr<FloorCuts> floors = std::move(floors_);
+    const std::unique_ptr<FloorCuts> floors = endedFloors();
     const std::size_t before = deferred.front().takenBefore;
-    replace(floors->stock());
-    floorsTried_ = true;
-    std::vector<QueuedCut> earlier(floors->cuts().begin(), floors->cuts().begin() + before);
+    std::size_t from = before;
     if (before > 0) {
-        std::unique_ptr<FloorCuts> prefix = FloorCuts::of(floors->stock());
-        const bool taken = prefix && std::all_of(earlier.begin(), earlier.end(),
-                                                 [&](const QueuedCut& cut) { return prefix->take(cut); });
         std::string refusal;
-        std::optional<PartShape> built;
-        if (taken && (built = prefix->build(refusal))) {
+        if (auto built = floors->first(before)->build(refusal)) {
             adoptCheckedWhole(std::move(*built));
-            earlier.clear();
         } else {
             ++kernelCountersForUpdate().floorMapRefusals;
+            from = 0;  // those cuts by Booleans too, from the stock
         }
     }
-    madeByBooleans(floors->cuts(), before, std::move(deferred), std::move(earlier));
+    madeByBooleans(floors->cuts(), from, std::move(deferred));
 }
 
 void WorkpieceCuts::madeByBooleans(const std::vector<QueuedCut>& mapped, std::size_t from,
-                                   std::vector<DeferredCut> deferred, std::vector<QueuedCut> first) {
+                                   std::vector<DeferredCut> deferred) {
     Failures failures;
-    for (QueuedCut& cut : first) failures.attempt([&] { enqueue(std::move(cut), false); });
     std::size_t next = 0;
     for (std::size_t k = from; k <= mapped.size(); ++k) {
         for (; next < deferred.size() && deferred[next].takenBefore <= k; ++next)

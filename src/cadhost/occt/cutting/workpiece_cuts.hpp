@@ -71,10 +71,11 @@ private:
     // The map's cuts and those beside it made as they were before cuts waited: the map's solid
     // of those asked before the first that waited, and every cut from there by Booleans.
     void madeAsAsked(std::vector<DeferredCut> deferred);
-    // `first`, then the map's cuts from `from` on, each deferred cut before the map's cut it
-    // came before, queued for Booleans; fails naming every cut that could not be made.
-    void madeByBooleans(const std::vector<QueuedCut>& mapped, std::size_t from, std::vector<DeferredCut> deferred,
-                        std::vector<QueuedCut> first = {});
+    // The floor map let go, the part its stock again and no new map tried: the map, for its cuts.
+    std::unique_ptr<FloorCuts> endedFloors();
+    // The map's cuts from `from` on, each deferred cut before the map's cut it came before,
+    // queued for Booleans; fails naming every cut that could not be made.
+    void madeByBooleans(const std::vector<QueuedCut>& mapped, std::size_t from, std::vector<DeferredCut> deferred);
     void flush();
     void carryOut(std::vector<QueuedCut> cuts);
     bool carryOutMerged(const std::vector<QueuedCut>& cuts);

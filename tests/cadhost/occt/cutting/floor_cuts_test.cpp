@@ -181,11 +181,15 @@ TEST_F(FloorCutsTest, CutsBesideTheMapAreMadeOnItsSolidOrProvedToTakeNothing) {
             EXPECT_TRUE(measureSolid(*part).valid);
             if (eager) continue;
             EXPECT_EQ(kernelCounters().cutsFoundClear, c.clear ? 1 : 0);
-            if (c.clear) EXPECT_EQ(kernelCounters().booleans, 0);
+            if (c.clear) {
+                EXPECT_EQ(kernelCounters().booleans, 0);
+            }
             EXPECT_EQ(kernelCounters().floorMapRefusals, c.refusedMap ? 1 : 0);
         }
         EXPECT_NEAR(volumes[false], volumes[true], 1e-6);
-        if (c.clear) EXPECT_REL(volumes[false], 200000 - 2 * (60 * 6 + 9 * M_PI), 1e-12);
+        if (c.clear) {
+            EXPECT_REL(volumes[false], 200000 - 2 * (60 * 6 + 9 * M_PI), 1e-12);
+        }
     }
 }
 
