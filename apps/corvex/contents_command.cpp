@@ -71,7 +71,7 @@ nlohmann::ordered_json describeDrawing(const occt::Drawing& drawing) {
 
 void InspectCommand::addTo(CLI::App& app) {
     command_ = app.add_subcommand("inspect", "Print what a drawing holds as JSON");
-    command_->add_option("drawing", input_, "The drawing (STEP)")->required();
+    command_->add_option("drawing", input_, "The drawing (STEP, or corvex's own .cvx)")->required();
 }
 
 int InspectCommand::run() const {

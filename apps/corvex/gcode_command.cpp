@@ -153,7 +153,8 @@ double partVolume(const occt::Drawing& drawing) {
 void GcodeCommand::addTo(CLI::App& app) {
     command_ = app.add_subcommand("gcode", "Machine an NC program (G-code) on a drawing's stock");
     command_->add_option("program", program_, "The NC program")->required();
-    auto* drawing = command_->add_option("-d,--drawing", input_, "The drawing that holds the stock in group PART (STEP)");
+    auto* drawing = command_->add_option("-d,--drawing", input_,
+                                         "The drawing that holds the stock in group PART (STEP, or corvex's own .cvx)");
     auto* box = command_->add_option("--box", box_, "Or a new box of stock between two corners: X0 Y0 Z0 X1 Y1 Z1")
                     ->expected(6)
                     ->allow_extra_args(false);
@@ -171,7 +172,9 @@ void GcodeCommand::addTo(CLI::App& app) {
     drawing->excludes(box, cylinder, automatic);
     box->excludes(cylinder, automatic);
     cylinder->excludes(automatic);
-    command_->add_option("-o,--output", output_, "Where to write the drawing afterwards (STEP)");
+    command_->add_option("-o,--output", output_,
+                         "Where to write the drawing afterwards (STEP; a name ending in .cvx: corvex's own file, fast "
+                         "for large parts)");
     command_->add_option("--stl", stl_, "Where to write the solids of the group PART (binary STL)");
     auto* table = command_->add_option("--tools", tools_, "The tool table: T1 P1 D6 Z30 lines, or JSON");
     auto* one = command_->add_option("--tool", tool_,

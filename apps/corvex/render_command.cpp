@@ -10,7 +10,7 @@ namespace corvex::runner {
 
 void RenderCommand::addTo(CLI::App& app) {
     command_ = app.add_subcommand("render", "Draw a picture of a drawing (PNG)");
-    command_->add_option("drawing", input_, "The drawing (STEP)")->required();
+    command_->add_option("drawing", input_, "The drawing (STEP, or corvex's own .cvx)")->required();
     command_->add_option("-o,--output", output_, "Where to write the picture (PNG)")->required();
     command_->add_option("--glb", glb_, "Where to write the drawing's visible solids (binary glTF)");
     text_.addTo(*command_);

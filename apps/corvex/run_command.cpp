@@ -22,8 +22,10 @@ void RunCommand::addTo(CLI::App& app) {
     command_ = app.add_subcommand("run", "Run a session of corvex4 calls on a drawing");
     command_->add_option("session", session_, "The session: one JSON call per line (- for standard input)")
         ->required();
-    command_->add_option("-d,--drawing", input_, "The drawing to start from (STEP); a new one if not given");
-    command_->add_option("-o,--output", output_, "Where to write the drawing afterwards (STEP)");
+    command_->add_option("-d,--drawing", input_, "The drawing to start from (STEP, or corvex's own .cvx); a new one if not given");
+    command_->add_option("-o,--output", output_,
+                         "Where to write the drawing afterwards (STEP; a name ending in .cvx: corvex's own file, fast "
+                         "for large parts)");
     command_->add_option("--stl", stl_, "Where to write the solids of the group PART (binary STL)");
     command_->add_flag("--trace", trace_, "Print every host operation on standard error");
     command_->add_flag("--keep-going", keepGoing_, "Go on with the next call after a failing one");

@@ -10,7 +10,7 @@ namespace corvex::runner {
 
 void StockCommand::addTo(CLI::App& app) {
     command_ = app.add_subcommand("stock", "Add a box or a cylinder of stock to groups of a drawing");
-    command_->add_option("-o,--output", output_, "The drawing to write (STEP)")->required();
+    command_->add_option("-o,--output", output_, "The drawing to write (STEP, or corvex's own .cvx)")->required();
     command_->add_option("-d,--drawing", input_, "The drawing to add to (STEP); a new one if not given");
     command_->add_option("--group", groups_, "A group the stock joins (repeat for several)")
         ->required()

@@ -19,6 +19,7 @@
 #include "cadhost/occt/model/entity_definitions.hpp"
 #include "cadhost/occt/model/entity_base.hpp"
 #include "cadhost/occt/model/entity_names.hpp"
+#include "cadhost/occt/files/native_drawing.hpp"
 #include "cadhost/occt/files/replace_file.hpp"
 #include "cadhost/occt/files/step_content.hpp"
 #include "cadhost/occt/files/step_read_back.hpp"
@@ -192,11 +193,26 @@ std::string readsBackInvalid(const StepContent& content, const std::vector<std::
     for (std::size_t i : invalid) which += (which.empty() ? "" : ", ") + content.items[i].name;
     return which + (invalid.size() == 1 ? " reads" : " read") + " back from it as an invalid solid, though valid as made";
 }
+
+// What the drawing's file could not hold, as the error that says so.
+void failWhenLeftOut(const std::string& path, std::string wrong, const std::vector<std::string>& leftOut) {
+    if (!leftOut.empty()) {
+        std::string names;
+        for (const auto& name : leftOut) names += (names.empty() ? "" : ", ") + name;
+        wrong += (wrong.empty() ? "" : "; and ") + ("without " + names + ", which it cannot hold");
+    }
+    if (!wrong.empty()) throw automation::failure(path + " was written, but " + wrong);
+}
 }  // namespace
 
 void writeDrawing(const Drawing& drawing, const std::string& path) {
     std::vector<std::string> leftOut;
     StepContent content = contentOf(drawing.state(), leftOut);
+    if (isNativeDrawingPath(path)) {
+        // The kernel's own shapes, as they are: nothing reads back otherwise than it was made.
+        writeNativeContent(content, path);
+        return failWhenLeftOut(path, {}, leftOut);
+    }
     std::vector<std::size_t> invalid;
     // Writes the content, read back and checked; `keepInvalid`: a solid that reads back
     // invalid does not stop the file from replacing its target.
@@ -229,16 +245,11 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
         write(true);
         wrong = readsBackInvalid(content, invalid) + ": the file cannot state a sliver of it exactly";
     }
-    if (!leftOut.empty()) {
-        std::string names;
-        for (const auto& name : leftOut) names += (names.empty() ? "" : ", ") + name;
-        wrong += (wrong.empty() ? "" : "; and ") + ("without " + names + ", which it cannot hold");
-    }
-    if (!wrong.empty()) throw automation::failure(path + " was written, but " + wrong);
+    failWhenLeftOut(path, wrong, leftOut);
 }
 
 std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {
-    const StepContent content = readStepContent(path, isOurShape);
+    const StepContent content = isNativeDrawingPath(path) ? readNativeContent(path) : readStepContent(path, isOurShape);
     auto drawing = Drawing::create(std::move(journal));
     try {
         DrawingRebuilder(content, drawing->state()).rebuild();
