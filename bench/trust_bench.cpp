@@ -145,7 +145,7 @@ struct Tally {
 // What one worker process found, with its kernel's counts of floor maps.
 struct WorkerTally {
     Tally tally;
-    long floorMapCuts = 0, floorMapRefusals = 0, cutsFoundClear = 0, ballPasses = 0;
+    long floorMapCuts = 0, floorMapRefusals = 0, cutsFoundClear = 0;
 
     void add(const WorkerTally& other) {
         tally.jobs += other.tally.jobs;
@@ -163,7 +163,6 @@ struct WorkerTally {
         floorMapCuts += other.floorMapCuts;
         floorMapRefusals += other.floorMapRefusals;
         cutsFoundClear += other.cutsFoundClear;
-        ballPasses += other.ballPasses;
     }
 };
 
@@ -369,7 +368,6 @@ int main(int argc, char** argv) {
         done.floorMapCuts = counters.floorMapCuts;
         done.floorMapRefusals = counters.floorMapRefusals;
         done.cutsFoundClear = counters.cutsFoundClear;
-        done.ballPasses = counters.ballPasses;
         return done;
     };
     WorkerTally total;
@@ -401,7 +399,6 @@ int main(int argc, char** argv) {
     std::printf("  cuts into floor maps        %ld (maps refused and cut by Booleans: %ld)\n", total.floorMapCuts,
                 total.floorMapRefusals);
     std::printf("  cuts a floor map found clear, never made  %ld\n", total.cutsFoundClear);
-    std::printf("  runs of a ball's moves made as one pass  %ld\n", total.ballPasses);
     if (lostWorkers > 0) std::printf("  workers lost (their jobs unjudged)  %d\n", lostWorkers);
     return tally.wrong + tally.lost + tally.invalid + tally.openMeshes + tally.disagreeing + lostWorkers > 0 ? 1 : 0;
 }

@@ -17,7 +17,6 @@ struct KernelCounters {
     long floorMapCuts = 0;      // cuts taken into a floor map
     long floorMapRefusals = 0;  // floor maps whose solid failed its checks, cut by Booleans
     long cutsFoundClear = 0;  // cuts left unmade: a floor map showed their tools held no material
-    long ballPasses = 0;  // runs of a ball's moves made as one pass (see ball_runs.hpp)
     long witnessCorrections = 0;  // eager results whose volume their floor map refuted
     // Processor seconds spent on the checks no volume makes: points in the tools, the part's
     // lost faces, and the kernel's full check of a part when it is looked at.

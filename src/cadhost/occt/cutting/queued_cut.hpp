@@ -6,7 +6,6 @@
 #include <string>
 
 #include "cadhost/occt/cutting/sweep_merge.hpp"
-#include "cadhost/occt/geometry/ball_pass.hpp"
 #include "cadhost/occt/geometry/vertical_prism.hpp"
 
 namespace corvex::cadhost::occt {
@@ -30,8 +29,6 @@ struct QueuedCut {
     // its widest circle covers, from its tip's lowest point up). A part that holds no material
     // in it loses nothing to the cut but such a layer, which the guard too calls no material.
     std::optional<VerticalPrism> shadow;
-    // When `tool` is a ball's pass along one move: the move (see ball_runs.hpp).
-    std::optional<BallMove> ballMove;
     std::string call;  // the client call that made the cut, for a failure found later
 
     // What the cut's result is checked against: for a common part, the whole solid it was

@@ -10,7 +10,6 @@
 
 #include "automation/error.hpp"
 #include "automation/number_text.hpp"
-#include "cadhost/occt/cutting/ball_runs.hpp"
 #include "cadhost/occt/cutting/kernel_parallel.hpp"
 #include "cadhost/occt/cutting/removal_check.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
@@ -40,13 +39,7 @@ constexpr std::size_t kClearToolPoints = 3;
 // must keep (see carryOutMerged): five times the error that integration has shown on a sweep.
 constexpr double kUnionSlack = 1e-3;
 
-// Whether the cut will go into the Boolean with others, not as a tool of its own: a prism with
-// prisms it merges with, a ball's move after the one it goes on from.
 bool mergesWith(const QueuedCut& cut, const std::vector<QueuedCut>& queue) {
-    if (cut.ballMove) {
-        const auto last = std::find_if(queue.rbegin(), queue.rend(), [](const QueuedCut& queued) { return queued.ballMove; });
-        return last != queue.rend() && followsOn(*last->ballMove, *cut.ballMove);
-    }
     return cut.sweep && std::any_of(queue.begin(), queue.end(), [&](const QueuedCut& queued) {
                return queued.sweep && mergeable(*queued.sweep, *cut.sweep);
            });
@@ -506,15 +499,6 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
         same->sweeps.push_back(&*cut.sweep);
         same->cuts.push_back(&cut);
     }
-    // A ball's moves end to start go in as passes; the other solids of no sweep are united.
-    std::vector<CutTool> passes;
-    std::vector<const QueuedCut*> rest;
-    for (const auto& run : ballRuns(groups.front().cuts, rest)) {
-        if (auto pass = passTool(run)) passes.push_back(std::move(*pass));
-        else rest.insert(rest.end(), run.begin(), run.end());
-    }
-    groups.front().cuts = std::move(rest);
-    kernelCountersForUpdate().ballPasses += static_cast<long>(passes.size());
     // What each group takes out: its merged solid, or its cuts one by one, and how much that
     // may remove. A merged sweep's bound is its own volume, not the sum of the cuts' (which
     // for overlapping slots is several times larger), so a cut that takes more is refused.
@@ -586,7 +570,7 @@ bool WorkpieceCuts::carryOutMerged(const std::vector<QueuedCut>& cuts) {
     runSideBySide(static_cast<int>(first.size()), [&](int i) { merge(first[i]); });
     if (ununited) return false;  // the repeated groups' unions would not be used
     runSideBySide(static_cast<int>(repeats.size()), [&](int i) { merge(repeats[i]); });
-    std::vector<CutTool> tools = std::move(passes);
+    std::vector<CutTool> tools;
     for (std::size_t g = 1; g <= made.size(); ++g) {  // the solids of no sweep last
         const auto& group = made[g % made.size()];
         tools.insert(tools.end(), group.begin(), group.end());

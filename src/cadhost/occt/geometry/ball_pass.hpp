@@ -32,12 +32,4 @@ inline constexpr double kPassPlaneTolerance = 1e-7;
 // automation::Error when the kernel cannot make the solid.
 std::optional<TopoDS_Shape> ballPass(double radius, double top, const std::vector<gp_Pnt>& tips);
 
-// A ball's straight move made as a pass of its own: moves that follow each other end to start
-// at one radius and top may be made as one pass instead.
-struct BallMove {
-    double radius = 0;
-    double top = 0;
-    gp_Pnt from, to;
-};
-
 }  // namespace corvex::cadhost::occt

@@ -192,9 +192,7 @@ std::shared_ptr<Solid3D> Drawing::addCutterSweep(const CutterShape& cutter, cons
         shadow.outline = Outline::slot({from[0], from[1]}, {to[0], to[1]}, profile.radius - kShadowInset);
         shadow.bottom = std::min(from[2], to[2]);
         shadow.top = std::max(from[2], to[2]) + cutter.length;
-        const auto entity = std::static_pointer_cast<SolidEntity>(solid);
-        entity->setShadow(std::move(shadow));
-        if (pass) entity->setBallMove({profile.radius, *levelTop, pointOf(from), pointOf(to)});
+        std::static_pointer_cast<SolidEntity>(solid)->setShadow(std::move(shadow));
         return solid;
     });
 }

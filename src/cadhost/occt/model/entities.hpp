@@ -36,8 +36,6 @@ public:
     const std::optional<SweepOrigin>& sweepOrigin() const { return sweep_; }
     // A vertical prism the solid lies wholly inside, known from how it was made (see QueuedCut).
     void setShadow(VerticalPrism shadow) { shadow_ = std::move(shadow); }
-    // The ball's move whose pass the solid is, when it is one.
-    void setBallMove(BallMove move) { ballMove_ = move; }
     // The cuts taken from the solid, when the cut ledger is on (see cut_ledger.hpp).
     const CutLedger& ledger() const { return ledger_; }
 
@@ -47,7 +45,6 @@ private:
     mutable WorkpieceCuts cuts_;
     std::optional<SweepOrigin> sweep_;
     std::optional<VerticalPrism> shadow_;
-    std::optional<BallMove> ballMove_;
     // For the common part of a workpiece and another solid, as long as neither this solid nor
     // the workpiece has changed but by cuts: the workpiece's stamp then, and the other solid.
     struct InterferenceOrigin {

@@ -22,20 +22,10 @@ std::array<double, 3> pointOf(const automation::Variant& value, const char* what
     return {p.X(), p.Y(), p.Z()};
 }
 
-// A level this far above the highest material a part may hold, and above the centre of a ball
-// whose tip is as high, is clear of both: a sweep cut off there has no face on the part's top.
-constexpr double kLevelTopClearance = 1.0;
-
-// Where a sweep of a cutter of `radius`, whose top is at least `lowTop`, may be cut off level
-// and cut the member alike: just above its highest material and the centre of any ball that
-// reaches it, so that every move over one part is cut off at the same height and a ball's
-// moves join into passes (see ball_runs.hpp). None when material may lie that high.
-std::optional<double> levelTopFor(const std::shared_ptr<Entity>& member, double lowTop, double radius) {
+// No material of the solid lies as high as `top`: a sweep cut off level there cuts it alike.
+bool holdsNothingAbove(const std::shared_ptr<Entity>& member, double top) {
     const auto entity = std::dynamic_pointer_cast<SolidEntity>(member);
-    if (!entity) return std::nullopt;
-    const double top = std::min(lowTop, entity->highestMaterial() + radius + kLevelTopClearance);
-    if (!(entity->highestMaterial() < top - kSweepFlatness)) return std::nullopt;
-    return top;
+    return entity && entity->highestMaterial() < top - kSweepFlatness;
 }
 
 // Takes `cut` from the member (a fresh solid each: a subtraction absorbs the solid it is given).
@@ -79,7 +69,8 @@ void cutterSweep(Drawing& drawing, const std::vector<automation::Variant>& argum
     // The sweep's top is at least the lower end's top.
     const double lowTop = std::min(from[2], to[2]) + cutter.length;
     for (const auto& member : drawing.groupMembers("PART"))
-        subtract(member, drawing.addCutterSweep(cutter, from, to, levelTopFor(member, lowTop, cutter.diameter / 2)));
+        subtract(member, drawing.addCutterSweep(cutter, from, to,
+                                                holdsNothingAbove(member, lowTop) ? std::optional(lowTop) : std::nullopt));
 }
 
 }  // namespace

@@ -75,7 +75,6 @@ void SolidEntity::transform(const gp_Trsf& motion) {
     ledger_.placement = motion * ledger_.placement;
     if (sweep_) sweep_ = movedSweep(*sweep_, motion);
     shadow_.reset();  // kept only for the solid where it was made
-    ballMove_.reset();
 }
 
 void SolidEntity::replaceShape(TopoDS_Shape shape) {
@@ -84,7 +83,6 @@ void SolidEntity::replaceShape(TopoDS_Shape shape) {
     ledger_.complete = false;
     sweep_.reset();
     shadow_.reset();
-    ballMove_.reset();
 }
 
 void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
@@ -92,7 +90,6 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     cut.tool = tool.shape();
     cut.sweep = tool.sweepOrigin();
     cut.shadow = tool.shadow_;
-    cut.ballMove = tool.ballMove_;
     cut.toolVolume = tool.volume();
     if (tool.interference_ && tool.interference_->workpiece == cuts_.stamp()) {
         cut.sameCut = tool.interference_->with;
@@ -102,7 +99,6 @@ void SolidEntity::subtract(const SolidEntity& tool, DrawingState& drawing) {
     // Cut, the solid is no longer the region it was swept from: merged by that region, a ring
     // made as a disc less a hole would cut the whole disc.
     sweep_.reset();
-    ballMove_.reset();  // nor the pass of its move
     // The ledger keeps the whole solid a common part was taken from: it leaves the same part,
     // and it is the client's own, not a Boolean's.
     if (ledger_.complete) ledger_.tools.push_back(movedShape(cut.askedSolid(), ledger_.placement.Inverted()));
