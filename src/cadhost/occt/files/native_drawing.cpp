@@ -3,8 +3,6 @@
 #include <BRep_Builder.hxx>
 #include <BinTools.hxx>
 #include <Standard_Failure.hxx>
-#include <TopExp.hxx>
-#include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS.hxx>
 #include <TopoDS_Compound.hxx>
 #include <TopoDS_Iterator.hxx>
@@ -21,6 +19,7 @@
 #include "automation/error.hpp"
 #include "cadhost/occt/files/replace_file.hpp"
 #include "cadhost/occt/files/written_file_check.hpp"
+#include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -29,7 +28,7 @@ using nlohmann::json;
 
 constexpr std::string_view kFirstLine = "corvex drawing 1\n";
 
-std::uint32_t crc32Of(const std::string& bytes) {
+std::uint32_t crc32Of(std::string_view bytes) {
     uLong crc = crc32(0L, Z_NULL, 0);
     // zlib takes lengths as 32-bit counts: a long buffer goes in pieces.
     for (std::size_t at = 0; at < bytes.size(); at += 1u << 30) {
@@ -37,12 +36,6 @@ std::uint32_t crc32Of(const std::string& bytes) {
         crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data() + at), static_cast<uInt>(piece));
     }
     return static_cast<std::uint32_t>(crc);
-}
-
-int facesOf(const TopoDS_Shape& shape) {
-    TopTools_IndexedMapOfShape faces;
-    TopExp::MapShapes(shape, TopAbs_FACE, faces);
-    return faces.Extent();
 }
 
 // The items' shapes in order as one compound, in the kernel's binary form (without meshes:
@@ -67,7 +60,7 @@ json indexOf(const StepContent& content, const std::string& shapes) {
     for (const StepItem& item : content.items) {
         json colour = nullptr;
         if (item.colour) colour = {item.colour->red, item.colour->green, item.colour->blue};
-        items.push_back({{"name", item.name}, {"colour", colour}, {"visible", item.visible}, {"faces", facesOf(item.shape)}});
+        items.push_back({{"name", item.name}, {"colour", colour}, {"visible", item.visible}, {"faces", countFaces(item.shape)}});
     }
     for (const StepLayer& layer : content.layers) layers.push_back({{"name", layer.name}, {"members", layer.members}});
     return {{"items", items}, {"layers", layers}, {"shapes", {{"bytes", shapes.size()}, {"crc32", crc32Of(shapes)}}}};
@@ -122,14 +115,14 @@ StepContent contentOf(const std::string& bytes, std::vector<int>* faces = nullpt
     } catch (const json::exception& error) {
         throw automation::failure(std::string("its index is damaged (") + error.what() + ")");
     }
-    const std::string shapes = bytes.substr(indexEnd + 1);
+    const std::string_view shapes = std::string_view(bytes).substr(indexEnd + 1);
     if (shapes.size() != length)
         throw automation::failure("it holds " + std::to_string(shapes.size()) + " bytes of shapes where its index says " +
                                   std::to_string(length) + ": it was cut short or added to");
     if (crc32Of(shapes) != crc) throw automation::failure("its shapes are damaged (their checksum differs)");
     TopoDS_Shape all;
     try {
-        std::istringstream in(shapes, std::ios::binary);
+        std::istringstream in(std::string(shapes), std::ios::binary);
         BinTools::Read(all, in);
     } catch (const Standard_Failure& failure) {
         throw automation::failure(std::string("the kernel cannot read its shapes: ") + failure.GetMessageString());
@@ -175,9 +168,9 @@ void writeNativeContent(const StepContent& content, const std::string& path) {
             std::vector<int> faces;
             const StepContent read = contentOf(onDisk, &faces);
             for (std::size_t i = 0; i < read.items.size(); ++i)
-                if (facesOf(read.items[i].shape) != faces[i])
+                if (countFaces(read.items[i].shape) != faces[i])
                     throw automation::failure("the shape \"" + read.items[i].name + "\" reads back with " +
-                                              std::to_string(facesOf(read.items[i].shape)) + " faces, not " +
+                                              std::to_string(countFaces(read.items[i].shape)) + " faces, not " +
                                               std::to_string(faces[i]));
         });
 }

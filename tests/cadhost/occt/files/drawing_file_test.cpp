@@ -21,26 +21,15 @@
 #include "cadhost/occt/files/step_read_back.hpp"
 #include "cadhost/occt/files/written_file_check.hpp"
 #include "cadhost/occt/host_fixture.hpp"
+#include "cadhost/occt/files/folder_fixture.hpp"
 
 namespace corvex::cadhost::occt::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-class DrawingFile : public HostTest {
+class DrawingFile : public FolderTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        directory = fs::temp_directory_path() /
-                    ("corvex-drawing-file-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                     "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(directory);
-        fs::create_directories(directory);
-    }
-    void TearDown() override { fs::remove_all(directory); }
-
-    std::string path(const std::string& name) const { return (directory / name).string(); }
-
     // The drawing written and read back.
     std::shared_ptr<Drawing> roundTrip() {
         writeDrawing(*drawing, path("drawing.step"));
@@ -66,7 +55,6 @@ protected:
         return names;
     }
 
-    fs::path directory;
 };
 
 // A moved or turned solid is held with a placement; it must keep its groups and its place.

@@ -13,7 +13,7 @@
 #include "cadhost/occt/files/drawing_file.hpp"
 #include "cadhost/occt/files/native_drawing.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
-#include "cadhost/occt/host_fixture.hpp"
+#include "cadhost/occt/files/folder_fixture.hpp"
 #include "cadhost/occt/model/entity_base.hpp"
 
 namespace corvex::cadhost::occt::testing {
@@ -21,19 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NativeDrawing : public HostTest {
+class NativeDrawing : public FolderTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        directory = fs::temp_directory_path() /
-                    ("corvex-native-" + std::to_string(::getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(directory);
-        fs::create_directories(directory);
-    }
-    void TearDown() override { fs::remove_all(directory); }
-    std::string path(const std::string& name) const { return (directory / name).string(); }
-
     // Each entity (id, kind, colour, visibility, and its shape's faces, edges, volume and box to
     // the last digit) and each group with its members, in order.
     static std::vector<std::string> summary(const Drawing& d) {
@@ -59,8 +48,6 @@ protected:
         }
         return lines;
     }
-
-    fs::path directory;
 };
 
 TEST_F(NativeDrawing, EveryEntityComesBackAsItWasToTheLastBit) {
