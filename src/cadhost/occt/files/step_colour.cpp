@@ -116,4 +116,27 @@ std::string textOfColour(const std::optional<Rgb>& colour) {
            std::to_string(colour->blue);
 }
 
+namespace {
+struct NamedColour {
+    const char* name;
+    Rgb colour;
+};
+constexpr std::array<NamedColour, 8> kPredefined{{{"red", {255, 0, 0}},     {"green", {0, 255, 0}},
+                                                  {"blue", {0, 0, 255}},    {"yellow", {255, 255, 0}},
+                                                  {"magenta", {255, 0, 255}}, {"cyan", {0, 255, 255}},
+                                                  {"black", {0, 0, 0}},     {"white", {255, 255, 255}}}};
+}  // namespace
+
+std::optional<std::string> predefinedColourName(const Rgb& colour) {
+    for (const NamedColour& named : kPredefined)
+        if (named.colour == colour) return std::string(named.name);
+    return std::nullopt;
+}
+
+std::optional<Rgb> predefinedColour(const std::string& name) {
+    for (const NamedColour& named : kPredefined)
+        if (name == named.name) return named.colour;
+    return std::nullopt;
+}
+
 }  // namespace corvex::cadhost::occt

@@ -25,4 +25,9 @@ std::string textOfColour(const std::optional<Rgb>& colour);
 // The colour of index 1..255 of the AutoCAD Color Index.
 Rgb indexColour(int index);
 
+// STEP's name for a colour it has a name for (DRAUGHTING_PRE_DEFINED_COLOUR: "red", ...),
+// which every reader knows; and the colour of such a name.
+std::optional<std::string> predefinedColourName(const Rgb& colour);
+std::optional<Rgb> predefinedColour(const std::string& name);
+
 }  // namespace corvex::cadhost::occt

@@ -296,7 +296,9 @@ void checkStepText(const std::string& path) {
     if (!file) throw automation::failure("Cannot read " + path + ": the file cannot be opened");
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) throw automation::failure("Cannot read " + path + ": reading it failed");
-    StepText(std::move(text), path).check();
+    checkStepTextOf(std::move(text), path);
 }
+
+void checkStepTextOf(std::string text, const std::string& path) { StepText(std::move(text), path).check(); }
 
 }  // namespace corvex::cadhost::occt

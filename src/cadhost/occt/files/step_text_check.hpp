@@ -12,5 +12,7 @@ namespace corvex::cadhost::occt {
 
 // Fails with an automation error naming the file, and the instance where there is one.
 void checkStepText(const std::string& path);
+// The same check of a file's text already in memory.
+void checkStepTextOf(std::string text, const std::string& path);
 
 }  // namespace corvex::cadhost::occt

@@ -1,0 +1,266 @@
+#include "cadhost/occt/files/step_fast_write.hpp"
+
+#include <ShapeAnalysis_ShapeTolerance.hxx>
+#include <Standard_Failure.hxx>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+#include "cadhost/occt/files/step_shape_out.hpp"
+
+namespace corvex::cadhost::occt {
+namespace {
+
+using Out = StepTextOut;
+
+void refs(std::string& body, const std::vector<int>& ids) {
+    body += '(';
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i) body += ',';
+        Out::ref(body, ids[i]);
+    }
+    body += ')';
+}
+
+std::string header(const std::string& description) {
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    if (gmtime_r(&now, &utc)) std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &utc);
+    std::string text = "ISO-10303-21;\nHEADER;\nFILE_DESCRIPTION((";
+    Out::quoted(text, description);
+    text += "),'2;1');\nFILE_NAME('','";
+    text += stamp;
+    text += "',(''),(''),'corvex','corvex','');\n"
+            "FILE_SCHEMA(('AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }'));\nENDSEC;\nDATA;\n";
+    return text;
+}
+
+class FastStepWriter {
+public:
+    explicit FastStepWriter(const StepContent& content) : content_(content), shapes_(out_) {}
+
+    std::string write() {
+        std::string body = "APPLICATION_CONTEXT('core data for automotive mechanical design processes')";
+        application_ = out_.add(body);
+        body = "APPLICATION_PROTOCOL_DEFINITION('international standard','automotive_design',2000,";
+        Out::ref(body, application_);
+        body += ')';
+        out_.add(body);
+        origin_ = shapes_.geometry().placement(gp_Ax3());
+        for (const StepItem& item : content_.items) itemsOf_.push_back(writeItem(item));
+        for (const StepLayer& layer : content_.layers) writeLayer(layer);
+        return out_.take();
+    }
+
+private:
+    struct Written {
+        std::vector<int> representationItems;
+        int context = 0;
+    };
+
+    Written writeItem(const StepItem& item) {
+        Written written;
+        const bool solids = isMadeOfSolids(item.shape);
+        if (!solids && !isMadeOfEdges(item.shape)) throw NotWritableFast("an item of neither solids nor curves");
+        written.representationItems = solids ? shapes_.solids(item.shape) : std::vector<int>{shapes_.curveSet(item.shape)};
+        written.context = context(item.shape);
+        std::string body = solids ? "ADVANCED_BREP_SHAPE_REPRESENTATION(''," : "GEOMETRICALLY_BOUNDED_WIREFRAME_SHAPE_REPRESENTATION('',";
+        std::vector<int> items{origin_};
+        items.insert(items.end(), written.representationItems.begin(), written.representationItems.end());
+        refs(body, items);
+        body += ',';
+        Out::ref(body, written.context);
+        body += ')';
+        const int representation = out_.add(body);
+        product(item.name, representation);
+        if (item.colour || !item.visible) style(item, written);
+        return written;
+    }
+
+    // The product that names the item, as every AP214 reader looks for it.
+    void product(const std::string& name, int representation) {
+        std::string body = "PRODUCT_CONTEXT('',";
+        Out::ref(body, application_);
+        body += ",'mechanical')";
+        const int productContext = out_.add(body);
+        body = "PRODUCT(";
+        Out::quoted(body, name);
+        body += ',';
+        Out::quoted(body, name);
+        body += ",'',(";
+        Out::ref(body, productContext);
+        body += "))";
+        const int product = out_.add(body);
+        body = "PRODUCT_RELATED_PRODUCT_CATEGORY('part',$,(";
+        Out::ref(body, product);
+        body += "))";
+        out_.add(body);
+        body = "PRODUCT_DEFINITION_FORMATION('','',";
+        Out::ref(body, product);
+        body += ')';
+        const int formation = out_.add(body);
+        body = "PRODUCT_DEFINITION_CONTEXT('part definition',";
+        Out::ref(body, application_);
+        body += ",'design')";
+        const int definitionContext = out_.add(body);
+        body = "PRODUCT_DEFINITION('design','',";
+        Out::ref(body, formation);
+        body += ',';
+        Out::ref(body, definitionContext);
+        body += ')';
+        const int definition = out_.add(body);
+        body = "PRODUCT_DEFINITION_SHAPE('','',";
+        Out::ref(body, definition);
+        body += ')';
+        const int definitionShape = out_.add(body);
+        body = "SHAPE_DEFINITION_REPRESENTATION(";
+        Out::ref(body, definitionShape);
+        body += ',';
+        Out::ref(body, representation);
+        body += ')';
+        out_.add(body);
+    }
+
+    // Millimetres and radians, and the shape's mean tolerance as the file's uncertainty, which
+    // a reader takes as the precision it rebuilds the shape with.
+    int context(const TopoDS_Shape& shape) {
+        const int length = out_.add("( LENGTH_UNIT() NAMED_UNIT(*) SI_UNIT(.MILLI.,.METRE.) )");
+        const int angle = out_.add("( NAMED_UNIT(*) PLANE_ANGLE_UNIT() SI_UNIT($,.RADIAN.) )");
+        const int solidAngle = out_.add("( NAMED_UNIT(*) SI_UNIT($,.STERADIAN.) SOLID_ANGLE_UNIT() )");
+        const double tolerance = std::max(ShapeAnalysis_ShapeTolerance().Tolerance(shape, 0), 1e-7);
+        std::string body = "UNCERTAINTY_MEASURE_WITH_UNIT(LENGTH_MEASURE(";
+        Out::real(body, tolerance);
+        body += "),";
+        Out::ref(body, length);
+        body += ",'distance_accuracy_value','confusion accuracy')";
+        const int uncertainty = out_.add(body);
+        body = "( GEOMETRIC_REPRESENTATION_CONTEXT(3) GLOBAL_UNCERTAINTY_ASSIGNED_CONTEXT((";
+        Out::ref(body, uncertainty);
+        body += ")) GLOBAL_UNIT_ASSIGNED_CONTEXT((";
+        Out::ref(body, length);
+        body += ',';
+        Out::ref(body, angle);
+        body += ',';
+        Out::ref(body, solidAngle);
+        body += ")) REPRESENTATION_CONTEXT('Context #1','3D Context with UNIT and UNCERTAINTY') )";
+        return out_.add(body);
+    }
+
+    // The item's colour on its surfaces and curves; a hidden item is styled even without a
+    // colour (white), since STEP hides styled items.
+    void style(const StepItem& item, const Written& written) {
+        const Rgb rgb = item.colour.value_or(Rgb{255, 255, 255});
+        std::string body;
+        if (auto name = predefinedColourName(rgb)) {
+            body = "DRAUGHTING_PRE_DEFINED_COLOUR(";
+            Out::quoted(body, *name);
+            body += ')';
+        } else {
+            // Levels of sRGB, as the readers take them.
+            body = "COLOUR_RGB('',";
+            Out::real(body, rgb.red / 255.0);
+            body += ',';
+            Out::real(body, rgb.green / 255.0);
+            body += ',';
+            Out::real(body, rgb.blue / 255.0);
+            body += ')';
+        }
+        const int colour = out_.add(body);
+        body = "FILL_AREA_STYLE_COLOUR('',";
+        Out::ref(body, colour);
+        body += ')';
+        const int fillColour = out_.add(body);
+        body = "FILL_AREA_STYLE('',(";
+        Out::ref(body, fillColour);
+        body += "))";
+        const int fill = out_.add(body);
+        body = "SURFACE_STYLE_FILL_AREA(";
+        Out::ref(body, fill);
+        body += ')';
+        const int fillArea = out_.add(body);
+        body = "SURFACE_SIDE_STYLE('',(";
+        Out::ref(body, fillArea);
+        body += "))";
+        const int side = out_.add(body);
+        body = "SURFACE_STYLE_USAGE(.BOTH.,";
+        Out::ref(body, side);
+        body += ')';
+        const int surfaceStyle = out_.add(body);
+        const int font = out_.add("DRAUGHTING_PRE_DEFINED_CURVE_FONT('continuous')");
+        body = "CURVE_STYLE('',";
+        Out::ref(body, font);
+        body += ",POSITIVE_LENGTH_MEASURE(0.1),";
+        Out::ref(body, colour);
+        body += ')';
+        const int curveStyle = out_.add(body);
+        body = "PRESENTATION_STYLE_ASSIGNMENT((";
+        Out::ref(body, surfaceStyle);
+        body += ',';
+        Out::ref(body, curveStyle);
+        body += "))";
+        const int assignment = out_.add(body);
+        std::vector<int> styled;
+        for (int target : written.representationItems) {
+            body = "STYLED_ITEM('color',(";
+            Out::ref(body, assignment);
+            body += "),";
+            Out::ref(body, target);
+            body += ')';
+            styled.push_back(out_.add(body));
+        }
+        if (!item.visible) {
+            body = "INVISIBILITY(";
+            refs(body, styled);
+            body += ')';
+            out_.add(body);
+        }
+        body = "MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',";
+        refs(body, styled);
+        body += ',';
+        Out::ref(body, written.context);
+        body += ')';
+        out_.add(body);
+    }
+
+    void writeLayer(const StepLayer& layer) {
+        std::vector<int> members;
+        for (std::size_t index : layer.members) {
+            const auto& items = itemsOf_.at(index).representationItems;
+            members.insert(members.end(), items.begin(), items.end());
+        }
+        // STEP's layer lists at least one item.
+        if (members.empty()) throw NotWritableFast("an empty group");
+        std::string body = "PRESENTATION_LAYER_ASSIGNMENT(";
+        Out::quoted(body, layer.name);
+        body += ",'visible',";
+        refs(body, members);
+        body += ')';
+        out_.add(body);
+    }
+
+    const StepContent& content_;
+    StepTextOut out_;
+    StepShapeOut shapes_;
+    int application_ = 0, origin_ = 0;
+    std::vector<Written> itemsOf_;
+};
+
+}  // namespace
+
+std::optional<std::string> fastStepText(const StepContent& content, const std::string& description) {
+    if (content.items.empty()) return std::nullopt;  // the kernel's path writes the empty drawing
+    try {
+        std::string text = header(description);
+        text += FastStepWriter(content).write();
+        text += "ENDSEC;\nEND-ISO-10303-21;\n";
+        return text;
+    } catch (const NotWritableFast&) {
+        return std::nullopt;
+    } catch (const Standard_Failure&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace corvex::cadhost::occt
