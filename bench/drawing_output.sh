@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What writing the part costs, measured side by side in one run: the job machined with no
-# output, with -o PART.step and with -o PART.cvx (each written, read back and checked); then
+# output, with -o PART.step, -o PART.cvx, --stl and --glb (each written, read back and checked); then
 # the written part alone: the drawing read and written again as STEP and as .cvx by corvex run
 # with no calls, and each file read (corvex inspect, which also measures every solid).
 # Usage: bench/drawing_output.sh [CORVEX] [--smoke]   (the terrain job; --smoke: the pocket)
@@ -28,11 +28,15 @@ machine() { "$corvex" gcode "$here/../examples/gcode/$job.nc" --box 0 0 -20 100 
 none=$(seconds machine)
 step=$(seconds machine -o "$work/part.step")
 native=$(seconds machine -o "$work/part.cvx")
+stl=$(seconds machine --stl "$work/part.stl")
+glb=$(seconds machine --glb "$work/part.glb")
 echo '["StartAcad"]' > "$work/nothing.jsonl"
 printf '%-34s %8s %8s\n' "$job" "wall s" "x none"
 printf '%-34s %8s\n' "machined, no output" "$none"
 printf '%-34s %8s %8.2f\n' "machined, -o part.step" "$step" "$(awk -v a="$step" -v b="$none" 'BEGIN { print a / b }')"
 printf '%-34s %8s %8.2f\n' "machined, -o part.cvx" "$native" "$(awk -v a="$native" -v b="$none" 'BEGIN { print a / b }')"
+printf '%-34s %8s %8.2f\n' "machined, --stl part.stl" "$stl" "$(awk -v a="$stl" -v b="$none" 'BEGIN { print a / b }')"
+printf '%-34s %8s %8.2f\n' "machined, --glb part.glb" "$glb" "$(awk -v a="$glb" -v b="$none" 'BEGIN { print a / b }')"
 printf '%-34s %8s\n' "part.cvx read, written as STEP" "$(seconds "$corvex" run "$work/nothing.jsonl" -d "$work/part.cvx" -o "$work/again.step")"
 printf '%-34s %8s\n' "part.cvx read, written as .cvx" "$(seconds "$corvex" run "$work/nothing.jsonl" -d "$work/part.cvx" -o "$work/again.cvx")"
 printf '%-34s %8s\n' "part.step read and measured" "$(seconds "$corvex" inspect "$work/part.step")"

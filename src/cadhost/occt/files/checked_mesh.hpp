@@ -7,6 +7,7 @@
 #include <TopoDS_Shape.hxx>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace corvex::cadhost::occt {
@@ -26,8 +27,9 @@ MeshFigures meshFigures(const TopoDS_Shape& shape);
 
 // What is wrong with `figures` as the mesh of `shape`, made with `deflection`; empty when
 // nothing is. A shape whose own boundary is open (a failed turn leaves such a solid) is only
-// asked to have every face meshed.
-std::string meshFault(const TopoDS_Shape& shape, const MeshFigures& figures, double deflection);
+// asked to have every face meshed. `solidsVolume`: the shape's volume when already measured.
+std::string meshFault(const TopoDS_Shape& shape, const MeshFigures& figures, double deflection,
+                      std::optional<double> solidsVolume = std::nullopt);
 
 // Triangulates `shape` afresh with `deflection` (mm) and `angle` (rad) and checks it. When it
 // fails, meshes it again with a quarter of the deflection, then a copy of it with its
