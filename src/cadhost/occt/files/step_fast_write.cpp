@@ -14,15 +14,6 @@ namespace {
 
 using Out = StepTextOut;
 
-void refs(std::string& body, const std::vector<int>& ids) {
-    body += '(';
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (i) body += ',';
-        Out::ref(body, ids[i]);
-    }
-    body += ')';
-}
-
 std::string header(const std::string& description) {
     char stamp[32] = "";
     const std::time_t now = std::time(nullptr);
@@ -42,12 +33,8 @@ public:
     explicit FastStepWriter(const StepContent& content) : content_(content), shapes_(out_) {}
 
     std::string write() {
-        std::string body = "APPLICATION_CONTEXT('core data for automotive mechanical design processes')";
-        application_ = out_.add(body);
-        body = "APPLICATION_PROTOCOL_DEFINITION('international standard','automotive_design',2000,";
-        Out::ref(body, application_);
-        body += ')';
-        out_.add(body);
+        application_ = out_.add("APPLICATION_CONTEXT('core data for automotive mechanical design processes')");
+        out_.add("APPLICATION_PROTOCOL_DEFINITION", {"'international standard'", "'automotive_design'", "2000", StepRef{application_}});
         origin_ = shapes_.geometry().placement(gp_Ax3());
         for (const StepItem& item : content_.items) itemsOf_.push_back(writeItem(item));
         for (const StepLayer& layer : content_.layers) writeLayer(layer);
@@ -66,14 +53,11 @@ private:
         if (!solids && !isMadeOfEdges(item.shape)) throw NotWritableFast("an item of neither solids nor curves");
         written.representationItems = solids ? shapes_.solids(item.shape) : std::vector<int>{shapes_.curveSet(item.shape)};
         written.context = context(item.shape);
-        std::string body = solids ? "ADVANCED_BREP_SHAPE_REPRESENTATION(''," : "GEOMETRICALLY_BOUNDED_WIREFRAME_SHAPE_REPRESENTATION('',";
         std::vector<int> items{origin_};
         items.insert(items.end(), written.representationItems.begin(), written.representationItems.end());
-        refs(body, items);
-        body += ',';
-        Out::ref(body, written.context);
-        body += ')';
-        const int representation = out_.add(body);
+        const int representation =
+            out_.add(solids ? "ADVANCED_BREP_SHAPE_REPRESENTATION" : "GEOMETRICALLY_BOUNDED_WIREFRAME_SHAPE_REPRESENTATION",
+                     {"''", StepRefs{items}, StepRef{written.context}});
         product(item.name, representation);
         if (item.colour || !item.visible) style(item, written);
         return written;
@@ -81,46 +65,18 @@ private:
 
     // The product that names the item, as every AP214 reader looks for it.
     void product(const std::string& name, int representation) {
-        std::string body = "PRODUCT_CONTEXT('',";
-        Out::ref(body, application_);
-        body += ",'mechanical')";
-        const int productContext = out_.add(body);
-        body = "PRODUCT(";
-        Out::quoted(body, name);
-        body += ',';
-        Out::quoted(body, name);
-        body += ",'',(";
-        Out::ref(body, productContext);
-        body += "))";
-        const int product = out_.add(body);
-        body = "PRODUCT_RELATED_PRODUCT_CATEGORY('part',$,(";
-        Out::ref(body, product);
-        body += "))";
-        out_.add(body);
-        body = "PRODUCT_DEFINITION_FORMATION('','',";
-        Out::ref(body, product);
-        body += ')';
-        const int formation = out_.add(body);
-        body = "PRODUCT_DEFINITION_CONTEXT('part definition',";
-        Out::ref(body, application_);
-        body += ",'design')";
-        const int definitionContext = out_.add(body);
-        body = "PRODUCT_DEFINITION('design','',";
-        Out::ref(body, formation);
-        body += ',';
-        Out::ref(body, definitionContext);
-        body += ')';
-        const int definition = out_.add(body);
-        body = "PRODUCT_DEFINITION_SHAPE('','',";
-        Out::ref(body, definition);
-        body += ')';
-        const int definitionShape = out_.add(body);
-        body = "SHAPE_DEFINITION_REPRESENTATION(";
-        Out::ref(body, definitionShape);
-        body += ',';
-        Out::ref(body, representation);
-        body += ')';
-        out_.add(body);
+        std::string quotedName;
+        Out::quoted(quotedName, name);
+        const int productContext = out_.add("PRODUCT_CONTEXT", {"''", StepRef{application_}, "'mechanical'"});
+        const std::vector<int> contexts{productContext};
+        const int product = out_.add("PRODUCT", {quotedName, quotedName, "''", StepRefs{contexts}});
+        const std::vector<int> products{product};
+        out_.add("PRODUCT_RELATED_PRODUCT_CATEGORY", {"'part'", "$", StepRefs{products}});
+        const int formation = out_.add("PRODUCT_DEFINITION_FORMATION", {"''", "''", StepRef{product}});
+        const int definitionContext = out_.add("PRODUCT_DEFINITION_CONTEXT", {"'part definition'", StepRef{application_}, "'design'"});
+        const int definition = out_.add("PRODUCT_DEFINITION", {"'design'", "''", StepRef{formation}, StepRef{definitionContext}});
+        const int definitionShape = out_.add("PRODUCT_DEFINITION_SHAPE", {"''", "''", StepRef{definition}});
+        out_.add("SHAPE_DEFINITION_REPRESENTATION", {StepRef{definitionShape}, StepRef{representation}});
     }
 
     // Millimetres and radians, and the shape's mean tolerance as the file's uncertainty, which
@@ -130,13 +86,12 @@ private:
         const int angle = out_.add("( NAMED_UNIT(*) PLANE_ANGLE_UNIT() SI_UNIT($,.RADIAN.) )");
         const int solidAngle = out_.add("( NAMED_UNIT(*) SI_UNIT($,.STERADIAN.) SOLID_ANGLE_UNIT() )");
         const double tolerance = std::max(ShapeAnalysis_ShapeTolerance().Tolerance(shape, 0), 1e-7);
-        std::string body = "UNCERTAINTY_MEASURE_WITH_UNIT(LENGTH_MEASURE(";
-        Out::real(body, tolerance);
-        body += "),";
-        Out::ref(body, length);
-        body += ",'distance_accuracy_value','confusion accuracy')";
-        const int uncertainty = out_.add(body);
-        body = "( GEOMETRIC_REPRESENTATION_CONTEXT(3) GLOBAL_UNCERTAINTY_ASSIGNED_CONTEXT((";
+        std::string measure = "LENGTH_MEASURE(";
+        Out::real(measure, tolerance);
+        measure += ')';
+        const int uncertainty = out_.add("UNCERTAINTY_MEASURE_WITH_UNIT",
+                                         {measure, StepRef{length}, "'distance_accuracy_value'", "'confusion accuracy'"});
+        std::string body = "( GEOMETRIC_REPRESENTATION_CONTEXT(3) GLOBAL_UNCERTAINTY_ASSIGNED_CONTEXT((";
         Out::ref(body, uncertainty);
         body += ")) GLOBAL_UNIT_ASSIGNED_CONTEXT((";
         Out::ref(body, length);
@@ -168,60 +123,21 @@ private:
             body += ')';
         }
         const int colour = out_.add(body);
-        body = "FILL_AREA_STYLE_COLOUR('',";
-        Out::ref(body, colour);
-        body += ')';
-        const int fillColour = out_.add(body);
-        body = "FILL_AREA_STYLE('',(";
-        Out::ref(body, fillColour);
-        body += "))";
-        const int fill = out_.add(body);
-        body = "SURFACE_STYLE_FILL_AREA(";
-        Out::ref(body, fill);
-        body += ')';
-        const int fillArea = out_.add(body);
-        body = "SURFACE_SIDE_STYLE('',(";
-        Out::ref(body, fillArea);
-        body += "))";
-        const int side = out_.add(body);
-        body = "SURFACE_STYLE_USAGE(.BOTH.,";
-        Out::ref(body, side);
-        body += ')';
-        const int surfaceStyle = out_.add(body);
+        const int fillColour = out_.add("FILL_AREA_STYLE_COLOUR", {"''", StepRef{colour}});
+        const std::vector<int> fillColours{fillColour};
+        const int fill = out_.add("FILL_AREA_STYLE", {"''", StepRefs{fillColours}});
+        const std::vector<int> fillAreas{out_.add("SURFACE_STYLE_FILL_AREA", {StepRef{fill}})};
+        const int side = out_.add("SURFACE_SIDE_STYLE", {"''", StepRefs{fillAreas}});
+        const int surfaceStyle = out_.add("SURFACE_STYLE_USAGE", {".BOTH.", StepRef{side}});
         const int font = out_.add("DRAUGHTING_PRE_DEFINED_CURVE_FONT('continuous')");
-        body = "CURVE_STYLE('',";
-        Out::ref(body, font);
-        body += ",POSITIVE_LENGTH_MEASURE(0.1),";
-        Out::ref(body, colour);
-        body += ')';
-        const int curveStyle = out_.add(body);
-        body = "PRESENTATION_STYLE_ASSIGNMENT((";
-        Out::ref(body, surfaceStyle);
-        body += ',';
-        Out::ref(body, curveStyle);
-        body += "))";
-        const int assignment = out_.add(body);
+        const int curveStyle = out_.add("CURVE_STYLE", {"''", StepRef{font}, "POSITIVE_LENGTH_MEASURE(0.1)", StepRef{colour}});
+        const std::vector<int> styles{surfaceStyle, curveStyle};
+        const std::vector<int> assignments{out_.add("PRESENTATION_STYLE_ASSIGNMENT", {StepRefs{styles}})};
         std::vector<int> styled;
-        for (int target : written.representationItems) {
-            body = "STYLED_ITEM('color',(";
-            Out::ref(body, assignment);
-            body += "),";
-            Out::ref(body, target);
-            body += ')';
-            styled.push_back(out_.add(body));
-        }
-        if (!item.visible) {
-            body = "INVISIBILITY(";
-            refs(body, styled);
-            body += ')';
-            out_.add(body);
-        }
-        body = "MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',";
-        refs(body, styled);
-        body += ',';
-        Out::ref(body, written.context);
-        body += ')';
-        out_.add(body);
+        for (int target : written.representationItems)
+            styled.push_back(out_.add("STYLED_ITEM", {"'color'", StepRefs{assignments}, StepRef{target}}));
+        if (!item.visible) out_.add("INVISIBILITY", {StepRefs{styled}});
+        out_.add("MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION", {"''", StepRefs{styled}, StepRef{written.context}});
     }
 
     void writeLayer(const StepLayer& layer) {
@@ -232,12 +148,9 @@ private:
         }
         // STEP's layer lists at least one item.
         if (members.empty()) throw NotWritableFast("an empty group");
-        std::string body = "PRESENTATION_LAYER_ASSIGNMENT(";
-        Out::quoted(body, layer.name);
-        body += ",'visible',";
-        refs(body, members);
-        body += ')';
-        out_.add(body);
+        std::string name;
+        Out::quoted(name, layer.name);
+        out_.add("PRESENTATION_LAYER_ASSIGNMENT", {name, "'visible'", StepRefs{members}});
     }
 
     const StepContent& content_;

@@ -22,6 +22,8 @@
 #include <Geom_TrimmedCurve.hxx>
 
 #include <cmath>
+#include <optional>
+#include <string_view>
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -54,15 +56,6 @@ void integers(std::string& body, const Numbers& numbers) {
     for (int i = numbers.Lower(); i <= numbers.Upper(); ++i) {
         if (i > numbers.Lower()) body += ',';
         body += std::to_string(numbers(i));
-    }
-    body += ')';
-}
-
-void refs(std::string& body, const std::vector<int>& ids) {
-    body += '(';
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (i) body += ',';
-        Out::ref(body, ids[i]);
     }
     body += ')';
 }
@@ -103,50 +96,29 @@ int StepGeometryOut::direction(const gp_Dir& direction) {
 int StepGeometryOut::placement(const gp_Ax3& axes) {
     if (!axes.Direct()) throw NotWritableFast("a left-handed placement");
     const int origin = point(axes.Location()), z = direction(axes.Direction()), x = direction(axes.XDirection());
-    std::string body = "AXIS2_PLACEMENT_3D('',";
-    Out::ref(body, origin);
-    body += ',';
-    Out::ref(body, z);
-    body += ',';
-    Out::ref(body, x);
-    body += ')';
-    return out_.add(body);
+    return out_.add("AXIS2_PLACEMENT_3D", {"''", StepRef{origin}, StepRef{z}, StepRef{x}});
+}
+
+int StepGeometryOut::vector(const gp_Dir& direction) {
+    return out_.add("VECTOR", {"''", StepRef{this->direction(direction)}, 1.0});
 }
 
 int StepGeometryOut::curve(const Handle(Geom_Curve)& curve) {
     if (auto trimmed = Handle(Geom_TrimmedCurve)::DownCast(curve)) return this->curve(trimmed->BasisCurve());
-    std::string body;
     if (auto line = Handle(Geom_Line)::DownCast(curve)) {
-        const int origin = point(line->Lin().Location()), along = direction(line->Lin().Direction());
-        body = "VECTOR('',";
-        Out::ref(body, along);
-        body += ",1.)";
-        const int vector = out_.add(body);
-        body = "LINE('',";
-        Out::ref(body, origin);
-        body += ',';
-        Out::ref(body, vector);
-        body += ')';
-        return out_.add(body);
+        const int origin = point(line->Lin().Location());
+        return out_.add("LINE", {"''", StepRef{origin}, StepRef{vector(line->Lin().Direction())}});
     }
-    const auto conic = [&](const char* type, const gp_Ax2& axes, std::initializer_list<double> sizes) {
-        body = type;
-        body += "('',";
-        Out::ref(body, placement(gp_Ax3(axes)));
-        for (double size : sizes) {
-            body += ',';
-            Out::real(body, size);
-        }
-        body += ')';
-        return out_.add(body);
+    const auto conic = [&](const char* type, const gp_Ax2& axes, double size, std::optional<double> other = {}) {
+        const int placed = placement(gp_Ax3(axes));
+        return other ? out_.add(type, {"''", StepRef{placed}, size, *other}) : out_.add(type, {"''", StepRef{placed}, size});
     };
-    if (auto circle = Handle(Geom_Circle)::DownCast(curve)) return conic("CIRCLE", circle->Position(), {circle->Radius()});
+    if (auto circle = Handle(Geom_Circle)::DownCast(curve)) return conic("CIRCLE", circle->Position(), circle->Radius());
     if (auto ellipse = Handle(Geom_Ellipse)::DownCast(curve))
-        return conic("ELLIPSE", ellipse->Position(), {ellipse->MajorRadius(), ellipse->MinorRadius()});
+        return conic("ELLIPSE", ellipse->Position(), ellipse->MajorRadius(), ellipse->MinorRadius());
     if (auto hyperbola = Handle(Geom_Hyperbola)::DownCast(curve))
-        return conic("HYPERBOLA", hyperbola->Position(), {hyperbola->MajorRadius(), hyperbola->MinorRadius()});
-    if (auto parabola = Handle(Geom_Parabola)::DownCast(curve))
-        return conic("PARABOLA", parabola->Position(), {parabola->Focal()});
+        return conic("HYPERBOLA", hyperbola->Position(), hyperbola->MajorRadius(), hyperbola->MinorRadius());
+    if (auto parabola = Handle(Geom_Parabola)::DownCast(curve)) return conic("PARABOLA", parabola->Position(), parabola->Focal());
     if (curve->IsKind(STANDARD_TYPE(Geom_BSplineCurve)) || curve->IsKind(STANDARD_TYPE(Geom_BezierCurve)))
         return splineCurve(curve);
     throw NotWritableFast(std::string("a curve of kind ") + curve->DynamicType()->Name());
@@ -170,12 +142,12 @@ int StepGeometryOut::splineCurve(const Handle(Geom_Curve)& curve) {
     std::string body;
     if (!spline->IsRational()) {
         body = "B_SPLINE_CURVE_WITH_KNOTS(''," + degree + ",";
-        refs(body, poles);
+        Out::refs(body, poles);
         body += std::string(",.UNSPECIFIED.,") + closed + ",.F.," + knots + ")";
         return out_.add(body);
     }
     body = "( BOUNDED_CURVE() B_SPLINE_CURVE(" + degree + ",";
-    refs(body, poles);
+    Out::refs(body, poles);
     body += std::string(",.UNSPECIFIED.,") + closed + ",.F.) B_SPLINE_CURVE_WITH_KNOTS(" + knots +
             ") CURVE() GEOMETRIC_REPRESENTATION_ITEM() RATIONAL_B_SPLINE_CURVE(";
     reals(body, *spline->Weights());
@@ -189,36 +161,16 @@ StepGeometryOut::Surface StepGeometryOut::surface(const Handle(Geom_Surface)& su
     if (surface->IsKind(STANDARD_TYPE(Geom_ElementarySurface))) return elementary(surface);
     if (surface->IsKind(STANDARD_TYPE(Geom_BSplineSurface)) || surface->IsKind(STANDARD_TYPE(Geom_BezierSurface)))
         return {splineSurface(surface), false};
-    std::string body;
     if (auto extrusion = Handle(Geom_SurfaceOfLinearExtrusion)::DownCast(surface)) {
-        const int basis = curve(extrusion->BasisCurve()), along = direction(extrusion->Direction());
-        body = "VECTOR('',";
-        Out::ref(body, along);
-        body += ",1.)";
-        const int vector = out_.add(body);
-        body = "SURFACE_OF_LINEAR_EXTRUSION('',";
-        Out::ref(body, basis);
-        body += ',';
-        Out::ref(body, vector);
-        body += ')';
-        return {out_.add(body), false};
+        const int basis = curve(extrusion->BasisCurve());
+        return {out_.add("SURFACE_OF_LINEAR_EXTRUSION", {"''", StepRef{basis}, StepRef{vector(extrusion->Direction())}}), false};
     }
     if (auto revolution = Handle(Geom_SurfaceOfRevolution)::DownCast(surface)) {
         const int basis = curve(revolution->BasisCurve());
         const gp_Ax1 axis = revolution->Axis();
         const int origin = point(axis.Location()), along = direction(axis.Direction());
-        body = "AXIS1_PLACEMENT('',";
-        Out::ref(body, origin);
-        body += ',';
-        Out::ref(body, along);
-        body += ')';
-        const int placed = out_.add(body);
-        body = "SURFACE_OF_REVOLUTION('',";
-        Out::ref(body, basis);
-        body += ',';
-        Out::ref(body, placed);
-        body += ')';
-        return {out_.add(body), false};
+        const int placed = out_.add("AXIS1_PLACEMENT", {"''", StepRef{origin}, StepRef{along}});
+        return {out_.add("SURFACE_OF_REVOLUTION", {"''", StepRef{basis}, StepRef{placed}}), false};
     }
     throw NotWritableFast(std::string("a surface of kind ") + surface->DynamicType()->Name());
 }
@@ -228,16 +180,10 @@ StepGeometryOut::Surface StepGeometryOut::surface(const Handle(Geom_Surface)& su
 // angle negative. Such a surface is restated as the same point set in STEP's terms, and the
 // face that uses it reversed when the restated normal points the other way.
 StepGeometryOut::Surface StepGeometryOut::elementary(const Handle(Geom_Surface)& surface) {
-    const auto sized = [&](const char* type, const gp_Ax3& axes, std::initializer_list<double> sizes) {
-        std::string body = type;
-        body += "('',";
-        Out::ref(body, placement(axes));
-        for (double size : sizes) {
-            body += ',';
-            Out::real(body, size);
-        }
-        body += ')';
-        return out_.add(body);
+    const auto sized = [&](const char* type, const gp_Ax3& axes, double size = 0, std::optional<double> other = {}) {
+        const int placed = placement(axes);
+        if (std::string_view(type) == "PLANE") return out_.add(type, {"''", StepRef{placed}});
+        return other ? out_.add(type, {"''", StepRef{placed}, size, *other}) : out_.add(type, {"''", StepRef{placed}, size});
     };
     // The same axis line with the other direction and the same X: right-handed.
     const auto turned = [](const gp_Ax3& axes) {
@@ -246,38 +192,38 @@ StepGeometryOut::Surface StepGeometryOut::elementary(const Handle(Geom_Surface)&
     if (auto plane = Handle(Geom_Plane)::DownCast(surface)) {
         const gp_Ax3 axes = plane->Position();
         // The normal of a left-handed plane is X^Y: the turned axis, with nothing reversed.
-        return {sized("PLANE", axes.Direct() ? axes : turned(axes), {}), false};
+        return {sized("PLANE", axes.Direct() ? axes : turned(axes)), false};
     }
     if (auto cylinder = Handle(Geom_CylindricalSurface)::DownCast(surface)) {
         const gp_Ax3 axes = cylinder->Position();
-        if (axes.Direct()) return {sized("CYLINDRICAL_SURFACE", axes, {cylinder->Radius()}), false};
+        if (axes.Direct()) return {sized("CYLINDRICAL_SURFACE", axes, cylinder->Radius()), false};
         Handle(Geom_Surface) restated = new Geom_CylindricalSurface(turned(axes), cylinder->Radius());
-        return {sized("CYLINDRICAL_SURFACE", turned(axes), {cylinder->Radius()}), !facesAlike(surface, restated)};
+        return {sized("CYLINDRICAL_SURFACE", turned(axes), cylinder->Radius()), !facesAlike(surface, restated)};
     }
     if (auto sphere = Handle(Geom_SphericalSurface)::DownCast(surface)) {
         const gp_Ax3 axes = sphere->Position();
-        if (axes.Direct()) return {sized("SPHERICAL_SURFACE", axes, {sphere->Radius()}), false};
+        if (axes.Direct()) return {sized("SPHERICAL_SURFACE", axes, sphere->Radius()), false};
         Handle(Geom_Surface) restated = new Geom_SphericalSurface(turned(axes), sphere->Radius());
-        return {sized("SPHERICAL_SURFACE", turned(axes), {sphere->Radius()}), !facesAlike(surface, restated)};
+        return {sized("SPHERICAL_SURFACE", turned(axes), sphere->Radius()), !facesAlike(surface, restated)};
     }
     if (auto torus = Handle(Geom_ToroidalSurface)::DownCast(surface)) {
         // A torus whose tube is wider than its ring crosses itself: STEP has no such torus.
         if (torus->MajorRadius() < torus->MinorRadius()) throw NotWritableFast("a torus that crosses itself");
         const gp_Ax3 axes = torus->Position();
         const double major = torus->MajorRadius(), minor = torus->MinorRadius();
-        if (axes.Direct()) return {sized("TOROIDAL_SURFACE", axes, {major, minor}), false};
+        if (axes.Direct()) return {sized("TOROIDAL_SURFACE", axes, major, minor), false};
         Handle(Geom_Surface) restated = new Geom_ToroidalSurface(turned(axes), major, minor);
-        return {sized("TOROIDAL_SURFACE", turned(axes), {major, minor}), !facesAlike(surface, restated)};
+        return {sized("TOROIDAL_SURFACE", turned(axes), major, minor), !facesAlike(surface, restated)};
     }
     if (auto cone = Handle(Geom_ConicalSurface)::DownCast(surface)) {
         const gp_Ax3 axes = cone->Position();
         const double angle = cone->SemiAngle(), radius = cone->RefRadius();
-        if (axes.Direct() && angle > 0) return {sized("CONICAL_SURFACE", axes, {radius, angle}), false};
+        if (axes.Direct() && angle > 0) return {sized("CONICAL_SURFACE", axes, radius, angle), false};
         // (axis, angle) and (reversed axis, -angle) make the same cone.
         gp_Ax3 restatedAxes = angle < 0 ? turned(axes) : axes;
         if (!restatedAxes.Direct()) restatedAxes = gp_Ax3(restatedAxes.Location(), restatedAxes.Direction(), restatedAxes.XDirection());
         Handle(Geom_Surface) restated = new Geom_ConicalSurface(restatedAxes, std::fabs(angle), radius);
-        return {sized("CONICAL_SURFACE", restatedAxes, {radius, std::fabs(angle)}), !facesAlike(surface, restated)};
+        return {sized("CONICAL_SURFACE", restatedAxes, radius, std::fabs(angle)), !facesAlike(surface, restated)};
     }
     throw NotWritableFast(std::string("a surface of kind ") + surface->DynamicType()->Name());
 }
@@ -292,7 +238,7 @@ int StepGeometryOut::splineSurface(const Handle(Geom_Surface)& surface) {
         std::vector<int> row;
         for (int j = 1; j <= spline->NbVPoles(); ++j) row.push_back(point(spline->Pole(i, j)));
         if (i > 1) poles += ',';
-        refs(poles, row);
+        Out::refs(poles, row);
     }
     poles += ')';
     const std::string degrees = std::to_string(spline->UDegree()) + "," + std::to_string(spline->VDegree());

@@ -21,6 +21,8 @@ public:
     int direction(const gp_Dir& direction);
     // A right-handed placement: STEP has no other.
     int placement(const gp_Ax3& axes);
+    // A unit VECTOR along `direction`.
+    int vector(const gp_Dir& direction);
     // A trimmed curve is written as its basis: an edge's vertices bound it.
     int curve(const Handle(Geom_Curve)& curve);
 

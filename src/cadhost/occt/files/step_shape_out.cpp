@@ -14,15 +14,6 @@ namespace {
 
 using Out = StepTextOut;
 
-void refs(std::string& body, const std::vector<int>& ids) {
-    body += '(';
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (i) body += ',';
-        Out::ref(body, ids[i]);
-    }
-    body += ')';
-}
-
 bool madeOf(const TopoDS_Shape& shape, bool (*leaf)(const TopoDS_Shape&)) {
     if (shape.IsNull()) return false;
     if (shape.ShapeType() != TopAbs_COMPOUND) return leaf(shape);
@@ -68,14 +59,8 @@ std::vector<int> StepShapeOut::solids(const TopoDS_Shape& shape) {
         std::vector<int> faces;
         // The explorer gives each face its orientation in the solid, shell's and solid's included.
         for (TopExp_Explorer it(solid.Current(), TopAbs_FACE); it.More(); it.Next()) faces.push_back(face(it.Current()));
-        std::string body = "CLOSED_SHELL('',";
-        refs(body, faces);
-        body += ')';
-        const int closedShell = out_.add(body);
-        body = "MANIFOLD_SOLID_BREP('',";
-        Out::ref(body, closedShell);
-        body += ')';
-        items.push_back(out_.add(body));
+        const int closedShell = out_.add("CLOSED_SHELL", {"''", StepRefs{faces}});
+        items.push_back(out_.add("MANIFOLD_SOLID_BREP", {"''", StepRef{closedShell}}));
     }
     return items;
 }
@@ -96,39 +81,21 @@ int StepShapeOut::face(const TopoDS_Shape& shape) {
         for (BRepTools_WireExplorer it(TopoDS::Wire(wire.Oriented(TopAbs_FORWARD)), forward); it.More(); it.Next()) {
             const TopoDS_Edge& edge = it.Current();
             if (BRep_Tool::Degenerated(edge)) continue;  // STEP has no edge at a pole
-            std::string body = "ORIENTED_EDGE('',*,*,";
-            Out::ref(body, this->edge(edge));
-            body += ',';
-            Out::boolean(body, edge.Orientation() == TopAbs_FORWARD);
-            body += ')';
-            edges.push_back(out_.add(body));
+            const int curve = this->edge(edge);
+            edges.push_back(out_.add("ORIENTED_EDGE",
+                                     {"''", "*", "*", StepRef{curve}, Out::boolean(edge.Orientation() == TopAbs_FORWARD)}));
         }
         if (edges.empty()) throw NotWritableFast("a face bound made of degenerate edges alone");
-        std::string body = "EDGE_LOOP('',";
-        refs(body, edges);
-        body += ')';
-        const int loop = out_.add(body);
+        const int loop = out_.add("EDGE_LOOP", {"''", StepRefs{edges}});
         const bool forwardWire = wire.Orientation() == TopAbs_FORWARD;
-        body = "FACE_BOUND('',";
-        Out::ref(body, loop);
-        body += ',';
-        Out::boolean(body, reversedFace ? !forwardWire : forwardWire);
-        body += ')';
-        bounds.push_back(out_.add(body));
+        bounds.push_back(out_.add("FACE_BOUND", {"''", StepRef{loop}, Out::boolean(reversedFace ? !forwardWire : forwardWire)}));
     }
     if (bounds.empty()) throw NotWritableFast("a face with no bounds");
     TopLoc_Location location;
     Handle(Geom_Surface) surface = BRep_Tool::Surface(forward, location);
     if (!location.IsIdentity()) surface = Handle(Geom_Surface)::DownCast(surface->Transformed(location.Transformation()));
     const StepGeometryOut::Surface written = geometry_.surface(surface);
-    std::string body = "ADVANCED_FACE('',";
-    refs(body, bounds);
-    body += ',';
-    Out::ref(body, written.id);
-    body += ',';
-    Out::boolean(body, reversedFace == written.reversed);
-    body += ')';
-    return out_.add(body);
+    return out_.add("ADVANCED_FACE", {"''", StepRefs{bounds}, StepRef{written.id}, Out::boolean(reversedFace == written.reversed)});
 }
 
 // An edge from its forward vertex to its reversed one, along its curve.
@@ -140,24 +107,16 @@ int StepShapeOut::edge(const TopoDS_Shape& shape) {
     if (start.IsNull() || end.IsNull()) throw NotWritableFast("an edge without two vertices");
     double first = 0, last = 0;
     const int curve = geometry_.curve(placedCurve(forward, first, last));
-    std::string body = "EDGE_CURVE('',";
-    Out::ref(body, vertex(start));
-    body += ',';
-    Out::ref(body, vertex(end));
-    body += ',';
-    Out::ref(body, curve);
-    body += ",.T.)";
-    const int id = out_.add(body);
+    const int from = vertex(start), to = vertex(end);
+    const int id = out_.add("EDGE_CURVE", {"''", StepRef{from}, StepRef{to}, StepRef{curve}, ".T."});
     edges_.Bind(shape, id);
     return id;
 }
 
 int StepShapeOut::vertex(const TopoDS_Shape& shape) {
     if (const int* found = vertices_.Seek(shape)) return *found;
-    std::string body = "VERTEX_POINT('',";
-    Out::ref(body, geometry_.point(BRep_Tool::Pnt(TopoDS::Vertex(shape))));
-    body += ')';
-    const int id = out_.add(body);
+    const int point = geometry_.point(BRep_Tool::Pnt(TopoDS::Vertex(shape)));
+    const int id = out_.add("VERTEX_POINT", {"''", StepRef{point}});
     vertices_.Bind(shape, id);
     return id;
 }
@@ -174,26 +133,19 @@ int StepShapeOut::curveSet(const TopoDS_Shape& shape) {
         const double from = forward ? first : last, to = forward ? last : first;
         const int basis = geometry_.curve(curve);
         const int start = geometry_.point(curve->Value(from)), end = geometry_.point(curve->Value(to));
-        std::string body = "TRIMMED_CURVE('',";
-        Out::ref(body, basis);
-        body += ",(";
-        Out::ref(body, start);
-        body += ",PARAMETER_VALUE(";
-        Out::real(body, from);
-        body += ")),(";
-        Out::ref(body, end);
-        body += ",PARAMETER_VALUE(";
-        Out::real(body, to);
-        body += ")),";
-        Out::boolean(body, forward);
-        body += ",.PARAMETER.)";
-        curves.push_back(out_.add(body));
+        // A trim is (point, PARAMETER_VALUE(t)).
+        const auto trim = [](int point, double parameter) {
+            std::string text = "(";
+            Out::ref(text, point);
+            text += ",PARAMETER_VALUE(";
+            Out::real(text, parameter);
+            return text + "))";
+        };
+        const std::string startTrim = trim(start, from), endTrim = trim(end, to);
+        curves.push_back(out_.add("TRIMMED_CURVE", {"''", StepRef{basis}, startTrim, endTrim, Out::boolean(forward), ".PARAMETER."}));
     }
     if (curves.empty()) throw NotWritableFast("curves with no edge");
-    std::string body = "GEOMETRIC_CURVE_SET('',";
-    refs(body, curves);
-    body += ')';
-    return out_.add(body);
+    return out_.add("GEOMETRIC_CURVE_SET", {"''", StepRefs{curves}});
 }
 
 }  // namespace corvex::cadhost::occt

@@ -15,6 +15,31 @@ int StepTextOut::add(std::string_view body) {
     return id;
 }
 
+int StepTextOut::add(std::string_view type, std::initializer_list<StepValue> values) {
+    std::string body(type);
+    body += '(';
+    bool first = true;
+    for (const StepValue& value : values) {
+        if (!first) body += ',';
+        first = false;
+        if (const auto* one = std::get_if<StepRef>(&value)) ref(body, one->id);
+        else if (const auto* list = std::get_if<StepRefs>(&value)) refs(body, list->ids);
+        else if (const auto* number = std::get_if<double>(&value)) real(body, *number);
+        else body += std::get<std::string_view>(value);
+    }
+    body += ')';
+    return add(body);
+}
+
+void StepTextOut::refs(std::string& out, const std::vector<int>& ids) {
+    out += '(';
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i) out += ',';
+        ref(out, ids[i]);
+    }
+    out += ')';
+}
+
 // STEP wants a decimal point in every real and an upper-case exponent: "1.", "1.5E-07".
 void StepTextOut::real(std::string& out, double value) {
     if (!std::isfinite(value)) throw NotWritableFast("a number that is not finite");
