@@ -49,6 +49,7 @@ private:
 
     Written writeItem(const StepItem& item) {
         Written written;
+        shapes_.nextItem();
         const bool solids = isMadeOfSolids(item.shape);
         if (!solids && !isMadeOfEdges(item.shape)) throw NotWritableFast("an item of neither solids nor curves");
         written.representationItems = solids ? shapes_.solids(item.shape) : std::vector<int>{shapes_.curveSet(item.shape)};

@@ -26,6 +26,12 @@ public:
     // a GEOMETRIC_CURVE_SET of their trimmed curves.
     int curveSet(const TopoDS_Shape& shape);
     StepGeometryOut& geometry() { return geometry_; }
+    // Starts the next item: no edge or vertex is shared between two items' representations,
+    // even where their shapes share them (a shape drawn twice).
+    void nextItem() {
+        edges_.Clear();
+        vertices_.Clear();
+    }
 
 private:
     int face(const TopoDS_Shape& face);

@@ -14,9 +14,13 @@
 #include <BRepPrimAPI_MakeRevol.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
 #include <BRepPrimAPI_MakeTorus.hxx>
+#include <BRep_Tool.hxx>
 #include <GeomAPI_PointsToBSpline.hxx>
 #include <Geom_BSplineCurve.hxx>
 #include <TColgp_Array1OfPnt.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS.hxx>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -177,6 +181,26 @@ TEST_F(FastStep, EveryKindOfFaceReadsBackAsTheSameSolid) {
         EXPECT_EQ(countFaces(read.items[0].shape), countFaces(shape));
         EXPECT_EQ(countSolids(read.items[0].shape), countSolids(shape));
         EXPECT_TRUE(isValidShape(read.items[0].shape));
+    }
+}
+
+TEST_F(FastStep, OneShapeInTwoItemsIsWrittenTwice) {
+    const TopoDS_Shape block = cut(BRepPrimAPI_MakeBox(10, 10, 10).Shape(), BRepPrimAPI_MakeSphere(gp_Pnt(5, 5, 10), 3).Shape());
+    const std::string text =
+        written(StepContent{{StepItem{block, "Solid3D 1", {}, true}, StepItem{block, "Solid3D 2", {}, true}}, {}}, "twice.step");
+    // Each item's edges its own: a representation shares no topology with another.
+    TopTools_IndexedMapOfShape edges;
+    TopExp::MapShapes(block, TopAbs_EDGE, edges);
+    int degenerate = 0;
+    for (int i = 1; i <= edges.Extent(); ++i) degenerate += BRep_Tool::Degenerated(TopoDS::Edge(edges(i)));
+    const std::regex edgeCurve("EDGE_CURVE\\(");
+    const auto count = std::distance(std::sregex_iterator(text.begin(), text.end(), edgeCurve), std::sregex_iterator());
+    EXPECT_EQ(count, 2 * (edges.Extent() - degenerate));
+    const StepContent read = readStepContent(path("twice.step"));
+    ASSERT_EQ(read.items.size(), 2u);
+    for (const StepItem& item : read.items) {
+        EXPECT_EQ(countFaces(item.shape), countFaces(block));
+        EXPECT_NEAR(solidVolume(item.shape), solidVolume(block), 1e-6 * solidVolume(block));
     }
 }
 
