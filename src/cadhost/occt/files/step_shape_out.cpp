@@ -7,7 +7,11 @@
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopoDS.hxx>
+#include <TopoDS_Edge.hxx>
+#include <TopoDS_Face.hxx>
 #include <TopoDS_Iterator.hxx>
+#include <TopoDS_Vertex.hxx>
+#include <TopoDS_Wire.hxx>
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -85,6 +89,13 @@ int StepShapeOut::face(const TopoDS_Shape& shape) {
             edges.push_back(out_.add("ORIENTED_EDGE",
                                      {"''", "*", "*", StepRef{curve}, Out::boolean(edge.Orientation() == TopAbs_FORWARD)}));
         }
+        bool bounding = false;  // an edge of the wire bounds the face: not all lie inside it
+        for (TopExp_Explorer it(wire, TopAbs_EDGE); it.More(); it.Next())
+            bounding = bounding || (it.Current().Orientation() != TopAbs_INTERNAL &&
+                                    it.Current().Orientation() != TopAbs_EXTERNAL);
+        // Edges inside a face (a Boolean leaves them where a cut only touched a floor) bound
+        // nothing, and a STEP face has no place for them: the face is the same without them.
+        if (!bounding) continue;
         if (edges.empty()) throw NotWritableFast("a face bound made of degenerate edges alone");
         const int loop = out_.add("EDGE_LOOP", {"''", StepRefs{edges}});
         const bool forwardWire = wire.Orientation() == TopAbs_FORWARD;

@@ -14,7 +14,12 @@
 #include <BRepPrimAPI_MakeRevol.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
 #include <BRepPrimAPI_MakeTorus.hxx>
+#include <BRepAdaptor_Surface.hxx>
+#include <BRepTools_ReShape.hxx>
+#include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
+#include <TopoDS_Iterator.hxx>
+#include <gp_Circ.hxx>
 #include <GeomAPI_PointsToBSpline.hxx>
 #include <Geom_BSplineCurve.hxx>
 #include <TColgp_Array1OfPnt.hxx>
@@ -125,6 +130,28 @@ std::string fileText(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// A box whose top face holds a circle of edges inside it, as a Boolean leaves where a cut only
+// touched a floor.
+TopoDS_Shape boxWithEdgesInsideItsTop() {
+    const TopoDS_Shape box = BRepPrimAPI_MakeBox(10, 10, 10).Shape();
+    for (TopExp_Explorer it(box, TopAbs_FACE); it.More(); it.Next()) {
+        const TopoDS_Face& face = TopoDS::Face(it.Current());
+        if (BRepAdaptor_Surface(face).Value(0, 0).Z() < 10 - 1e-9) continue;
+        TopoDS_Face marked = TopoDS::Face(face.EmptyCopied());
+        BRep_Builder builder;
+        for (TopoDS_Iterator wire(face); wire.More(); wire.Next()) builder.Add(marked, wire.Value());
+        const TopoDS_Edge circle = BRepBuilderAPI_MakeEdge(gp_Circ(gp_Ax2(gp_Pnt(5, 5, 10), gp_Dir(0, 0, 1)), 2)).Edge();
+        TopoDS_Wire inside;
+        builder.MakeWire(inside);
+        builder.Add(inside, circle.Oriented(TopAbs_INTERNAL));
+        builder.Add(marked, inside);
+        BRepTools_ReShape reshape;
+        reshape.Replace(face, marked);
+        return reshape.Apply(box);
+    }
+    return {};
+}
+
 class FastStep : public FolderTest {
 protected:
     std::string written(const StepContent& content, const std::string& name) {
@@ -163,6 +190,7 @@ TEST_F(FastStep, EveryKindOfFaceReadsBackAsTheSameSolid) {
         {"a spline extruded", splinePrism()},
         {"a spline revolved", splineRevolution()},
         {"rational splines", BRepBuilderAPI_NurbsConvert(cut(ballEnd, vGroove)).Shape()},
+        {"edges inside a face", boxWithEdgesInsideItsTop()},
         {"two lumps", cut(block, BRepPrimAPI_MakeBox(gp_Pnt(-1, -11, -11), 2, 22, 22).Shape())},
     };
     for (const auto& [name, shape] : cases) {
