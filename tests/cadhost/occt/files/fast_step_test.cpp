@@ -28,6 +28,7 @@
 #include <TopoDS.hxx>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <algorithm>
 #include <functional>
@@ -36,6 +37,7 @@
 #include <regex>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/files/drawing_file.hpp"
 #include "cadhost/occt/files/folder_fixture.hpp"
 #include "cadhost/occt/files/step_census.hpp"
 #include "cadhost/occt/files/step_fast_write.hpp"
@@ -230,6 +232,18 @@ TEST_F(FastStep, OneShapeInTwoItemsIsWrittenTwice) {
         EXPECT_EQ(countFaces(item.shape), countFaces(block));
         EXPECT_NEAR(solidVolume(item.shape), solidVolume(block), 1e-6 * solidVolume(block));
     }
+}
+
+// A part a random G-code program made (a bull-nose's sweeps): given only the edges' curves, the
+// kernel's reader rebuilt one of its extruded faces smaller, and the part read back invalid.
+TEST_F(FastStep, APartOurTextCannotCarryIsWrittenByTheKernelsWriter) {
+    const auto drawing = readDrawing((std::filesystem::path(__FILE__).parent_path() / "data" / "extruded_sweep_part.cvx").string());
+    writeDrawing(*drawing, path("part.step"));
+    const auto back = readDrawing(path("part.step"));
+    const auto partOf = [](const Drawing& d) { return d.groupMembers("PART").at(0); };
+    const SolidMeasure made = measureSolid(*partOf(*drawing)), read = measureSolid(*partOf(*back));
+    EXPECT_TRUE(read.valid);
+    EXPECT_NEAR(read.volume, made.volume, 1e-6 * made.volume);
 }
 
 TEST_F(FastStep, TheCensusFindsEveryDamage) {
