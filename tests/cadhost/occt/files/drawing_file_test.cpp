@@ -199,7 +199,7 @@ TEST_F(DrawingFile, TheFileItselfCarriesTheColourForOtherPrograms) {
     std::ifstream file(path("coloured.step"));
     std::stringstream text;
     text << file.rdbuf();
-    EXPECT_NE(text.str().find("0.0392156"), std::string::npos) << "10/255 as an sRGB level";
+    EXPECT_NE(text.str().find("3.9215687"), std::string::npos) << "10/255 as an sRGB level";
     EXPECT_NE(text.str().find("0.1176470"), std::string::npos) << "30/255 as an sRGB level";
     EXPECT_NE(text.str().find("'red'"), std::string::npos) << "colour 1 as the predefined red";
 }

@@ -246,6 +246,18 @@ TEST_F(FastStep, APartOurTextCannotCarryIsWrittenByTheKernelsWriter) {
     EXPECT_NEAR(read.volume, made.volume, 1e-6 * made.volume);
 }
 
+// Over 2,000 faces of planes: our own text, proved by the census, and read back as it was.
+TEST_F(FastStep, ALargeDrawingOfAnalyticFacesIsWrittenByOurWriter) {
+    constexpr int kBoxes = 340;  // 2,040 faces
+    for (int i = 0; i < kBoxes; ++i) box(i * 2, 0, 0, i * 2 + 1, 1 + i % 3, 1);
+    writeDrawing(*drawing, path("boxes.step"));
+    EXPECT_NE(fileText(path("boxes.step")).find("'corvex drawing'"), std::string::npos);
+    const auto back = readDrawing(path("boxes.step"));
+    double volume = 0;
+    for (const auto& entity : back->entities()) volume += measureSolid(*entity).volume;
+    EXPECT_NEAR(volume, kBoxes + 3.0 * (kBoxes / 3) + (kBoxes % 3 > 1 ? 1 : 0), 1e-6);
+}
+
 TEST_F(FastStep, TheCensusFindsEveryDamage) {
     const TopoDS_Shape block = BRepPrimAPI_MakeBox(gp_Pnt(0, 0, 0), 10, 10, 10).Shape();
     const TopoDS_Shape holed = cut(block, BRepPrimAPI_MakeCylinder(gp_Ax2(gp_Pnt(5, 5, -1), gp_Dir(0, 0, 1)), 2, 12).Shape());
