@@ -12,6 +12,7 @@
 #include <TopoDS_Edge.hxx>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -201,29 +202,46 @@ std::string readsBackInvalid(const StepContent& content, const std::vector<std::
     return which + (invalid.size() == 1 ? " reads" : " read") + " back from it as an invalid solid, though valid as made";
 }
 
-// Whether our own STEP file of `content` is proved by the census (step_census.hpp) rather than
-// read back whole by the kernel's reader, which proves volumes and validity as another program
-// will find them but takes about a second per thousand faces. A small drawing is read back
-// whole; so is any drawing a reader might rebuild otherwise than it was made: a shape with
-// tolerances looser than 1e-3 mm (a file states none: a part whose vertex spanned 1.37 mm read
-// back with 224 mm3 more than it holds), or with faces other than planes, cylinders, cones,
-// spheres and tori, whose curves a reader must find by projecting the edges (an extruded face
-// of a sweep once came back smaller).
+// Our own STEP file of a drawing is proved by the census (step_census.hpp) rather than read
+// back whole by the kernel's reader, which proves volumes and validity as another program will
+// find them but takes about a second per thousand faces. A small drawing is read back whole, as
+// are the shapes of a large one that a reader might rebuild otherwise than they were made: those
+// with faces other than planes, cylinders, cones, spheres and tori, whose curves a reader finds
+// by projecting the edges (given edges alone, the kernel's reader rebuilt an extruded face of a
+// sweep smaller), or with tolerances looser than 1e-3 mm, which a file cannot state (a part whose
+// vertex spanned 1.37 mm read back with 224 mm3 more than it holds). Those are written alone
+// with the same writer and read back whole; when they are many, the drawing is not counted.
 constexpr int kFacesReadBackWhole = 2000;
 constexpr double kLooseTolerance = 1e-3;  // mm; the kernel's Booleans leave 1e-7 to 1e-4
 
-bool countedEnough(const StepContent& content) {
-    int faces = 0;
-    for (const StepItem& item : content.items) {
-        if (ShapeAnalysis_ShapeTolerance().Tolerance(item.shape, 1) > kLooseTolerance) return false;
-        for (TopExp_Explorer it(item.shape, TopAbs_FACE); it.More(); it.Next(), ++faces) {
-            const GeomAbs_SurfaceType type = BRepAdaptor_Surface(TopoDS::Face(it.Current()), false).GetType();
-            if (type != GeomAbs_Plane && type != GeomAbs_Cylinder && type != GeomAbs_Cone &&
-                type != GeomAbs_Sphere && type != GeomAbs_Torus)
-                return false;
-        }
+bool readerMayRebuild(const TopoDS_Shape& shape) {
+    if (ShapeAnalysis_ShapeTolerance().Tolerance(shape, 1) > kLooseTolerance) return true;
+    for (TopExp_Explorer it(shape, TopAbs_FACE); it.More(); it.Next()) {
+        const GeomAbs_SurfaceType type = BRepAdaptor_Surface(TopoDS::Face(it.Current()), false).GetType();
+        if (type != GeomAbs_Plane && type != GeomAbs_Cylinder && type != GeomAbs_Cone && type != GeomAbs_Sphere &&
+            type != GeomAbs_Torus)
+            return true;
     }
-    return faces > kFacesReadBackWhole;
+    return false;
+}
+
+struct CensusPlan {
+    bool counted = false;
+    StepContent readBack;  // the items to read back whole beside the census
+};
+
+CensusPlan censusPlan(const StepContent& content) {
+    CensusPlan plan;
+    int faces = 0, facesReadBack = 0;
+    for (const StepItem& item : content.items) {
+        const int itemFaces = countFaces(item.shape);
+        faces += itemFaces;
+        if (!readerMayRebuild(item.shape)) continue;
+        plan.readBack.items.push_back(item);
+        facesReadBack += itemFaces;
+    }
+    plan.counted = faces > kFacesReadBackWhole && facesReadBack <= kFacesReadBackWhole;
+    return plan;
 }
 
 void writeTextFile(const std::string& text, const std::string& path) {
@@ -232,6 +250,22 @@ void writeTextFile(const std::string& text, const std::string& path) {
     file.close();
     if (!file) throw automation::failure("Cannot write " + path + ": the file could not be written (is the disk full?)");
 }
+
+// Writes `items` alone with our writer beside `path` and reads them back whole.
+void checkReadBackAlone(const StepContent& items, const std::string& path) {
+    const std::optional<std::string> text = fastStepText(items, "corvex drawing");
+    if (!text) throw automation::failure("the written drawing's shapes cannot be checked alone");
+    const std::string alone = path + ".alone.step";
+    try {
+        writeTextFile(*text, alone);
+        checkStepReadsBack(items, alone, isOurShape, nullptr);
+    } catch (...) {
+        std::filesystem::remove(alone);
+        throw;
+    }
+    std::filesystem::remove(alone);
+}
+
 
 // What the drawing's file could not hold, as the error that says so.
 void failWhenLeftOut(const std::string& path, std::string wrong, const std::vector<std::string>& leftOut) {
@@ -253,6 +287,7 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
         return failWhenLeftOut(path, {}, leftOut);
     }
     std::vector<std::size_t> invalid;
+    CensusPlan plan;
     // Writes the content with `fast` text, or by the kernel's writer when there is none, read
     // back and checked; `keepInvalid`: a solid that reads back invalid does not stop the file
     // from replacing its target.
@@ -266,19 +301,24 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
             [&](const std::string& temporary) {
                 invalid.clear();  // what an earlier attempt found says nothing of this file
                 checkStepWritten(temporary);
-                if (fast) return checkStepCensus(content, *fast, temporary);
+                if (fast) {
+                    checkStepCensus(content, *fast, temporary);
+                    if (!plan.readBack.items.empty()) checkReadBackAlone(plan.readBack, temporary);
+                    return;
+                }
                 checkStepReadsBack(content, temporary, isOurShape, &invalid);
                 if (!invalid.empty() && !keepInvalid)
                     throw automation::failure("the written drawing: " + readsBackInvalid(content, invalid));
             });
     };
-    // Our own text where the census proves it: a large drawing of analytic faces. Anything
+    // Our own text where the census proves it (see censusPlan). Anything
     // else goes through the kernel's writer, whose curves on faces carry what a reader would
     // otherwise rebuild by projection (given edges alone, the kernel's reader rebuilt an
     // extruded face of a sweep smaller, and spent minutes on another part's splines), and is
     // read back whole, as it always was; so is a large drawing whose census fails.
     const auto write = [&](bool keepInvalid) {
-        if (countedEnough(content))
+        plan = censusPlan(content);
+        if (plan.counted)
             if (const std::optional<std::string> fast = fastStepText(content, "corvex drawing")) {
                 try {
                     return writeWith(fast, keepInvalid);
