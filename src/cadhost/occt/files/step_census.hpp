@@ -7,7 +7,8 @@
 // name, solids, faces or curves, colour and visibility, and the members of every group, which
 // must be the drawing's. The geometry itself is the kernel's, number for number, so the
 // volumes are the ones measured on the part; that the kernel's reader makes of such files the
-// same solids is what the writer's tests and every smaller drawing's full read-back prove.
+// same solids is what the writer's tests prove, and the shapes a reader might rebuild otherwise
+// are read back whole beside it (drawing_file.cpp).
 #include <string>
 
 #include "cadhost/occt/files/step_content.hpp"

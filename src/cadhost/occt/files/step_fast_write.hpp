@@ -1,7 +1,7 @@
 #pragma once
-// corvex's own STEP writer (internal to the host). The kernel's writer spent most of the time
-// of writing a large part in per-entity work and in curves on faces that a reader rebuilds
-// anyway; this one writes the same AP214 structure the kernel's reader takes back (one product
+// corvex's own STEP writer, for large drawings (internal to the host). The kernel's writer
+// spent most of the time of writing a large part in per-entity work and in curves on faces;
+// this one writes the same AP214 structure the kernel's reader takes back (one product
 // per item, its name, its colour and visibility as styles, groups as layers) straight from the
 // shapes. It writes items made of solids or of edges; for anything else it returns nothing and
 // the drawing is written by the kernel's writer.
