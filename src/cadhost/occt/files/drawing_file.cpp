@@ -278,14 +278,8 @@ void failWhenLeftOut(const std::string& path, std::string wrong, const std::vect
 }
 }  // namespace
 
-void writeDrawing(const Drawing& drawing, const std::string& path) {
-    std::vector<std::string> leftOut;
-    StepContent content = contentOf(drawing.state(), leftOut);
-    if (isNativeDrawingPath(path)) {
-        // The kernel's own shapes, as they are: nothing reads back otherwise than it was made.
-        writeNativeContent(content, path);
-        return failWhenLeftOut(path, {}, leftOut);
-    }
+std::string writeCheckedStep(StepContent& content, const std::string& path,
+                             const std::function<bool(const std::string&)>& isWhole) {
     std::vector<std::size_t> invalid;
     CensusPlan plan;
     // Writes the content with `fast` text, or by the kernel's writer when there is none, read
@@ -306,7 +300,7 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
                     if (!plan.readBack.items.empty()) checkReadBackAlone(plan.readBack, temporary);
                     return;
                 }
-                checkStepReadsBack(content, temporary, isOurShape, &invalid);
+                checkStepReadsBack(content, temporary, isWhole, &invalid);
                 if (!invalid.empty() && !keepInvalid)
                     throw automation::failure("the written drawing: " + readsBackInvalid(content, invalid));
             });
@@ -340,12 +334,22 @@ void writeDrawing(const Drawing& drawing, const std::string& path) {
     // If it still does, the file is written all the same, since a drawing that holds the part
     // beats none (a sliver of a part thinner than 1e-4 mm has been seen to read back with
     // crossing edges however it was written), and the writing fails with the reason.
-    std::string wrong;
     if (!wroteValid() && !(withFacesMerged(content, invalid) && wroteValid())) {
         write(true);
-        wrong = readsBackInvalid(content, invalid) + ": the file cannot state a sliver of it exactly";
+        return readsBackInvalid(content, invalid) + ": the file cannot state a sliver of it exactly";
     }
-    failWhenLeftOut(path, wrong, leftOut);
+    return {};
+}
+
+void writeDrawing(const Drawing& drawing, const std::string& path) {
+    std::vector<std::string> leftOut;
+    StepContent content = contentOf(drawing.state(), leftOut);
+    if (isNativeDrawingPath(path)) {
+        // The kernel's own shapes, as they are: nothing reads back otherwise than it was made.
+        writeNativeContent(content, path);
+        return failWhenLeftOut(path, {}, leftOut);
+    }
+    failWhenLeftOut(path, writeCheckedStep(content, path, isOurShape), leftOut);
 }
 
 std::shared_ptr<Drawing> readDrawing(const std::string& path, std::shared_ptr<Journal> journal) {

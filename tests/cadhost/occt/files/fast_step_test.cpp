@@ -39,6 +39,7 @@
 #include "automation/error.hpp"
 #include "cadhost/occt/files/drawing_file.hpp"
 #include "cadhost/occt/files/folder_fixture.hpp"
+#include "cadhost/occt/files/native_drawing.hpp"
 #include "cadhost/occt/files/step_census.hpp"
 #include "cadhost/occt/files/step_fast_write.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
@@ -154,6 +155,12 @@ TopoDS_Shape boxWithEdgesInsideItsTop() {
     return {};
 }
 
+// A part a random G-code program made (a bull-nose's sweeps): given only the edges' curves, the
+// kernel's reader rebuilt one of its extruded faces smaller, and the part read back invalid.
+std::string keptPart() {
+    return (std::filesystem::path(__FILE__).parent_path() / "data" / "extruded_sweep_part.cvx").string();
+}
+
 class FastStep : public FolderTest {
 protected:
     std::string written(const StepContent& content, const std::string& name) {
@@ -234,10 +241,9 @@ TEST_F(FastStep, OneShapeInTwoItemsIsWrittenTwice) {
     }
 }
 
-// A part a random G-code program made (a bull-nose's sweeps): given only the edges' curves, the
-// kernel's reader rebuilt one of its extruded faces smaller, and the part read back invalid.
+// The kept part goes to the kernel's writer, and comes back valid with its volume.
 TEST_F(FastStep, APartOurTextCannotCarryIsWrittenByTheKernelsWriter) {
-    const auto drawing = readDrawing((std::filesystem::path(__FILE__).parent_path() / "data" / "extruded_sweep_part.cvx").string());
+    const auto drawing = readDrawing(keptPart());
     writeDrawing(*drawing, path("part.step"));
     const auto back = readDrawing(path("part.step"));
     const auto partOf = [](const Drawing& d) { return d.groupMembers("PART").at(0); };
@@ -256,6 +262,33 @@ TEST_F(FastStep, ALargeDrawingOfAnalyticFacesIsWrittenByOurWriter) {
     double volume = 0;
     for (const auto& entity : back->entities()) volume += measureSolid(*entity).volume;
     EXPECT_NEAR(volume, kBoxes + 3.0 * (kBoxes / 3) + (kBoxes % 3 > 1 ? 1 : 0), 1e-6);
+}
+
+// A large drawing with one shape of other faces: a spline extrusion our text carries is read
+// back alone and the file stays ours; a turned solid of closed splines it does not carry (the
+// kernel's reader, given edges alone, makes another volume of it) sends the drawing to the
+// kernel's writer. Either way the file holds every volume.
+TEST_F(FastStep, ALargeDrawingReadsBackAloneTheShapesAReaderMightRebuild) {
+    const TopoDS_Shape sweptPart = readNativeContent(keptPart()).items.at(0).shape;
+    const struct {
+        const char* name;
+        TopoDS_Shape other;
+        bool ours;
+    } cases[] = {{"a spline extruded", splinePrism(), true}, {"the kept part's sweep faces", sweptPart, false}};
+    for (const auto& [name, other, ours] : cases) {
+        SCOPED_TRACE(name);
+        StepContent content;
+        for (int i = 0; i < 340; ++i)  // 2,040 faces of planes
+            content.items.push_back({BRepPrimAPI_MakeBox(gp_Pnt(i * 2, 0, 0), 1, 1 + i % 3, 1).Shape(), "Solid3D " + std::to_string(i + 1), {}, true});
+        content.items.push_back({other, "Solid3D 999", {}, true});
+        EXPECT_EQ(writeCheckedStep(content, path("large.step"), {}), "");
+        EXPECT_EQ(fileText(path("large.step")).find("'corvex drawing'") != std::string::npos, ours);
+        const StepContent read = readStepContent(path("large.step"));
+        ASSERT_EQ(read.items.size(), content.items.size());
+        for (std::size_t i = 0; i < read.items.size(); i += 113)
+            EXPECT_NEAR(solidVolume(read.items[i].shape), solidVolume(content.items[i].shape), 1e-9);
+        EXPECT_NEAR(solidVolume(read.items.back().shape), solidVolume(other), 1e-5 * solidVolume(other));
+    }
 }
 
 TEST_F(FastStep, TheCensusFindsEveryDamage) {
