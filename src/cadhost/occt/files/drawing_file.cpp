@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
@@ -244,20 +243,13 @@ CensusPlan censusPlan(const StepContent& content) {
     return plan;
 }
 
-void writeTextFile(const std::string& text, const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    if (!file) throw automation::failure("Cannot write " + path + ": the file could not be written (is the disk full?)");
-}
-
 // Writes `items` alone with our writer beside `path` and reads them back whole.
 void checkReadBackAlone(const StepContent& items, const std::string& path) {
     const std::optional<std::string> text = fastStepText(items, "corvex drawing");
     if (!text) throw automation::failure("the written drawing's shapes cannot be checked alone");
     const std::string alone = path + ".alone.step";
     try {
-        writeTextFile(*text, alone);
+        writeBytes(*text, alone);
         checkStepReadsBack(items, alone, isOurShape, nullptr);
     } catch (...) {
         std::filesystem::remove(alone);
@@ -289,7 +281,7 @@ std::string writeCheckedStep(StepContent& content, const std::string& path,
         replaceFile(
             path,
             [&](const std::string& temporary) {
-                if (fast) writeTextFile(*fast, temporary);
+                if (fast) writeBytes(*fast, temporary);
                 else writeStepContent(content, temporary);
             },
             [&](const std::string& temporary) {

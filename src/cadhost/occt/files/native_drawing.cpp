@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -69,14 +67,6 @@ json indexOf(const StepContent& content, const std::string& shapes) {
 std::string fileBytes(const StepContent& content) {
     const std::string shapes = shapesOf(content);
     return std::string(kFirstLine) + indexOf(content, shapes).dump() + "\n" + shapes;
-}
-
-std::string bytesOfFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw automation::failure("it cannot be opened");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw automation::failure("it cannot be read to its end");
-    return bytes;
 }
 
 std::optional<Rgb> colourOf(const json& value) {
@@ -149,12 +139,7 @@ void writeNativeContent(const StepContent& content, const std::string& path) {
     const std::string bytes = fileBytes(content);
     replaceFile(
         path,
-        [&](const std::string& temporary) {
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            out.close();
-            if (!out) throw automation::failure("the drawing could not be written to " + temporary);
-        },
+        [&](const std::string& temporary) { writeBytes(bytes, temporary); },
         [&](const std::string& temporary) {
             std::string onDisk;
             try {

@@ -10,13 +10,13 @@
 #include <optional>
 #include <stdexcept>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <unordered_map>
 #include <vector>
 
 #include "automation/error.hpp"
+#include "cadhost/occt/files/step_fast_write.hpp"
 #include "cadhost/occt/files/step_text_check.hpp"
+#include "cadhost/occt/files/written_file_check.hpp"
 #include "cadhost/occt/geometry/solid_ops.hpp"
 
 namespace corvex::cadhost::occt {
@@ -165,10 +165,11 @@ int curvesIn(const TopoDS_Shape& shape) {
 }
 
 std::string fileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!file && !file.eof()) differs("it cannot be read back");
-    return bytes;
+    try {
+        return bytesOfFile(path);
+    } catch (const automation::Error& error) {
+        differs(error.description());
+    }
 }
 
 }  // namespace
@@ -194,8 +195,7 @@ void checkStepCensus(const StepContent& content, const std::string& written, con
             differs(which + " has " + std::to_string(found.solids) + " solids of " + std::to_string(found.faces) +
                     " faces");
         if (found.solids == 0 && found.curves != curvesIn(mine.shape)) differs(which + " lost or gained curves");
-        const std::optional<Rgb> colour = mine.colour || !mine.visible ? mine.colour.value_or(Rgb{255, 255, 255}) : mine.colour;
-        if (found.colour != colour) differs(which + " has another colour");
+        if (found.colour != styledColour(mine)) differs(which + " has another colour");
         if (found.visible != mine.visible) differs(which + " has another visibility");
     }
     if (layers.size() != content.layers.size()) differs("its groups");

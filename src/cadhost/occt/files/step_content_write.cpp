@@ -6,12 +6,12 @@
 #include <Standard_Failure.hxx>
 #include <TDataStd_Name.hxx>
 
-#include <fstream>
 #include <vector>
 
 #include "automation/error.hpp"
 #include "cadhost/occt/files/occt_output.hpp"
 #include "cadhost/occt/files/step_content.hpp"
+#include "cadhost/occt/files/written_file_check.hpp"
 #include "cadhost/occt/files/xcaf_document.hpp"
 
 namespace corvex::cadhost::occt {
@@ -53,14 +53,12 @@ void fillDocument(const XcafDocument& document, const StepContent& content) {
 
 // OpenCASCADE refuses to write a model with no shapes, yet an empty drawing is a drawing.
 void writeEmptyStep(const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << "ISO-10303-21;\nHEADER;\n"
-            "FILE_DESCRIPTION(('empty drawing'),'2;1');\n"
-            "FILE_NAME('','',(''),(''),'corvex','corvex','');\n"
-            "FILE_SCHEMA(('AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }'));\n"
-            "ENDSEC;\nDATA;\nENDSEC;\nEND-ISO-10303-21;\n";
-    file.close();
-    if (!file) throw automation::failure("Cannot write " + path + ": the file could not be written (is the disk full?)");
+    writeBytes("ISO-10303-21;\nHEADER;\n"
+               "FILE_DESCRIPTION(('empty drawing'),'2;1');\n"
+               "FILE_NAME('','',(''),(''),'corvex','corvex','');\n"
+               "FILE_SCHEMA(('AUTOMOTIVE_DESIGN { 1 0 10303 214 1 1 1 1 }'));\n"
+               "ENDSEC;\nDATA;\nENDSEC;\nEND-ISO-10303-21;\n",
+               path);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ private:
             out_.add(solids ? "ADVANCED_BREP_SHAPE_REPRESENTATION" : "GEOMETRICALLY_BOUNDED_WIREFRAME_SHAPE_REPRESENTATION",
                      {"''", StepRefs{items}, StepRef{written.context}});
         product(item.name, representation);
-        if (item.colour || !item.visible) style(item, written);
+        if (const std::optional<Rgb> colour = styledColour(item)) style(*colour, item.visible, written);
         return written;
     }
 
@@ -104,10 +104,8 @@ private:
         return out_.add(body);
     }
 
-    // The item's colour on its surfaces and curves; a hidden item is styled even without a
-    // colour (white), since STEP hides styled items.
-    void style(const StepItem& item, const Written& written) {
-        const Rgb rgb = item.colour.value_or(Rgb{255, 255, 255});
+    // The item's colour on its surfaces and curves, and its visibility.
+    void style(const Rgb& rgb, bool visible, const Written& written) {
         std::string body;
         if (auto name = predefinedColourName(rgb)) {
             body = "DRAUGHTING_PRE_DEFINED_COLOUR(";
@@ -137,7 +135,7 @@ private:
         std::vector<int> styled;
         for (int target : written.representationItems)
             styled.push_back(out_.add("STYLED_ITEM", {"'color'", StepRefs{assignments}, StepRef{target}}));
-        if (!item.visible) out_.add("INVISIBILITY", {StepRefs{styled}});
+        if (!visible) out_.add("INVISIBILITY", {StepRefs{styled}});
         out_.add("MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION", {"''", StepRefs{styled}, StepRef{written.context}});
     }
 
@@ -162,6 +160,11 @@ private:
 };
 
 }  // namespace
+
+std::optional<Rgb> styledColour(const StepItem& item) {
+    if (item.colour || item.visible) return item.colour;
+    return Rgb{255, 255, 255};
+}
 
 std::optional<std::string> fastStepText(const StepContent& content, const std::string& description) {
     if (content.items.empty()) return std::nullopt;  // the kernel's path writes the empty drawing

@@ -16,4 +16,8 @@ namespace corvex::cadhost::occt {
 // goes in the header.
 std::optional<std::string> fastStepText(const StepContent& content, const std::string& description);
 
+// The colour the file styles an item with: its own; white for a hidden item without one, since
+// STEP hides only styled items; none for a shown item without one.
+std::optional<Rgb> styledColour(const StepItem& item);
+
 }  // namespace corvex::cadhost::occt

@@ -24,6 +24,7 @@
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 namespace corvex::cadhost::occt {
 namespace {
@@ -40,22 +41,14 @@ void triple(std::string& body, const gp_XYZ& xyz) {
     body += ')';
 }
 
+// A kernel array of numbers as a STEP list: reals, or integers (knot multiplicities).
 template <typename Numbers>
-void reals(std::string& body, const Numbers& numbers) {
+void numberList(std::string& body, const Numbers& numbers) {
     body += '(';
     for (int i = numbers.Lower(); i <= numbers.Upper(); ++i) {
         if (i > numbers.Lower()) body += ',';
-        Out::real(body, numbers(i));
-    }
-    body += ')';
-}
-
-template <typename Numbers>
-void integers(std::string& body, const Numbers& numbers) {
-    body += '(';
-    for (int i = numbers.Lower(); i <= numbers.Upper(); ++i) {
-        if (i > numbers.Lower()) body += ',';
-        body += std::to_string(numbers(i));
+        if constexpr (std::is_integral_v<std::decay_t<decltype(numbers(i))>>) body += std::to_string(numbers(i));
+        else Out::real(body, numbers(i));
     }
     body += ')';
 }
@@ -135,9 +128,9 @@ int StepGeometryOut::splineCurve(const Handle(Geom_Curve)& curve) {
     const std::string degree = std::to_string(spline->Degree());
     const char* closed = spline->IsClosed() ? ".T." : ".F.";
     std::string knots;
-    integers(knots, spline->Multiplicities());
+    numberList(knots, spline->Multiplicities());
     knots += ',';
-    reals(knots, spline->Knots());
+    numberList(knots, spline->Knots());
     knots += ",.UNSPECIFIED.";
     std::string body;
     if (!spline->IsRational()) {
@@ -150,7 +143,7 @@ int StepGeometryOut::splineCurve(const Handle(Geom_Curve)& curve) {
     Out::refs(body, poles);
     body += std::string(",.UNSPECIFIED.,") + closed + ",.F.) B_SPLINE_CURVE_WITH_KNOTS(" + knots +
             ") CURVE() GEOMETRIC_REPRESENTATION_ITEM() RATIONAL_B_SPLINE_CURVE(";
-    reals(body, *spline->Weights());
+    numberList(body, *spline->Weights());
     body += ") REPRESENTATION_ITEM('') )";
     return out_.add(body);
 }
@@ -245,13 +238,13 @@ int StepGeometryOut::splineSurface(const Handle(Geom_Surface)& surface) {
     const std::string form = std::string(",.UNSPECIFIED.,") + (spline->IsUClosed() ? ".T." : ".F.") + "," +
                              (spline->IsVClosed() ? ".T." : ".F.") + ",.F.";
     std::string knots;
-    integers(knots, spline->UMultiplicities());
+    numberList(knots, spline->UMultiplicities());
     knots += ',';
-    integers(knots, spline->VMultiplicities());
+    numberList(knots, spline->VMultiplicities());
     knots += ',';
-    reals(knots, spline->UKnots());
+    numberList(knots, spline->UKnots());
     knots += ',';
-    reals(knots, spline->VKnots());
+    numberList(knots, spline->VKnots());
     knots += ",.UNSPECIFIED.";
     if (!spline->IsURational() && !spline->IsVRational())
         return out_.add("B_SPLINE_SURFACE_WITH_KNOTS(''," + degrees + "," + poles + form + "," + knots + ")");

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "automation/error.hpp"
 
@@ -12,6 +13,21 @@ namespace corvex::cadhost::occt {
 
 void incompleteFile(const std::string& what) {
     throw automation::failure("the file was not written whole (is the disk full?): " + what);
+}
+
+void writeBytes(const std::string& bytes, const std::string& path) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) throw automation::failure("Cannot write " + path + ": the file could not be written (is the disk full?)");
+}
+
+std::string bytesOfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw automation::failure("it cannot be opened");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw automation::failure("it cannot be read to its end");
+    return bytes;
 }
 
 namespace {

@@ -15,4 +15,10 @@ void checkGlbWritten(const std::string& path);
 // Fails as a check above fails: the file holds less than was written, for `what` reason.
 [[noreturn]] void incompleteFile(const std::string& what);
 
+// Writes `bytes` to exactly `path`, closed; fails with an automation error naming it.
+void writeBytes(const std::string& bytes, const std::string& path);
+// Every byte of the file, to read back what was written; fails with an automation error that
+// says why ("it cannot be opened").
+std::string bytesOfFile(const std::string& path);
+
 }  // namespace corvex::cadhost::occt
